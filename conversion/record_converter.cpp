@@ -1,0 +1,105 @@
+// Record recognition, the tool-state machine and the coordinates file's bytes.
+#include "record_converter.h"
+
+#include "coordinate_format.h"
+#include "segment_scan.h"
+
+#include <cstring>
+
+// No single record writes more than this: a net header block with its "Tool Up" line.
+constexpr std::size_t record_room = 2 * line_size;
+static_assert(record_room <= block_size);
+
+void reset(conversion_state &s)
+{
+    s.lower_on_next_point = 0;
+    s.raise_on_next_net = 0;
+    s.raw_x = 0;
+    s.raw_y = 0;
+}
+
+void start_writing(xy_writer &w, std::FILE *out)
+{
+    w.out = out;
+    w.used = 0;
+    w.write_failed = false;
+}
+
+static void flush_block(xy_writer &w)
+{
+    if (std::fwrite(w.block, 1, w.used, w.out) != w.used)
+        w.write_failed = true;
+    w.used = 0;
+}
+
+// Returns where the next record may write its bytes, with record_room free after it.
+static char *record_space(xy_writer &w)
+{
+    if (block_size - w.used < record_room)
+        flush_block(w);
+    return w.block + w.used;
+}
+
+static char *put(char *to, const char *text, std::size_t size)
+{
+    std::memcpy(to, text, size);
+    return to + size;
+}
+
+template <std::size_t N> static char *put(char *to, const char (&text)[N])
+{
+    return put(to, text, N - 1);
+}
+
+static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
+{
+    scan_segment(line, s.raw_x, s.raw_y);
+    char *const start = record_space(w);
+    char *to = put(start, "Go To ");
+    to = format_coordinate(to, s.raw_x);
+    *to++ = ' ';
+    to = format_coordinate(to, s.raw_y);
+    *to++ = '\n';
+    if (s.lower_on_next_point == 1)
+        to = put(to, "Tool Down \n");
+    w.used += static_cast<std::size_t>(to - start);
+    s.lower_on_next_point = 0;
+    s.raise_on_next_net = 1;
+}
+
+static void convert_net(conversion_state &s, const char *line, xy_writer &w)
+{
+    char *const start = record_space(w);
+    char *to = start;
+    if (s.raise_on_next_net == 1)
+        to = put(to, "Tool Up \n");
+    to = put(to, "\n ");
+    to = put(to, line, std::strlen(line));
+    to = put(to, " \n");
+    w.used += static_cast<std::size_t>(to - start);
+    s.lower_on_next_point = 1;
+    s.raise_on_next_net = 0;
+}
+
+void convert_chunk(conversion_state &s, const char *line, xy_writer &w)
+{
+    if (line[0] == 'S' && line[1] == 'E' && line[2] == 'G')
+        convert_segment(s, line, w);
+    else if (line[2] == 'N' && line[3] == 'E' && line[4] == 'T')
+        convert_net(s, line, w);
+}
+
+void finish(xy_writer &w)
+{
+    char *const start = record_space(w);
+    w.used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n") - start);
+    flush_block(w);
+}
+
+void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w)
+{
+    char line[line_size];
+    while (read_chunk(r, line))
+        convert_chunk(s, line, w);
+    finish(w);
+}

@@ -1,0 +1,42 @@
+// Turns chunks of the trace data file into the coordinates file: a move line for each
+// segment record, a header block for each net record, the tool commands between them,
+// and the trailer at the end.
+#pragma once
+
+#include "trace_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+struct conversion_state {
+    int lower_on_next_point; // 1 when the last record was a net record
+    int raise_on_next_net;   // 1 when the last record was a segment record
+    std::int64_t raw_x;      // last x a segment record supplied
+    std::int64_t raw_y;      // last y a segment record supplied
+};
+
+// Collects the coordinates file in a block and hands it to the stream a block at a time.
+struct xy_writer {
+    std::FILE *out;
+    std::size_t used;
+    bool write_failed; // the stream refused bytes; they are lost
+    char block[block_size];
+};
+
+// Puts s in its start state: no record seen, both raw coordinates 0.
+void reset(conversion_state &s);
+
+// Makes w write to out, which is open for writing.
+void start_writing(xy_writer &w, std::FILE *out);
+
+// Judges the chunk in line (line_size bytes, zero after the chunk) as a segment record,
+// a net record or neither, and writes to w what it calls for. Other chunks change nothing.
+void convert_chunk(conversion_state &s, const char *line, xy_writer &w);
+
+// Writes the trailer and hands all that w holds to its stream, which stays open.
+void finish(xy_writer &w);
+
+// Converts every chunk r delivers and then finishes w. Afterwards r.read_failed and
+// w.write_failed tell whether the input was read whole and the output written whole.
+void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w);
