@@ -1,0 +1,119 @@
+// trace2xy: asks the operator for a trace data file and a coordinates file, converts
+// the one into the other, and tells through its exit status how the run ended:
+// 0 converted, 1 the trace data file failed, 2 the coordinates file failed.
+#include "record_converter.h"
+#include "trace_reader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr int status_trace_failed = 1;
+constexpr int status_xy_failed = 2;
+
+struct typed_name {
+    char text[line_size];
+    bool too_long; // the line goes on past text and is still unread
+};
+
+// Shows text and reads the answer: one line of standard input, its line feed consumed,
+// nothing trimmed. End of input before any character gives an empty name.
+void ask(const char *text, typed_name &name)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+    std::size_t size = 0;
+    int c;
+    name.too_long = false;
+    while ((c = std::getchar()) != EOF && c != '\n') {
+        if (size == line_size - 1) {
+            std::ungetc(c, stdin);
+            name.too_long = true;
+            break;
+        }
+        name.text[size++] = static_cast<char>(c);
+    }
+    name.text[size] = '\0';
+}
+
+// Writes an error text that ends in the name as the operator typed it. A name too long
+// to keep is completed from the unread rest of its line, so it shows whole.
+void report(const char *text, const typed_name &name)
+{
+    std::printf(text, name.text);
+    int c;
+    while (name.too_long && (c = std::getchar()) != EOF && c != '\n')
+        std::putchar(c);
+    std::putchar('\n');
+}
+
+[[noreturn]] void fail(const char *text, const typed_name &name, int status)
+{
+    report(text, name);
+    std::exit(status);
+}
+
+// A directory opens for reading on Linux but fails every read, so it is refused at once.
+std::FILE *open_trace_file(typed_name &name)
+{
+    ask("Enter the Mentor trace data input filename: ", name);
+    std::error_code ignored;
+    std::FILE *trace = name.too_long || std::filesystem::is_directory(name.text, ignored)
+                           ? nullptr
+                           : std::fopen(name.text, "r");
+    if (!trace)
+        fail("\nERROR: Can't open input file %s", name, status_trace_failed);
+    return trace;
+}
+
+// Opening for writing empties the file, so a name for the trace data file itself, by
+// whatever path, is refused before it could be opened.
+std::FILE *open_xy_file(typed_name &name, const typed_name &trace_name)
+{
+    ask("Enter the Tarvik xy coordinates output filename: ", name);
+    std::error_code ignored;
+    const bool same = std::filesystem::equivalent(trace_name.text, name.text, ignored) &&
+                      std::filesystem::is_regular_file(trace_name.text, ignored);
+    std::FILE *xy = name.too_long || same ? nullptr : std::fopen(name.text, "w");
+    if (!xy)
+        fail("\nERROR: Can't open output file %s", name, status_xy_failed);
+    return xy;
+}
+
+// Closes the trace data file, then the coordinates file, and reports the first thing
+// that went wrong with either.
+int close_files(const trace_reader &reader, const typed_name &trace_name, xy_writer &writer,
+                const typed_name &xy_name)
+{
+    std::fclose(reader.in);
+    const bool xy_failed = writer.write_failed || std::ferror(writer.out) != 0;
+    const bool xy_not_closed = std::fclose(writer.out) != 0;
+    if (reader.read_failed) {
+        report("\nERROR: Can't read input file %s", trace_name);
+        return status_trace_failed;
+    }
+    if (xy_failed || xy_not_closed) {
+        report("\nERROR: Can't write output file %s", xy_name);
+        return status_xy_failed;
+    }
+    return EXIT_SUCCESS;
+}
+
+} // namespace
+
+int main()
+{
+    conversion_state state;
+    reset(state);
+    typed_name trace_name;
+    trace_reader reader;
+    start_reading(reader, open_trace_file(trace_name));
+    typed_name xy_name;
+    xy_writer writer;
+    start_writing(writer, open_xy_file(xy_name, trace_name));
+    convert_trace(reader, state, writer);
+    return close_files(reader, trace_name, writer, xy_name);
+}
