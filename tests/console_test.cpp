@@ -1,0 +1,266 @@
+// The dialogue of the built trace2xy: names piped on standard input, what it shows,
+// its exit status and the files it leaves.
+#include "streams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string ask_trace = "Enter the Mentor trace data input filename: ";
+const std::string ask_xy = "Enter the Tarvik xy coordinates output filename: ";
+const std::string trailer = "Tool Up \n\n\n";
+const std::string name79(79, 'a'), name80(80, 'a');
+
+struct run_result {
+    int status;
+    std::string shown;
+};
+
+class console : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        char templ[] = "/tmp/trace2xy-test-XXXXXX";
+        ASSERT_TRUE(mkdtemp(templ));
+        dir = templ;
+        example = file_contents(TEST_DATA "/worked_example.trc");
+        example_xy = file_contents(TEST_DATA "/worked_example.xy");
+        put("board.trc", example);
+    }
+
+    void TearDown() override
+    {
+        fs::remove_all(dir);
+        fs::remove(dir + ".in");
+        fs::remove(dir + ".out");
+    }
+
+    void put(const std::string &name, std::string_view bytes)
+    {
+        stream f(std::fopen((dir + "/" + name).c_str(), "wb"));
+        std::fwrite(bytes.data(), 1, bytes.size(), f.get());
+    }
+
+    std::string get(const std::string &name)
+    {
+        return file_contents(dir + "/" + name);
+    }
+
+    std::set<std::string> names()
+    {
+        std::set<std::string> all;
+        for (const auto &entry : fs::directory_iterator(dir))
+            all.insert(entry.path().filename());
+        return all;
+    }
+
+    // Runs trace2xy in the test directory with typed as all of its standard input.
+    run_result trace2xy(std::string_view typed, const std::string &arguments = "")
+    {
+        stream in(std::fopen((dir + ".in").c_str(), "wb"));
+        std::fwrite(typed.data(), 1, typed.size(), in.get());
+        in.reset();
+        const std::string command = "cd '" + dir + "' && '" TRACE2XY "' " + arguments + " < '" +
+                                    dir + ".in' > '" + dir + ".out'";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status));
+        return {WEXITSTATUS(status), file_contents(dir + ".out")};
+    }
+
+    std::string dir, example, example_xy;
+};
+
+TEST_F(console, converts_the_named_files_showing_only_the_prompts)
+{
+    const run_result run = trace2xy("board.trc\nboard.xy\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.shown, ask_trace + ask_xy);
+    EXPECT_EQ(get("board.xy"), example_xy);
+}
+
+TEST_F(console, arguments_are_ignored)
+{
+    const run_result run = trace2xy("board.trc\nboard.xy\n", "other.trc other.xy");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.shown, ask_trace + ask_xy);
+    EXPECT_EQ(get("board.xy"), example_xy);
+}
+
+TEST_F(console, existing_coordinates_file_is_emptied_first)
+{
+    put("board.xy", std::string(5000, 'x'));
+    EXPECT_EQ(trace2xy("board.trc\nboard.xy\n").status, 0);
+    EXPECT_EQ(get("board.xy"), example_xy);
+}
+
+TEST_F(console, empty_trace_data_file_gives_only_the_trailer)
+{
+    put("empty.trc", "");
+    EXPECT_EQ(trace2xy("empty.trc\nempty.xy\n").status, 0);
+    EXPECT_EQ(get("empty.xy"), trailer);
+}
+
+TEST_F(console, names_of_79_characters_are_used_whole)
+{
+    put(name79, example);
+    const std::string xy79(79, 'c');
+    EXPECT_EQ(trace2xy(name79 + "\n" + xy79 + "\n").status, 0);
+    EXPECT_EQ(get(xy79), example_xy);
+}
+
+TEST_F(console, names_keep_their_blanks)
+{
+    put(" board copy.trc ", example);
+    EXPECT_EQ(trace2xy(" board copy.trc \n out put.xy \n").status, 0);
+    EXPECT_EQ(get(" out put.xy "), example_xy);
+}
+
+TEST_F(console, name_ended_by_the_end_of_input_is_used)
+{
+    EXPECT_EQ(trace2xy("board.trc\nboard.xy").status, 0);
+    EXPECT_EQ(get("board.xy"), example_xy);
+}
+
+TEST_F(console, refused_write_is_reported_after_the_run)
+{
+    const run_result run = trace2xy("board.trc\n/dev/full\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't write output file /dev/full\n");
+}
+
+// Reading a process's own memory at offset 0 fails with an I/O error, like a bad disk.
+TEST_F(console, read_error_still_writes_the_trailer_and_is_reported)
+{
+    const run_result run = trace2xy("/proc/self/mem\nboard.xy\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
+    EXPECT_EQ(get("board.xy"), trailer);
+}
+
+TEST_F(console, read_error_is_reported_before_a_write_error)
+{
+    const run_result run = trace2xy("/proc/self/mem\n/dev/full\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
+}
+
+struct refusal_case {
+    const char *name;
+    std::string typed;
+    std::string shown;
+    int status;
+};
+
+class refusal : public console, public testing::WithParamInterface<refusal_case> {};
+
+// A refused run opens nothing for writing: no file appears and the trace data file and
+// its links stay as they were.
+TEST_P(refusal, shows_the_error_and_leaves_the_files_alone)
+{
+    put(name79, example);
+    fs::create_directory(dir + "/sub");
+    fs::create_symlink("board.trc", dir + "/link.trc");
+    fs::create_hard_link(dir + "/board.trc", dir + "/hard.trc");
+    const std::set<std::string> before = names();
+
+    const run_result run = trace2xy(GetParam().typed);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.shown, GetParam().shown);
+    EXPECT_EQ(names(), before);
+    EXPECT_EQ(get("board.trc"), example);
+    EXPECT_EQ(get(name79), example);
+}
+
+const std::string trace_error = ask_trace + "\nERROR: Can't open input file ";
+const std::string xy_error = ask_trace + ask_xy + "\nERROR: Can't open output file ";
+
+INSTANTIATE_TEST_SUITE_P(
+    dialogue, refusal,
+    testing::Values(
+        refusal_case{"missing_trace_data_file", "none.trc\nboard.xy\n", trace_error + "none.trc\n",
+                     1},
+        refusal_case{"empty_trace_data_name", "\nboard.xy\n", trace_error + "\n", 1},
+        refusal_case{"no_input_at_all", "", trace_error + "\n", 1},
+        refusal_case{"blanks_are_part_of_the_name", " board.trc\n", trace_error + " board.trc\n",
+                     1},
+        refusal_case{"trace_data_name_of_80_characters", name80 + "\nboard.xy\n",
+                     trace_error + name80 + "\n", 1},
+        refusal_case{"trace_data_name_of_a_directory", "sub\nboard.xy\n", trace_error + "sub\n",
+                     1},
+        refusal_case{"coordinates_file_in_a_missing_directory", "board.trc\nno/such.xy\n",
+                     xy_error + "no/such.xy\n", 2},
+        refusal_case{"empty_coordinates_name", "board.trc\n\n", xy_error + "\n", 2},
+        refusal_case{"input_ends_before_the_coordinates_name", "board.trc\n", xy_error + "\n", 2},
+        refusal_case{"coordinates_name_of_80_characters", "board.trc\n" + name80 + "\n",
+                     xy_error + name80 + "\n", 2},
+        refusal_case{"coordinates_name_of_the_trace_data_file", "board.trc\nboard.trc\n",
+                     xy_error + "board.trc\n", 2},
+        refusal_case{"trace_data_file_by_another_path", "board.trc\n./sub/../board.trc\n",
+                     xy_error + "./sub/../board.trc\n", 2},
+        refusal_case{"trace_data_file_by_a_symbolic_link", "board.trc\nlink.trc\n",
+                     xy_error + "link.trc\n", 2},
+        refusal_case{"trace_data_file_by_a_hard_link", "link.trc\nhard.trc\n",
+                     xy_error + "hard.trc\n", 2}),
+    [](const auto &info) { return info.param.name; });
+
+// Reads what the child shows until want.size() bytes have come or nothing comes for
+// five seconds, as an operator waiting at the prompt would.
+std::string shown_within_seconds(int fd, std::size_t size)
+{
+    std::string shown;
+    char block[256];
+    pollfd ready{fd, POLLIN, 0};
+    while (shown.size() < size && poll(&ready, 1, 5000) == 1) {
+        const ssize_t got = read(fd, block, sizeof block);
+        if (got <= 0)
+            break;
+        shown.append(block, static_cast<std::size_t>(got));
+    }
+    return shown;
+}
+
+TEST_F(console, each_prompt_is_shown_before_the_name_is_awaited_on_a_pipe)
+{
+    int to_child[2], from_child[2];
+    ASSERT_EQ(pipe(to_child), 0);
+    ASSERT_EQ(pipe(from_child), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(to_child[0], STDIN_FILENO);
+        dup2(from_child[1], STDOUT_FILENO);
+        close(to_child[1]);
+        close(from_child[0]);
+        if (chdir(dir.c_str()) == 0)
+            execl(TRACE2XY, "trace2xy", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(to_child[0]);
+    close(from_child[1]);
+
+    EXPECT_EQ(shown_within_seconds(from_child[0], ask_trace.size()), ask_trace);
+    EXPECT_EQ(write(to_child[1], "board.trc\n", 10), 10);
+    EXPECT_EQ(shown_within_seconds(from_child[0], ask_xy.size()), ask_xy);
+    EXPECT_EQ(write(to_child[1], "board.xy\n", 9), 9);
+    close(to_child[1]);
+    EXPECT_EQ(shown_within_seconds(from_child[0], 1), "");
+    close(from_child[0]);
+
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(get("board.xy"), example_xy);
+}
+
+} // namespace

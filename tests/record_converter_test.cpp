@@ -1,0 +1,150 @@
+// Whole conversions: the worked example, the tool-state table, record recognition and
+// the failures the front end must hear of.
+#include "record_converter.h"
+#include "streams.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string trailer = "Tool Up \n\n\n";
+
+std::string move(const char *x, const char *y)
+{
+    return "Go To "s + x + " " + y + "\n";
+}
+
+std::string header(const std::string &chunk)
+{
+    return "\n " + chunk + " \n";
+}
+
+TEST(converter, worked_example_converts_byte_for_byte)
+{
+    EXPECT_EQ(converted(file_contents(TEST_DATA "/worked_example.trc")),
+              file_contents(TEST_DATA "/worked_example.xy"));
+}
+
+struct conversion_case {
+    const char *name;
+    std::string trace;
+    std::string xy;
+};
+
+class conversion : public testing::TestWithParam<conversion_case> {};
+
+TEST_P(conversion, writes_exactly_the_coordinates_file)
+{
+    EXPECT_EQ(converted(GetParam().trace), GetParam().xy);
+}
+
+const auto case_name = [](const auto &info) { return info.param.name; };
+const std::string one = move("      1.00", "      2.00");
+const std::string net_a = "  NET 'A'\n", net_b = "  NET 'B'\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    tool_states, conversion,
+    testing::Values(
+        conversion_case{"empty_file_gives_only_the_trailer", "", trailer},
+        conversion_case{"segments_before_any_net_raise_the_tool_for_it",
+                        "SEG 100000 200000\nSEG 100000 200000\n" + net_a,
+                        one + one + "Tool Up \n" + header(net_a) + trailer},
+        conversion_case{"segment_after_a_net_lowers_the_tool_once",
+                        net_a + "SEG 100000 200000\nSEG 100000 200000\n",
+                        header(net_a) + one + "Tool Down \n" + one + trailer},
+        conversion_case{"two_nets_in_a_row_have_no_tool_up_between",
+                        net_a + net_b + "SEG 100000 200000\n",
+                        header(net_a) + header(net_b) + one + "Tool Down \n" + trailer},
+        conversion_case{"net_as_the_last_record_meets_the_trailer", "SEG 100000 200000\n" + net_a,
+                        one + "Tool Up \n" + header(net_a) + trailer},
+        conversion_case{"other_lines_change_nothing", net_a + "LAYER 1\n\nSEG 100000 200000\n",
+                        header(net_a) + one + "Tool Down \n" + trailer}),
+    case_name);
+
+INSTANTIATE_TEST_SUITE_P(
+    records, conversion,
+    testing::Values(
+        conversion_case{"lower_case_words_are_no_records", "seg 1 2\n  net 'A'\n", trailer},
+        conversion_case{"blank_before_seg_is_no_record", " SEG 1 2\n", trailer},
+        conversion_case{"net_at_the_start_is_no_record", "NET 'A'\n", trailer},
+        conversion_case{"net_needs_only_its_third_to_fifth_characters", "xyNETWORK\n",
+                        header("xyNETWORK\n") + trailer},
+        conversion_case{"first_segment_without_numbers_is_at_zero", "SEG\n",
+                        move("      0.00", "      0.00") + trailer},
+        conversion_case{"missing_y_keeps_the_one_before", "SEG 100000 200000\nSEG 7\n",
+                        one + move("      0.00", "      2.00") + trailer},
+        conversion_case{"carriage_return_is_white_space_in_a_segment", "SEG 100000 200000\r\n",
+                        one + trailer},
+        conversion_case{"carriage_return_is_echoed_in_a_net", "  NET 'A'\r\n",
+                        header("  NET 'A'\r\n") + trailer},
+        conversion_case{"net_without_line_feed_ends_on_its_own_line", "  NET 'A'",
+                        "\n   NET 'A' \n" + trailer},
+        conversion_case{"continuation_chunk_is_judged_alone",
+                        std::string(79, 'x') + "SEG 100000 200000\n",
+                        one + trailer},
+        conversion_case{"continuation_of_a_segment_is_no_segment",
+                        "SEG 100000 200000" + std::string(63, ' ') + "SEG 5 5\n",
+                        one + trailer},
+        conversion_case{"long_net_is_echoed_in_79_byte_pieces",
+                        "  NET " + std::string(73, 'n') + "  NET 'B'\n",
+                        header("  NET " + std::string(73, 'n')) + header(net_b) + trailer},
+        conversion_case{"zero_byte_first_in_a_chunk_does_not_end_the_input",
+                        "\0SEG 100000 200000\nSEG 100000 200000\n"s, one + trailer},
+        conversion_case{"zero_byte_ends_the_text_of_a_net", "  NET 'A'\0junk\n"s,
+                        header("  NET 'A'") + trailer},
+        conversion_case{"zero_byte_ends_the_text_of_a_segment", "SEG 100000\0 200000\n"s,
+                        move("      1.00", "      0.00") + trailer}),
+    case_name);
+
+TEST(converter, output_larger_than_a_block_keeps_its_order)
+{
+    std::string trace, xy;
+    for (int i = 0; xy.size() < 3 * block_size; ++i) {
+        trace += "  NET 'N" + std::to_string(i) + "'\nSEG " + std::to_string(i) + "00000 0\n";
+        xy += (i ? "Tool Up \n" : "") + header("  NET 'N" + std::to_string(i) + "'\n") +
+              "Go To " + std::string(i < 10 ? 6 : i < 100 ? 5 : i < 1000 ? 4 : 3, ' ') +
+              std::to_string(i) + ".00       0.00\nTool Down \n";
+    }
+    EXPECT_EQ(converted(trace), xy + trailer);
+}
+
+TEST(converter, read_error_still_writes_the_trailer)
+{
+    stream directory(std::fopen(".", "r"));
+    stream out(std::tmpfile());
+    auto reader = std::make_unique<trace_reader>();
+    auto writer = std::make_unique<xy_writer>();
+    conversion_state state;
+    reset(state);
+    start_reading(*reader, directory.get());
+    start_writing(*writer, out.get());
+    convert_trace(*reader, state, *writer);
+    EXPECT_TRUE(reader->read_failed);
+    EXPECT_FALSE(writer->write_failed);
+    EXPECT_EQ(contents(out.get()), trailer);
+}
+
+TEST(converter, refused_block_is_a_write_failure)
+{
+    stream full(std::fopen("/dev/full", "w"));
+    ASSERT_TRUE(full);
+    std::string trace;
+    while (trace.size() < 2 * block_size)
+        trace += "SEG 1 2\n";
+    stream in = stream_holding(trace);
+    auto reader = std::make_unique<trace_reader>();
+    auto writer = std::make_unique<xy_writer>();
+    conversion_state state;
+    reset(state);
+    start_reading(*reader, in.get());
+    start_writing(*writer, full.get());
+    convert_trace(*reader, state, *writer);
+    EXPECT_FALSE(reader->read_failed);
+    EXPECT_TRUE(writer->write_failed);
+}
+
+} // namespace
