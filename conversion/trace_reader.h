@@ -1,6 +1,6 @@
 // Cuts the trace data file into chunks exactly as a bounded line read of 80 bytes
 // would: each chunk is at most 79 bytes, up to and including a line feed. The file
-// itself is read in large blocks, so the chunking costs no call per line.
+// itself is read in large blocks, so the chunking costs no library call per line.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,10 @@
 // Size of the line buffer: a chunk of at most line_size - 1 bytes and its terminator.
 constexpr std::size_t line_size = 80;
 
-// Size of the block in which the reader keeps bytes taken from the stream.
+// Size of the block in which the reader keeps bytes taken from the stream, and of the
+// zeroed bytes after them that a word-wise search may read.
 constexpr std::size_t block_size = 1 << 16;
+constexpr std::size_t block_slack = 8;
 
 struct trace_reader {
     std::FILE *in;
@@ -18,7 +20,7 @@ struct trace_reader {
     std::size_t end;  // one past the last byte read into block
     bool drained;     // the stream gives no more bytes
     bool read_failed; // and that was a read error, not the end of the file
-    char block[block_size];
+    char block[block_size + block_slack];
 };
 
 // Writes zero into all line_size bytes of line.
