@@ -1,11 +1,119 @@
-// Segment coordinates through the C library's own scan.
+// A hand-written scan with the exact rules of "%30s %ld %ld" in the C locale. Digits
+// are found and converted eight at a time inside 64-bit words, which makes it several
+// times faster than the C library's general formatted scan.
 #include "segment_scan.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include "trace_reader.h"
 
-void scan_segment(const char *text, std::int64_t &x, std::int64_t &y)
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
+
+constexpr std::uint64_t every_byte(unsigned char b)
 {
-    char word[80];
-    std::sscanf(text, "%30s %" SCNd64 " %" SCNd64, word, &x, &y);
+    return 0x0101010101010101ULL * b;
+}
+
+constexpr std::uint64_t powers_of_ten[] = {1,      10,      100,      1000,     10000,
+                                           100000, 1000000, 10000000, 100000000};
+
+bool is_space(char c)
+{
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+}
+
+bool is_digit(char c)
+{
+    return static_cast<unsigned char>(c - '0') <= 9;
+}
+
+// The eight bytes at p, digits turned into their values 0 to 9.
+std::uint64_t digit_values(const char *p)
+{
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes ^ every_byte('0');
+}
+
+// How many of the eight values count as digits before the first that does not.
+unsigned leading_digits(std::uint64_t values)
+{
+    // A byte that is no digit has a value of 10 or more, which the sum marks in its top
+    // bit. A carry out of a marked byte disturbs only the bytes after it.
+    const std::uint64_t marks = ((values + every_byte(0x76)) | values) & every_byte(0x80);
+    return static_cast<unsigned>(std::countr_zero(marks)) / 8;
+}
+
+// The number that the first count (1 to 8) values spell.
+std::uint64_t number_of(std::uint64_t values, unsigned count)
+{
+    // Moved to the top, the digits read as an eight-digit number with leading zeros.
+    std::uint64_t digits = values << (8 * (8 - count));
+    digits = (digits & every_byte(0x0F)) * 2561 >> 8;
+    digits = (digits & 0x00FF00FF00FF00FFULL) * 6553601 >> 16;
+    return (digits & 0x0000FFFF0000FFFFULL) * 42949672960001 >> 32;
+}
+
+// Converts an optionally signed decimal integer at p, after white space, as strtol does:
+// values beyond the 64-bit range become its nearest end. Returns false, leaving value
+// alone, when no digit follows the sign. Reads no byte at or after end.
+bool scan_number(const char *&p, const char *end, std::int64_t &value)
+{
+    while (is_space(*p))
+        ++p;
+    const bool negative = *p == '-';
+    p += *p == '-' || *p == '+';
+    std::uint64_t magnitude = 0;
+    if (end - p >= 16) [[likely]] {
+        const std::uint64_t first = digit_values(p);
+        const unsigned first_count = leading_digits(first);
+        if (first_count == 0)
+            return false;
+        if (first_count < 8) {
+            magnitude = number_of(first, first_count);
+            p += first_count;
+        } else {
+            const std::uint64_t second = digit_values(p + 8);
+            const unsigned second_count = leading_digits(second);
+            magnitude = number_of(first, 8);
+            if (second_count > 0)
+                magnitude = magnitude * powers_of_ten[second_count] + number_of(second, second_count);
+            p += 8 + second_count;
+        }
+    } else if (!is_digit(*p)) {
+        return false;
+    }
+    // Sixteen digits cannot overflow; digits beyond them, and those of a number too near
+    // the end of the line for whole words, are taken one by one with the range check.
+    constexpr std::uint64_t most = std::numeric_limits<std::int64_t>::max();
+    const std::uint64_t limit = negative ? most + 1 : most;
+    for (; is_digit(*p); ++p) {
+        const unsigned digit = static_cast<unsigned>(*p - '0');
+        // Past the limit the digits are still consumed, but the value is settled.
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    value = negative ? static_cast<std::int64_t>(0 - magnitude)
+                     : static_cast<std::int64_t>(magnitude);
+    return true;
+}
+
+} // namespace
+
+void scan_segment(const char *line, std::int64_t &x, std::int64_t &y)
+{
+    const char *const end = line + line_size;
+    const char *p = line;
+    while (is_space(*p))
+        ++p;
+    if (*p == '\0')
+        return;
+    const char *const word_limit = p + 30;
+    while (p < word_limit && *p != '\0' && !is_space(*p))
+        ++p;
+    if (scan_number(p, end, x))
+        scan_number(p, end, y);
 }
