@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -49,5 +51,52 @@ INSTANTIATE_TEST_SUITE_P(
         number_case{"smallest_raw", std::numeric_limits<std::int64_t>::min(),
                     "-92233720368547.77"}),
     [](const auto &info) { return info.param.name; });
+
+// The C library formats the same double; any difference is a fault in ours.
+TEST(format, matches_the_c_library_on_over_a_million_values)
+{
+    long checked = 0, differing = 0;
+    const auto check = [&](std::int64_t raw) {
+        char ours[coordinate_room], reference[coordinate_room];
+        const std::string text(ours, format_coordinate(ours, raw));
+        std::snprintf(reference, sizeof reference, "%10.2f", static_cast<double>(raw) / coord_divisor);
+        ++checked;
+        if (text != reference && ++differing <= 5)
+            ADD_FAILURE() << "raw " << raw << ": " << text << " instead of " << reference;
+    };
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t least = std::numeric_limits<std::int64_t>::min();
+
+    std::mt19937_64 random(2024);
+    std::uniform_int_distribution<std::int64_t> on_board(-5'000'000'000, 5'000'000'000);
+    for (int i = 0; i < 300'000; ++i) {
+        check(static_cast<std::int64_t>(random()));
+        check(on_board(random));
+    }
+    // Every raw value near a halfway point between two hundredths, at many magnitudes,
+    // where the double's rounding decides between the neighbours.
+    for (std::int64_t scale = 1; scale < most / 1000 / 10; scale *= 10)
+        for (std::int64_t k = 0; k < 2000; ++k)
+            for (std::int64_t near = 495; near <= 505; ++near) {
+                check((scale + k) * 1000 + near);
+                check(-((scale + k) * 1000 + near));
+            }
+    for (std::int64_t multiple = -100'000; multiple <= 100'000; ++multiple)
+        check(multiple * 500);
+    for (std::int64_t raw = -100'000; raw <= 0; ++raw)
+        check(raw);
+    // The ends of the fast paths and of the 64-bit range.
+    for (const std::int64_t edge : {std::int64_t{1} << 52, std::int64_t{99'999'999'500},
+                                    std::int64_t{9'999'999'500}, most})
+        for (std::int64_t d = 0; d < 20'000; ++d) {
+            check(edge - d);
+            check(-(edge - d));
+        }
+    for (std::int64_t d = 0; d < 20'000; ++d)
+        check(least + d);
+
+    EXPECT_GE(checked, 1'000'000);
+    EXPECT_EQ(differing, 0);
+}
 
 } // namespace
