@@ -1,0 +1,58 @@
+// Writes a deterministic, realistic trace data file of a given size to standard output:
+// nets followed by runs of segments wandering over a board up to 50000 units across,
+// with other records and a few segments that carry extra words.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// xorshift64*: the same file on every machine and every run.
+std::uint64_t next_random(std::uint64_t &state)
+{
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return state * 0x2545F4914F6CDD1DULL;
+}
+
+std::int64_t wander(std::uint64_t &state, std::int64_t at)
+{
+    constexpr std::int64_t edge = 5'000'000'000;
+    const std::int64_t step = static_cast<std::int64_t>(next_random(state) % 4'000'001) - 2'000'000;
+    const std::int64_t to = at + step;
+    return to > edge || to < -edge ? at - step : to;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2 || std::atoll(argv[1]) <= 0) {
+        std::fputs("usage: make_trace BYTES > file.trc\n", stderr);
+        return 2;
+    }
+    const long long wanted = std::atoll(argv[1]);
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    std::int64_t x = 0, y = 0;
+    long long written = 0;
+    for (long net = 1; written < wanted; ++net) {
+        written += std::printf("  NET '/BOARD/N$%ld'\n", net);
+        if (net % 7 == 0)
+            written += std::printf("LAYER %d\n", static_cast<int>(next_random(state) % 8) + 1);
+        const int segments = 2 + static_cast<int>(next_random(state) % 40);
+        x = static_cast<std::int64_t>(next_random(state) % 10'000'000'001) - 5'000'000'000;
+        y = static_cast<std::int64_t>(next_random(state) % 10'000'000'001) - 5'000'000'000;
+        for (int i = 0; i < segments && written < wanted; ++i) {
+            x = wander(state, x);
+            y = wander(state, y);
+            if (next_random(state) % 50 == 0)
+                written += std::printf("SEG %lld %lld WIDTH 20000 LAYER 2\n", static_cast<long long>(x),
+                                       static_cast<long long>(y));
+            else
+                written += std::printf("SEG %lld %lld\n", static_cast<long long>(x),
+                                       static_cast<long long>(y));
+        }
+    }
+    return 0;
+}
