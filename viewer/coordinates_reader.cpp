@@ -1,0 +1,179 @@
+// The coordinates file's grammar, with one line of lookahead. A net header block is an
+// empty line, a blank with the echoed record, and a line holding one blank; when the
+// record had no line feed, its closing blank ends the record's own line instead. The
+// trailer is "Tool Up " and two empty lines at the very end.
+#include "coordinates_reader.h"
+
+#include <string_view>
+
+namespace {
+
+// Takes the next line into r.line. Returns false at the end of the file or on a read
+// error.
+bool take_line(coordinates_reader &r)
+{
+    if (r.held) {
+        r.held = false;
+        return true;
+    }
+    r.line_length = 0;
+    r.line_cut = false;
+    r.line_fed = false;
+    int c;
+    while ((c = std::getc(r.in)) != EOF) {
+        if (c == '\n') {
+            r.line_fed = true;
+            break;
+        }
+        if (r.line_length < xy_line_size - 1)
+            r.line[r.line_length++] = static_cast<char>(c);
+        else
+            r.line_cut = true;
+    }
+    r.line[r.line_length] = '\0';
+    if (std::ferror(r.in) || (c == EOF && r.line_length == 0 && !r.line_cut))
+        return false;
+    ++r.line_number;
+    return true;
+}
+
+// The line as the grammar sees it. A line cut short, or one that the end of the file
+// ends, stands for no unit at all: it reads as a lone line feed, which no unit holds.
+std::string_view line_of(const coordinates_reader &r)
+{
+    return r.line_cut || !r.line_fed ? std::string_view("\n")
+                                     : std::string_view(r.line, r.line_length);
+}
+
+read_result ended(const coordinates_reader &r)
+{
+    return std::ferror(r.in) ? read_result::failed : read_result::cut_short;
+}
+
+// Reads one number as "%10.2f" writes it, in hundredths.
+bool parse_field(std::string_view field, std::int64_t &hundredths)
+{
+    std::size_t at = field.find_first_not_of(' ');
+    if (field.size() < 10 || at == std::string_view::npos || (at > 0 && field.size() > 10))
+        return false;
+    const bool negative = field[at] == '-';
+    at += negative;
+    const std::size_t point = field.size() - 3;
+    if (point <= at || point - at > 16 || field[point] != '.')
+        return false;
+    std::int64_t value = 0;
+    for (std::size_t i = at; i < field.size(); ++i) {
+        if (i == point)
+            continue;
+        if (field[i] < '0' || field[i] > '9')
+            return false;
+        value = value * 10 + (field[i] - '0');
+    }
+    hundredths = negative ? -value : value;
+    return true;
+}
+
+bool parse_move(std::string_view line, xy_unit &unit)
+{
+    if (!line.starts_with("Go To "))
+        return false;
+    line.remove_prefix(6);
+    // The fields are split at the blank that follows the first one's digits.
+    const std::size_t blank = line.find(' ', line.find_first_not_of(" -"));
+    return blank != std::string_view::npos && parse_field(line.substr(0, blank), unit.x) &&
+           parse_field(line.substr(blank + 1), unit.y);
+}
+
+void name_net(std::string_view record, xy_unit &unit)
+{
+    const char *const white = " \t\r\v\f";
+    const std::size_t first = record.find_first_not_of(white);
+    if (first == std::string_view::npos)
+        record = {};
+    else
+        record = record.substr(first, record.find_last_not_of(white) - first + 1);
+    unit.net[record.copy(unit.net, sizeof unit.net - 1)] = '\0';
+}
+
+// Points r at an earlier line as the one at fault.
+read_result blame(coordinates_reader &r, long line_number, std::string_view text)
+{
+    r.line_number = line_number;
+    r.line_length = text.copy(r.line, sizeof r.line - 1);
+    r.line[r.line_length] = '\0';
+    r.line_cut = false;
+    r.line_fed = true;
+    return read_result::malformed;
+}
+
+// Reads what follows an empty line: the second empty line of the trailer, or the rest of
+// a net header block.
+read_result after_empty_line(coordinates_reader &r, xy_unit &unit, bool after_tool_up)
+{
+    const long empty_line = r.line_number;
+    if (!take_line(r))
+        return ended(r);
+    if (r.line_cut || !r.line_fed)
+        return read_result::malformed;
+    char record[xy_line_size];
+    const std::string_view next(record, line_of(r).copy(record, sizeof record));
+    if (next.empty() && after_tool_up) {
+        r.after_trailer = true;
+        unit.kind = unit_kind::trailer;
+        return read_result::unit;
+    }
+    if (!next.starts_with(' '))
+        return blame(r, empty_line, "");
+    const long record_line = r.line_number;
+    if (!take_line(r))
+        return ended(r);
+    if (line_of(r) != " ") {
+        // The record had no line feed of its own, so its closing blank ends its line, and
+        // the line after it begins the next unit.
+        if (next.size() < 2 || !next.ends_with(' '))
+            return blame(r, record_line, next);
+        r.held = true;
+    }
+    name_net(next, unit);
+    unit.kind = unit_kind::net;
+    return read_result::unit;
+}
+
+} // namespace
+
+void start_reading(coordinates_reader &r, std::FILE *in)
+{
+    r.in = in;
+    r.line_number = 0;
+    r.line[0] = '\0';
+    r.line_length = 0;
+    r.line_cut = false;
+    r.line_fed = false;
+    r.held = false;
+    r.after_trailer = false;
+    r.after_tool_up = false;
+}
+
+read_result read_unit(coordinates_reader &r, xy_unit &unit)
+{
+    if (!take_line(r))
+        return r.after_trailer && !std::ferror(r.in) ? read_result::finished : ended(r);
+    if (r.after_trailer)
+        return read_result::malformed;
+    const std::string_view line = line_of(r);
+    const bool after_tool_up = r.after_tool_up;
+    r.after_tool_up = false;
+    if (line == "Tool Up ") {
+        r.after_tool_up = true;
+        unit.kind = unit_kind::tool_up;
+    } else if (line == "Tool Down ") {
+        unit.kind = unit_kind::tool_down;
+    } else if (parse_move(line, unit)) {
+        unit.kind = unit_kind::move;
+    } else if (line.empty()) {
+        return after_empty_line(r, unit, after_tool_up);
+    } else {
+        return read_result::malformed;
+    }
+    return read_result::unit;
+}

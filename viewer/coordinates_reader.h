@@ -1,0 +1,47 @@
+// Reads an xy coordinates file unit by unit, as a plotter takes it: move lines, tool
+// lines, net header blocks and the trailer, each checked against the exact format that
+// trace2xy writes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// Room for one line of a coordinates file; the longest valid line, the echoed net
+// record of a net header block, has 82 bytes with its line feed.
+constexpr std::size_t xy_line_size = 128;
+
+enum class unit_kind { move, tool_down, tool_up, net, trailer };
+
+struct xy_unit {
+    unit_kind kind;
+    std::int64_t x, y;      // a move's position, in hundredths of an output unit
+    char net[xy_line_size]; // a net's record as echoed, blanks around it removed
+};
+
+enum class read_result {
+    unit,      // a unit was read
+    finished,  // the trailer was read before, and the file ends there
+    malformed, // r.line, line r.line_number, is no unit of the file where it stands
+    cut_short, // the file ends before its trailer, after line r.line_number
+    failed,    // the stream reported a read error
+};
+
+struct coordinates_reader {
+    std::FILE *in;
+    long line_number;             // of line, the last line taken
+    char line[xy_line_size];      // the last line taken, without its line feed
+    std::size_t line_length;      // its length, at most xy_line_size - 1 bytes kept
+    bool line_cut;                // the line was longer than the room kept for it
+    bool line_fed;                // it ended in a line feed, not the end of the file
+    bool held;                    // line was taken as lookahead and not used yet
+    bool after_trailer;           // the trailer has been read
+    bool after_tool_up;           // the last unit was a "Tool Up" line
+};
+
+// Makes r read from in, which is open for reading.
+void start_reading(coordinates_reader &r, std::FILE *in);
+
+// Reads the next unit into unit; a line longer than any unit, or one without a line
+// feed at the end of the file, is malformed.
+read_result read_unit(coordinates_reader &r, xy_unit &unit);
