@@ -1,0 +1,63 @@
+// The plotter's own view of a job: the tool starts up and only "Go To" moves it.
+#include "plotter.h"
+
+#include "svg_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+void start_plotting(plotter &p)
+{
+    p.tool_down = false;
+    p.has_position = false;
+    p.x = 0;
+    p.y = 0;
+    p.job = job_summary{};
+}
+
+static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *picture)
+{
+    job_summary &job = p.job;
+    ++job.moves;
+    if (p.has_position) {
+        const double length = std::hypot(static_cast<double>(x - p.x), static_cast<double>(y - p.y)) / 100;
+        (p.tool_down ? job.pen_down_length : job.idle_length) += length;
+        if (picture)
+            picture_move(*picture, p.tool_down, p.x, p.y, x, y);
+    }
+    if (!job.has_points) {
+        job.min_x = job.max_x = x;
+        job.min_y = job.max_y = y;
+        job.has_points = true;
+    }
+    job.min_x = std::min(job.min_x, x);
+    job.max_x = std::max(job.max_x, x);
+    job.min_y = std::min(job.min_y, y);
+    job.max_y = std::max(job.max_y, y);
+    p.has_position = true;
+    p.x = x;
+    p.y = y;
+}
+
+void plot(plotter &p, const xy_unit &unit, svg_picture *picture)
+{
+    switch (unit.kind) {
+    case unit_kind::move:
+        move_to(p, unit.x, unit.y, picture);
+        break;
+    case unit_kind::tool_down:
+    case unit_kind::tool_up:
+        p.tool_down = unit.kind == unit_kind::tool_down;
+        p.job.tool_downs += p.tool_down;
+        if (picture)
+            picture_lift(*picture);
+        break;
+    case unit_kind::net:
+        ++p.job.nets;
+        if (picture)
+            picture_net(*picture, unit.net);
+        break;
+    case unit_kind::trailer:
+        break;
+    }
+}

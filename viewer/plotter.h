@@ -1,0 +1,33 @@
+// Follows the tool through the units of a coordinates file as the plotter moves it, and
+// sums up the job: what it draws, how far it travels idle, where it reaches.
+#pragma once
+
+#include "coordinates_reader.h"
+
+#include <cstdint>
+
+struct svg_picture;
+
+struct job_summary {
+    long nets;
+    long moves;
+    long tool_downs;
+    double pen_down_length; // output units drawn with the tool down
+    double idle_length;     // output units travelled with the tool up, from the first point
+    bool has_points;
+    std::int64_t min_x, max_x, min_y, max_y; // bounding box of all points, in hundredths
+};
+
+struct plotter {
+    bool tool_down;
+    bool has_position; // a first "Go To" has placed the tool
+    std::int64_t x, y; // the tool's position, in hundredths
+    job_summary job;
+};
+
+// Puts p at the start of a job: tool up, nowhere yet, nothing summed.
+void start_plotting(plotter &p);
+
+// Carries out unit: moves, lowers or raises the tool, or starts a net; adds to p.job and,
+// when picture is not null, draws on it.
+void plot(plotter &p, const xy_unit &unit, svg_picture *picture);
