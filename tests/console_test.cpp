@@ -1,17 +1,13 @@
 // The dialogue of the built trace2xy: names piped on standard input, what it shows,
 // its exit status and the files it leaves.
-#include "streams.h"
+#include "programs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <string>
-#include <string_view>
 
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -23,78 +19,40 @@ const std::string ask_xy = "Enter the Tarvik xy coordinates output filename: ";
 const std::string trailer = "Tool Up \n\n\n";
 const std::string name79(79, 'a'), name80(80, 'a');
 
-struct run_result {
-    int status;
-    std::string shown;
-};
-
-class console : public testing::Test {
+class console : public scratch_directory {
   protected:
     void SetUp() override
     {
-        char templ[] = "/tmp/trace2xy-test-XXXXXX";
-        ASSERT_TRUE(mkdtemp(templ));
-        dir = templ;
+        scratch_directory::SetUp();
         example = file_contents(TEST_DATA "/worked_example.trc");
         example_xy = file_contents(TEST_DATA "/worked_example.xy");
         put("board.trc", example);
     }
 
-    void TearDown() override
-    {
-        fs::remove_all(dir);
-        fs::remove(dir + ".in");
-        fs::remove(dir + ".out");
-    }
-
-    void put(const std::string &name, std::string_view bytes)
-    {
-        stream f(std::fopen((dir + "/" + name).c_str(), "wb"));
-        std::fwrite(bytes.data(), 1, bytes.size(), f.get());
-    }
-
-    std::string get(const std::string &name)
-    {
-        return file_contents(dir + "/" + name);
-    }
-
-    std::set<std::string> names()
-    {
-        std::set<std::string> all;
-        for (const auto &entry : fs::directory_iterator(dir))
-            all.insert(entry.path().filename());
-        return all;
-    }
-
-    // Runs trace2xy in the test directory with typed as all of its standard input.
+    // Runs trace2xy with typed as all of its standard input.
     run_result trace2xy(std::string_view typed, const std::string &arguments = "")
     {
-        stream in(std::fopen((dir + ".in").c_str(), "wb"));
-        std::fwrite(typed.data(), 1, typed.size(), in.get());
-        in.reset();
-        const std::string command = "cd '" + dir + "' && '" TRACE2XY "' " + arguments + " < '" +
-                                    dir + ".in' > '" + dir + ".out'";
-        const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status));
-        return {WEXITSTATUS(status), file_contents(dir + ".out")};
+        const run_result result = run("'" TRACE2XY "' " + arguments, typed);
+        EXPECT_EQ(result.err, "");
+        return result;
     }
 
-    std::string dir, example, example_xy;
+    std::string example, example_xy;
 };
 
 TEST_F(console, converts_the_named_files_showing_only_the_prompts)
 {
-    const run_result run = trace2xy("board.trc\nboard.xy\n");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.shown, ask_trace + ask_xy);
+    const run_result result = trace2xy("board.trc\nboard.xy\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, ask_trace + ask_xy);
     EXPECT_EQ(get("board.xy"), example_xy);
 }
 
 TEST_F(console, arguments_are_ignored)
 {
-    const run_result run = trace2xy("board.trc\nboard.xy\n", "other.trc other.xy");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.shown, ask_trace + ask_xy);
+    const run_result result = trace2xy("board.trc\nboard.xy\n", "other.trc other.xy");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, ask_trace + ask_xy);
     EXPECT_EQ(get("board.xy"), example_xy);
 }
 
@@ -135,25 +93,25 @@ TEST_F(console, name_ended_by_the_end_of_input_is_used)
 
 TEST_F(console, refused_write_is_reported_after_the_run)
 {
-    const run_result run = trace2xy("board.trc\n/dev/full\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't write output file /dev/full\n");
+    const run_result result = trace2xy("board.trc\n/dev/full\n");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, ask_trace + ask_xy + "\nERROR: Can't write output file /dev/full\n");
 }
 
 // Reading a process's own memory at offset 0 fails with an I/O error, like a bad disk.
 TEST_F(console, read_error_still_writes_the_trailer_and_is_reported)
 {
-    const run_result run = trace2xy("/proc/self/mem\nboard.xy\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
+    const run_result result = trace2xy("/proc/self/mem\nboard.xy\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
     EXPECT_EQ(get("board.xy"), trailer);
 }
 
 TEST_F(console, read_error_is_reported_before_a_write_error)
 {
-    const run_result run = trace2xy("/proc/self/mem\n/dev/full\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.shown, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
+    const run_result result = trace2xy("/proc/self/mem\n/dev/full\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, ask_trace + ask_xy + "\nERROR: Can't read input file /proc/self/mem\n");
 }
 
 struct refusal_case {
@@ -175,9 +133,9 @@ TEST_P(refusal, shows_the_error_and_leaves_the_files_alone)
     fs::create_hard_link(dir + "/board.trc", dir + "/hard.trc");
     const std::set<std::string> before = names();
 
-    const run_result run = trace2xy(GetParam().typed);
-    EXPECT_EQ(run.status, GetParam().status);
-    EXPECT_EQ(run.shown, GetParam().shown);
+    const run_result result = trace2xy(GetParam().typed);
+    EXPECT_EQ(result.status, GetParam().status);
+    EXPECT_EQ(result.out, GetParam().shown);
     EXPECT_EQ(names(), before);
     EXPECT_EQ(get("board.trc"), example);
     EXPECT_EQ(get(name79), example);

@@ -22,7 +22,8 @@ using stream = std::unique_ptr<std::FILE, file_closer>;
 inline stream stream_holding(std::string_view bytes)
 {
     stream s(std::tmpfile());
-    std::fwrite(bytes.data(), 1, bytes.size(), s.get());
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), s.get());
     std::rewind(s.get());
     return s;
 }
@@ -37,6 +38,13 @@ inline std::string contents(std::FILE *f)
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, f)) > 0;)
         all.append(block, got);
     return all;
+}
+
+inline void write_file(const std::string &path, std::string_view bytes)
+{
+    stream f(std::fopen(path.c_str(), "wb"));
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f.get());
 }
 
 inline std::string file_contents(const std::string &path)

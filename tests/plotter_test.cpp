@@ -1,0 +1,99 @@
+// The job as the plotter carries it out: the worked example summed up by hand, and the
+// picture's strokes and groups.
+#include "coordinates_reader.h"
+#include "plotter.h"
+#include "streams.h"
+#include "svg_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Plots all of xy, drawing on picture when it is not null.
+job_summary plotted(const std::string &xy, svg_picture *picture = nullptr)
+{
+    stream in = stream_holding(xy);
+    coordinates_reader r;
+    start_reading(r, in.get());
+    plotter p;
+    start_plotting(p);
+    xy_unit unit;
+    while (read_unit(r, unit) == read_result::unit)
+        plot(p, unit, picture);
+    return p.job;
+}
+
+long count(const std::string &text, const std::string &part)
+{
+    long found = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
+// The worked example: idle from (0, 0) to (1, 2), a stroke to (1.5, 2), idle to
+// (-0.5, 0.12), a stroke to (0, 0.12).
+TEST(plotter, worked_example_sums_up_as_worked_out_by_hand)
+{
+    const job_summary job = plotted(file_contents(TEST_DATA "/worked_example.xy"));
+    EXPECT_EQ(job.nets, 3);
+    EXPECT_EQ(job.moves, 5);
+    EXPECT_EQ(job.tool_downs, 2);
+    EXPECT_DOUBLE_EQ(job.pen_down_length, 1.0);
+    EXPECT_NEAR(job.idle_length, std::sqrt(5.0) + std::sqrt(4 + 1.88 * 1.88), 1e-12);
+    EXPECT_TRUE(job.has_points);
+    EXPECT_EQ(job.min_x, -50);
+    EXPECT_EQ(job.max_x, 150);
+    EXPECT_EQ(job.min_y, 0);
+    EXPECT_EQ(job.max_y, 200);
+}
+
+TEST(plotter, first_point_is_reached_without_idle_travel)
+{
+    const job_summary job = plotted("Go To     100.00    -100.00\nTool Up \n\n\n");
+    EXPECT_EQ(job.moves, 1);
+    EXPECT_EQ(job.idle_length, 0);
+    EXPECT_EQ(job.min_x, 10000);
+    EXPECT_EQ(job.min_y, -10000);
+}
+
+TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
+{
+    svg_picture picture;
+    ASSERT_TRUE(start_picture(picture));
+    // Three runs: two moves, none (a lowering without a move draws nothing), one move
+    // that starts where the first run ended but after a lift.
+    const job_summary job = plotted("\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
+                                    "Go To       1.00       0.00\nGo To       1.00       1.00\n"
+                                    "Tool Up \nTool Down \nTool Up \nTool Down \n"
+                                    "Go To       2.00       2.00\nTool Up \n\n\n",
+                                    &picture);
+    EXPECT_EQ(picture.stroke_count, 2);
+    stream out(std::tmpfile());
+    ASSERT_TRUE(finish_picture(picture, job, out.get()));
+    const std::string svg = contents(out.get());
+    const std::string strokes = svg.substr(svg.find("<title>NET 'A'</title>"));
+    EXPECT_EQ(count(strokes, "<polyline"), 2);
+    EXPECT_NE(strokes.find("points=\"0.00,0.00 1.00,0.00 1.00,-1.00\""), std::string::npos);
+    EXPECT_NE(strokes.find("points=\"1.00,-1.00 2.00,-2.00\""), std::string::npos);
+    EXPECT_EQ(count(svg, "<polyline"), 2);
+}
+
+TEST(picture, net_names_are_escaped_for_xml)
+{
+    svg_picture picture;
+    ASSERT_TRUE(start_picture(picture));
+    const job_summary job =
+        plotted("\n   NET '<A&B>'\x01\xe9 \nGo To       0.00       0.00\nTool Down \n"
+                "Go To       1.00       0.00\nTool Up \n\n\n",
+                &picture);
+    stream out(std::tmpfile());
+    ASSERT_TRUE(finish_picture(picture, job, out.get()));
+    EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9;</title>"),
+              std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// Runs the built programs in a scratch directory, with given standard input, and keeps
+// what they show and the files they leave.
+#pragma once
+
+#include "streams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include <stdlib.h>
+#include <sys/wait.h>
+
+struct run_result {
+    int status;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+class scratch_directory : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/trace2xy-test-XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        dir = pattern;
+    }
+
+    void TearDown() override
+    {
+        std::filesystem::remove_all(dir);
+        for (const char *suffix : {".in", ".out", ".err"})
+            std::filesystem::remove(dir + suffix);
+    }
+
+    void put(const std::string &name, std::string_view bytes)
+    {
+        write_file(dir + "/" + name, bytes);
+    }
+
+    std::string get(const std::string &name)
+    {
+        return file_contents(dir + "/" + name);
+    }
+
+    std::set<std::string> names()
+    {
+        std::set<std::string> all;
+        for (const auto &entry : std::filesystem::directory_iterator(dir))
+            all.insert(entry.path().filename());
+        return all;
+    }
+
+    // Runs command (a shell command line) in the directory with input as all of its
+    // standard input.
+    run_result run(const std::string &command, std::string_view input = {})
+    {
+        write_file(dir + ".in", input);
+        const std::string line = "cd '" + dir + "' && " + command + " < '" + dir + ".in' > '" +
+                                 dir + ".out' 2> '" + dir + ".err'";
+        const int status = std::system(line.c_str());
+        EXPECT_TRUE(WIFEXITED(status));
+        return {WEXITSTATUS(status), file_contents(dir + ".out"), file_contents(dir + ".err")};
+    }
+
+    std::string dir;
+};

@@ -1,0 +1,155 @@
+// The built xyview: its summary, picture, area check, errors and exit statuses.
+#include "programs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string worked_summary = "coordinates file  board.xy\n"
+                                   "nets              3\n"
+                                   "moves             5\n"
+                                   "tool downs        2\n"
+                                   "pen-down length   1.00\n"
+                                   "idle travel       4.98\n"
+                                   "bounding box      x -0.50 to 1.50, y 0.00 to 2.00\n"
+                                   "size              2.00 x 2.00\n";
+
+class xyview : public scratch_directory {
+  protected:
+    void SetUp() override
+    {
+        scratch_directory::SetUp();
+        put("board.xy", file_contents(TEST_DATA "/worked_example.xy"));
+    }
+
+    run_result xyview_with(const std::string &arguments, std::string_view input = {})
+    {
+        return run("'" XYVIEW "' " + arguments, input);
+    }
+};
+
+TEST_F(xyview, prints_the_summary_of_a_sound_file)
+{
+    const run_result result = xyview_with("board.xy");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, worked_summary);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(xyview, reads_standard_input_for_a_dash)
+{
+    const run_result result = xyview_with("-", get("board.xy"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "coordinates file  (standard input)" + worked_summary.substr(26));
+}
+
+TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
+{
+    const run_result result = xyview_with("--svg board.svg board.xy");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, worked_summary);
+    EXPECT_EQ(names(), (std::set<std::string>{"board.svg", "board.xy"}));
+    EXPECT_EQ(run("xmllint --noout board.svg").status, 0) << "is libxml2-utils installed?";
+}
+
+TEST_F(xyview, job_larger_than_the_area_is_reported_with_the_picture_still_drawn)
+{
+    const run_result result = xyview_with("--area 1x1.5 --svg board.svg board.xy");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, worked_summary);
+    EXPECT_EQ(result.err, "xyview: warning: the job does not fit the area 1.00 x 1.50: it is 1.00 "
+                          "too wide and 0.50 too tall\n");
+    EXPECT_TRUE(names().contains("board.svg"));
+}
+
+TEST_F(xyview, job_that_fits_the_area_exactly_passes)
+{
+    EXPECT_EQ(xyview_with("--area 2x2 board.xy").status, 0);
+}
+
+struct fault_case {
+    const char *name;
+    std::string arguments;
+    std::string file; // written to in.xy when not empty
+    int status;
+    std::string err;
+};
+
+class fault : public xyview, public testing::WithParamInterface<fault_case> {};
+
+// No fault leaves a picture behind, whole or in part.
+TEST_P(fault, is_reported_with_its_status)
+{
+    if (!GetParam().file.empty())
+        put("in.xy", GetParam().file);
+    const auto before = names();
+    const run_result result = xyview_with(GetParam().arguments);
+    EXPECT_EQ(result.status, GetParam().status);
+    EXPECT_EQ(result.err, GetParam().err);
+    EXPECT_EQ(names(), before);
+}
+
+const std::string trailer = "Tool Up \n\n\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    xyview, fault,
+    testing::Values(
+        fault_case{"unknown_line", "--svg out.svg in.xy", "Go Home\n" + trailer, 1,
+                   "xyview: in.xy:1: not a coordinates line: 'Go Home'\n"},
+        fault_case{"unprintable_bytes_are_escaped", "--svg out.svg in.xy",
+                   "Go To\t\x01\xff'\\ 1.00\n" + trailer, 1,
+                   "xyview: in.xy:1: not a coordinates line: 'Go To\\t\\x01\\xff\\'\\\\ 1.00'\n"},
+        fault_case{"last_line_without_line_feed", "in.xy", "Tool Up \n\n\nTool Up", 1,
+                   "xyview: in.xy:4: not a coordinates line: 'Tool Up' (the file ends inside it)\n"},
+        fault_case{"missing_trailer", "--svg out.svg in.xy", "Go To       1.00       2.00\n", 1,
+                   "xyview: in.xy: the file ends after line 1, without its trailer\n"},
+        fault_case{"missing_file", "none.xy", "", 2,
+                   "xyview: none.xy: No such file or directory\n"},
+        fault_case{"directory", "--svg out.svg .", "", 2, "xyview: .: Is a directory\n"},
+        fault_case{"picture_in_a_missing_directory", "--svg no/such.svg board.xy", "", 2,
+                   "xyview: no/such.svg: No such file or directory\n"},
+        fault_case{"picture_on_a_full_disk", "--svg /dev/full board.xy", "", 2,
+                   "xyview: /dev/full: No space left on device\n"},
+        fault_case{"bad_area", "--area 10 board.xy", "", 2,
+                   "xyview: --area wants WIDTHxHEIGHT, two positive numbers: 10\n"}),
+    [](const auto &info) { return info.param.name; });
+
+// Renaming a finished picture onto a device or a link would replace it, not write to it.
+TEST_F(xyview, picture_through_a_link_or_to_a_device_leaves_them_in_place)
+{
+    std::filesystem::create_symlink("target.svg", dir + "/link.svg");
+    EXPECT_EQ(xyview_with("--svg link.svg board.xy").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.svg"));
+    EXPECT_TRUE(get("target.svg").starts_with("<?xml"));
+
+    EXPECT_EQ(xyview_with("--svg /dev/full board.xy").status, 2);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    const run_result to_stdout = xyview_with("--svg /dev/stdout board.xy");
+    EXPECT_EQ(to_stdout.status, 0);
+    EXPECT_NE(to_stdout.out.find("</svg>"), std::string::npos);
+}
+
+TEST_F(xyview, help_and_version_go_to_standard_output)
+{
+    const run_result help = xyview_with("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: xyview [--svg OUT.svg] [--area WIDTHxHEIGHT] COORDS_FILE\n"));
+    const run_result version = xyview_with("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");
+}
+
+TEST_F(xyview, wrong_arguments_get_the_usage)
+{
+    for (const char *arguments : {"", "--bogus board.xy", "board.xy other.xy", "--svg"}) {
+        const run_result result = xyview_with(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_TRUE(result.err.starts_with("xyview: ")) << arguments;
+    }
+}
+
+} // namespace
