@@ -4,6 +4,8 @@
 // more than ten characters, go through the exact conversion of the standard library.
 #include "coordinate_format.h"
 
+#include "byte_words.h"
+
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -21,16 +23,10 @@ constexpr std::uint64_t integer_limit = std::uint64_t{1} << 52;
 // Hundredths below this fill at most the ten characters of the field.
 constexpr std::uint64_t field_limit = 100'000'000;
 
-constexpr std::uint64_t every_byte(unsigned char b)
-{
-    return 0x0101010101010101ULL * b;
-}
-
 // The eight decimal digits of n < 10^8 as byte values 0 to 9, the first digit in the
 // lowest byte, so that they lie in memory in reading order.
 std::uint64_t eight_digits(std::uint64_t n)
 {
-    static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
     const std::uint64_t halves = n / 10000 | n % 10000 << 32;
     const std::uint64_t high_pairs = (halves * 10486 >> 20) & (0x7FULL << 32 | 0x7F);
     const std::uint64_t pairs = (halves - 100 * high_pairs) << 16 | high_pairs;

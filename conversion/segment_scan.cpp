@@ -3,6 +3,7 @@
 // times faster than the C library's general formatted scan.
 #include "segment_scan.h"
 
+#include "byte_words.h"
 #include "trace_reader.h"
 
 #include <bit>
@@ -10,13 +11,6 @@
 #include <limits>
 
 namespace {
-
-static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
-
-constexpr std::uint64_t every_byte(unsigned char b)
-{
-    return 0x0101010101010101ULL * b;
-}
 
 constexpr std::uint64_t powers_of_ten[] = {1,      10,      100,      1000,     10000,
                                            100000, 1000000, 10000000, 100000000};

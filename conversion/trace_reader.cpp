@@ -4,19 +4,14 @@
 // eight bytes at a time.
 #include "trace_reader.h"
 
+#include "byte_words.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace {
-
-static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
-
-constexpr std::uint64_t every_byte(unsigned char b)
-{
-    return 0x0101010101010101ULL * b;
-}
 
 // Marks the zero bytes of word in their top bits. Bytes after the first zero byte may be
 // marked wrongly, so only the lowest mark counts.

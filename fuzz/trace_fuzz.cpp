@@ -1,12 +1,12 @@
 // libFuzzer target: arbitrary bytes as a trace data file through the real reader and
 // converter, checking what must hold of the coordinates file for every input.
 #include "record_converter.h"
+#include "streams.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 namespace {
@@ -112,18 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     char *bytes = nullptr;
     std::size_t written = 0;
     std::FILE *out = open_memstream(&bytes, &written);
-    auto reader = std::make_unique<trace_reader>();
-    auto writer = std::make_unique<xy_writer>();
-    conversion_state state;
-    reset(state);
-    start_reading(*reader, in);
-    start_writing(*writer, out);
-    convert_trace(*reader, state, *writer);
+    const run_failures failures = convert_stream(in, out);
     std::fclose(in);
     std::fclose(out);
 
     const std::string_view xy(bytes, written);
-    if (reader->read_failed || writer->write_failed)
+    if (failures.read_failed || failures.write_failed)
         broken("a memory stream failed", xy);
     const record_counts expected = count_records(data, size);
     const record_counts found = check_units(xy);

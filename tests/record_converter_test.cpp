@@ -116,15 +116,9 @@ TEST(converter, read_error_still_writes_the_trailer)
 {
     stream directory(std::fopen(".", "r"));
     stream out(std::tmpfile());
-    auto reader = std::make_unique<trace_reader>();
-    auto writer = std::make_unique<xy_writer>();
-    conversion_state state;
-    reset(state);
-    start_reading(*reader, directory.get());
-    start_writing(*writer, out.get());
-    convert_trace(*reader, state, *writer);
-    EXPECT_TRUE(reader->read_failed);
-    EXPECT_FALSE(writer->write_failed);
+    const run_failures failures = convert_stream(directory.get(), out.get());
+    EXPECT_TRUE(failures.read_failed);
+    EXPECT_FALSE(failures.write_failed);
     EXPECT_EQ(contents(out.get()), trailer);
 }
 
@@ -136,15 +130,9 @@ TEST(converter, refused_block_is_a_write_failure)
     while (trace.size() < 2 * block_size)
         trace += "SEG 1 2\n";
     stream in = stream_holding(trace);
-    auto reader = std::make_unique<trace_reader>();
-    auto writer = std::make_unique<xy_writer>();
-    conversion_state state;
-    reset(state);
-    start_reading(*reader, in.get());
-    start_writing(*writer, full.get());
-    convert_trace(*reader, state, *writer);
-    EXPECT_FALSE(reader->read_failed);
-    EXPECT_TRUE(writer->write_failed);
+    const run_failures failures = convert_stream(in.get(), full.get());
+    EXPECT_FALSE(failures.read_failed);
+    EXPECT_TRUE(failures.write_failed);
 }
 
 } // namespace

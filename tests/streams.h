@@ -53,17 +53,29 @@ inline std::string file_contents(const std::string &path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+struct run_failures {
+    bool read_failed;
+    bool write_failed;
+};
+
+// Converts all of in into out with a fresh state, as one run of trace2xy does.
+inline run_failures convert_stream(std::FILE *in, std::FILE *out)
+{
+    auto reader = std::make_unique<trace_reader>();
+    auto writer = std::make_unique<xy_writer>();
+    conversion_state state;
+    reset(state);
+    start_reading(*reader, in);
+    start_writing(*writer, out);
+    convert_trace(*reader, state, *writer);
+    return {reader->read_failed, writer->write_failed};
+}
+
 // The coordinates file that a run over a trace data file holding trace writes.
 inline std::string converted(std::string_view trace)
 {
     stream in = stream_holding(trace);
     stream out(std::tmpfile());
-    auto reader = std::make_unique<trace_reader>();
-    auto writer = std::make_unique<xy_writer>();
-    conversion_state state;
-    reset(state);
-    start_reading(*reader, in.get());
-    start_writing(*writer, out.get());
-    convert_trace(*reader, state, *writer);
+    convert_stream(in.get(), out.get());
     return contents(out.get());
 }
