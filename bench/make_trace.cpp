@@ -47,8 +47,8 @@ int main(int argc, char **argv)
             x = wander(state, x);
             y = wander(state, y);
             if (next_random(state) % 50 == 0)
-                written += std::printf("SEG %lld %lld WIDTH 20000 LAYER 2\n", static_cast<long long>(x),
-                                       static_cast<long long>(y));
+                written += std::printf("SEG %lld %lld WIDTH 20000 LAYER 2\n",
+                                       static_cast<long long>(x), static_cast<long long>(y));
             else
                 written += std::printf("SEG %lld %lld\n", static_cast<long long>(x),
                                        static_cast<long long>(y));

@@ -88,7 +88,8 @@ void scan_segment_sscanf(benchmark::State &state)
     char word[80];
     std::size_t i = 0;
     for (auto _ : state) {
-        std::sscanf(lines[i++ % (sample_size / 2)].data(), "%30s %" SCNd64 " %" SCNd64, word, &x, &y);
+        std::sscanf(lines[i++ % (sample_size / 2)].data(), "%30s %" SCNd64 " %" SCNd64, word, &x,
+                    &y);
         benchmark::DoNotOptimize(x);
         benchmark::DoNotOptimize(y);
     }

@@ -61,7 +61,8 @@ char *format_coordinate(char *to, std::int64_t raw)
     // always shows. The field is a blank or sign, six digits, the point and two more.
     const int zeros = std::countr_zero(digits | std::uint64_t{1} << 40) / 8;
     const std::uint64_t blanked = (std::uint64_t{1} << 8 * zeros) - 1;
-    const std::uint64_t text = ((digits + every_byte('0')) & ~blanked) | (every_byte(' ') & blanked);
+    const std::uint64_t text =
+        ((digits + every_byte('0')) & ~blanked) | (every_byte(' ') & blanked);
     const std::uint64_t sign = raw < 0 ? std::uint64_t{0xFF} << 8 * zeros : 0;
     std::uint64_t head = (text << 8 | ' ') & ~(std::uint64_t{0xFF} << 56);
     head = (head | std::uint64_t{'.'} << 56) & ~sign;

@@ -75,7 +75,8 @@ bool scan_number(const char *&p, const char *end, std::int64_t &value)
             const unsigned second_count = leading_digits(second);
             magnitude = number_of(first, 8);
             if (second_count > 0)
-                magnitude = magnitude * powers_of_ten[second_count] + number_of(second, second_count);
+                magnitude =
+                    magnitude * powers_of_ten[second_count] + number_of(second, second_count);
             p += 8 + second_count;
         }
     } else if (!is_digit(*p)) {
@@ -90,8 +91,8 @@ bool scan_number(const char *&p, const char *end, std::int64_t &value)
         // Past the limit the digits are still consumed, but the value is settled.
         magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
     }
-    value = negative ? static_cast<std::int64_t>(0 - magnitude)
-                     : static_cast<std::int64_t>(magnitude);
+    value =
+        negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
     return true;
 }
 

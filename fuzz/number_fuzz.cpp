@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     char word[line_size];
     std::sscanf(line, "%30s %" SCNd64 " %" SCNd64, word, &reference_x, &reference_y);
     if (x != reference_x || y != reference_y) {
-        std::fprintf(stderr, "scan gave %" PRId64 " %" PRId64 ", sscanf %" PRId64 " %" PRId64 "\n", x,
-                     y, reference_x, reference_y);
+        std::fprintf(stderr, "scan gave %" PRId64 " %" PRId64 ", sscanf %" PRId64 " %" PRId64 "\n",
+                     x, y, reference_x, reference_y);
         std::abort();
     }
 
@@ -29,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::int64_t raw;
         std::memcpy(&raw, data + at, sizeof raw);
         char ours[coordinate_room], reference[coordinate_room];
-        const std::string_view text(ours, static_cast<std::size_t>(format_coordinate(ours, raw) - ours));
-        std::snprintf(reference, sizeof reference, "%10.2f", static_cast<double>(raw) / coord_divisor);
+        const std::string_view text(ours,
+                                    static_cast<std::size_t>(format_coordinate(ours, raw) - ours));
+        std::snprintf(reference, sizeof reference, "%10.2f",
+                      static_cast<double>(raw) / coord_divisor);
         if (text != reference) {
             std::fprintf(stderr, "raw %" PRId64 ": '%.*s', snprintf '%s'\n", raw,
                          static_cast<int>(text.size()), text.data(), reference);

@@ -49,10 +49,10 @@ TEST(coordinates, every_unit_of_the_worked_example_is_read)
 {
     const reading r = read_all(file_contents(TEST_DATA "/worked_example.xy"));
     EXPECT_EQ(r.end, read_result::finished);
-    EXPECT_EQ(r.units, (std::vector<std::string>{
-                           "move 0 0", "up", "net NET 'GND'", "move 100 200", "down", "move 150 200",
-                           "up", "net NET 'VCC'", "net NET 'CLK'", "move -50 12", "down", "move 0 12",
-                           "up", "trailer"}));
+    EXPECT_EQ(r.units,
+              (std::vector<std::string>{"move 0 0", "up", "net NET 'GND'", "move 100 200", "down",
+                                        "move 150 200", "up", "net NET 'VCC'", "net NET 'CLK'",
+                                        "move -50 12", "down", "move 0 12", "up", "trailer"}));
 }
 
 struct form_case {
@@ -70,19 +70,22 @@ TEST_P(form, is_read_as_its_units)
     EXPECT_EQ(r.units, GetParam().units);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    coordinates, form,
-    testing::Values(
-        form_case{"only_the_trailer", trailer, {"up", "trailer"}},
-        form_case{"net_record_without_line_feed", "\n   NET 'A' \n" + trailer,
-                  {"net NET 'A'", "up", "trailer"}},
-        form_case{"net_record_with_carriage_return", "\n   NET 'A'\r\n \n" + trailer,
-                  {"net NET 'A'", "up", "trailer"}},
-        form_case{"wide_and_negative_fields", "Go To 123456789.01 -1234567.89\n" + trailer,
-                  {"move 12345678901 -123456789", "up", "trailer"}},
-        form_case{"negative_zero", "Go To      -0.00      -0.50\n" + trailer,
-                  {"move 0 -50", "up", "trailer"}}),
-    [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(coordinates, form,
+                         testing::Values(form_case{"only_the_trailer", trailer, {"up", "trailer"}},
+                                         form_case{"net_record_without_line_feed",
+                                                   "\n   NET 'A' \n" + trailer,
+                                                   {"net NET 'A'", "up", "trailer"}},
+                                         form_case{"net_record_with_carriage_return",
+                                                   "\n   NET 'A'\r\n \n" + trailer,
+                                                   {"net NET 'A'", "up", "trailer"}},
+                                         form_case{
+                                             "wide_and_negative_fields",
+                                             "Go To 123456789.01 -1234567.89\n" + trailer,
+                                             {"move 12345678901 -123456789", "up", "trailer"}},
+                                         form_case{"negative_zero",
+                                                   "Go To      -0.00      -0.50\n" + trailer,
+                                                   {"move 0 -50", "up", "trailer"}}),
+                         [](const auto &info) { return info.param.name; });
 
 struct refusal_case {
     const char *name;
@@ -123,8 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                      read_result::malformed, 1, "Go To       1.0a       2.00"},
         refusal_case{"one_field", "Go To       1.00\n" + trailer, read_result::malformed, 1,
                      "Go To       1.00"},
-        refusal_case{"empty_line_before_a_move", "\n" + move_line + trailer,
-                     read_result::malformed, 1, ""},
+        refusal_case{"empty_line_before_a_move", "\n" + move_line + trailer, read_result::malformed,
+                     1, ""},
         refusal_case{"net_record_never_closed", "\n   NET 'A'\n" + move_line + trailer,
                      read_result::malformed, 2, "   NET 'A'"},
         refusal_case{"trailer_without_its_tool_up", move_line + "\n\n", read_result::malformed, 2,
@@ -173,8 +176,8 @@ TEST(coordinates, every_file_trace2xy_writes_is_read_whole)
         long segment_chunks = 0;
         for (std::size_t at = 0; at < trace.size();) {
             const std::size_t feed = trace.find('\n', at);
-            const std::size_t size = std::min(feed == std::string::npos ? trace.size() - at : feed - at + 1,
-                                              line_size - 1);
+            const std::size_t size = std::min(
+                feed == std::string::npos ? trace.size() - at : feed - at + 1, line_size - 1);
             segment_chunks += trace.compare(at, 3, "SEG") == 0;
             at += size;
         }

@@ -48,21 +48,22 @@ const std::string net_a = "  NET 'A'\n", net_b = "  NET 'B'\n";
 
 INSTANTIATE_TEST_SUITE_P(
     tool_states, conversion,
-    testing::Values(
-        conversion_case{"empty_file_gives_only_the_trailer", "", trailer},
-        conversion_case{"segments_before_any_net_raise_the_tool_for_it",
-                        "SEG 100000 200000\nSEG 100000 200000\n" + net_a,
-                        one + one + "Tool Up \n" + header(net_a) + trailer},
-        conversion_case{"segment_after_a_net_lowers_the_tool_once",
-                        net_a + "SEG 100000 200000\nSEG 100000 200000\n",
-                        header(net_a) + one + "Tool Down \n" + one + trailer},
-        conversion_case{"two_nets_in_a_row_have_no_tool_up_between",
-                        net_a + net_b + "SEG 100000 200000\n",
-                        header(net_a) + header(net_b) + one + "Tool Down \n" + trailer},
-        conversion_case{"net_as_the_last_record_meets_the_trailer", "SEG 100000 200000\n" + net_a,
-                        one + "Tool Up \n" + header(net_a) + trailer},
-        conversion_case{"other_lines_change_nothing", net_a + "LAYER 1\n\nSEG 100000 200000\n",
-                        header(net_a) + one + "Tool Down \n" + trailer}),
+    testing::Values(conversion_case{"empty_file_gives_only_the_trailer", "", trailer},
+                    conversion_case{"segments_before_any_net_raise_the_tool_for_it",
+                                    "SEG 100000 200000\nSEG 100000 200000\n" + net_a,
+                                    one + one + "Tool Up \n" + header(net_a) + trailer},
+                    conversion_case{"segment_after_a_net_lowers_the_tool_once",
+                                    net_a + "SEG 100000 200000\nSEG 100000 200000\n",
+                                    header(net_a) + one + "Tool Down \n" + one + trailer},
+                    conversion_case{"two_nets_in_a_row_have_no_tool_up_between",
+                                    net_a + net_b + "SEG 100000 200000\n",
+                                    header(net_a) + header(net_b) + one + "Tool Down \n" + trailer},
+                    conversion_case{"net_as_the_last_record_meets_the_trailer",
+                                    "SEG 100000 200000\n" + net_a,
+                                    one + "Tool Up \n" + header(net_a) + trailer},
+                    conversion_case{"other_lines_change_nothing",
+                                    net_a + "LAYER 1\n\nSEG 100000 200000\n",
+                                    header(net_a) + one + "Tool Down \n" + trailer}),
     case_name);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,11 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
         conversion_case{"net_without_line_feed_ends_on_its_own_line", "  NET 'A'",
                         "\n   NET 'A' \n" + trailer},
         conversion_case{"continuation_chunk_is_judged_alone",
-                        std::string(79, 'x') + "SEG 100000 200000\n",
-                        one + trailer},
+                        std::string(79, 'x') + "SEG 100000 200000\n", one + trailer},
         conversion_case{"continuation_of_a_segment_is_no_segment",
-                        "SEG 100000 200000" + std::string(63, ' ') + "SEG 5 5\n",
-                        one + trailer},
+                        "SEG 100000 200000" + std::string(63, ' ') + "SEG 5 5\n", one + trailer},
         conversion_case{"long_net_is_echoed_in_79_byte_pieces",
                         "  NET " + std::string(73, 'n') + "  NET 'B'\n",
                         header("  NET " + std::string(73, 'n')) + header(net_b) + trailer},
@@ -105,8 +104,12 @@ TEST(converter, output_larger_than_a_block_keeps_its_order)
     std::string trace, xy;
     for (int i = 0; xy.size() < 3 * block_size; ++i) {
         trace += "  NET 'N" + std::to_string(i) + "'\nSEG " + std::to_string(i) + "00000 0\n";
-        xy += (i ? "Tool Up \n" : "") + header("  NET 'N" + std::to_string(i) + "'\n") +
-              "Go To " + std::string(i < 10 ? 6 : i < 100 ? 5 : i < 1000 ? 4 : 3, ' ') +
+        xy += (i ? "Tool Up \n" : "") + header("  NET 'N" + std::to_string(i) + "'\n") + "Go To " +
+              std::string(i < 10     ? 6
+                          : i < 100  ? 5
+                          : i < 1000 ? 4
+                                     : 3,
+                          ' ') +
               std::to_string(i) + ".00       0.00\nTool Down \n";
     }
     EXPECT_EQ(converted(trace), xy + trailer);

@@ -53,9 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
         scan_case{"sign_without_digits_fails", "SEG - 5\n", before_x, before_y},
         scan_case{"two_signs_fail", "SEG +-5 6\n", before_x, before_y},
         scan_case{"leading_zeros_and_negative_zero", "SEG 007 -0\n", 7, 0},
-        scan_case{"byte_above_ascii_is_no_white_space", "SEG\xa0" "5 6\n", 6, before_y},
-        scan_case{"the_64_bit_ends", "SEG 9223372036854775807 -9223372036854775808", most,
-                  least},
+        scan_case{"byte_above_ascii_is_no_white_space",
+                  "SEG\xa0"
+                  "5 6\n",
+                  6, before_y},
+        scan_case{"the_64_bit_ends", "SEG 9223372036854775807 -9223372036854775808", most, least},
         scan_case{"beyond_64_bits_is_clamped", "SEG 9223372036854775808 -99999999999999999999",
                   most, least}),
     [](const auto &info) { return info.param.name; });
@@ -85,8 +87,8 @@ TEST(segment, matches_the_c_library_on_random_chunks)
     for (int i = 0; i < 300'000; ++i) {
         std::string text = pick({"SEG", "SEG", "SEGMENT", " SEG", "SEG\t"}) +
                            some("ABCDEFGHIJKLMNOPQRSTUVWXYZ", random() % 4 == 0 ? 40 : 2) +
-                           some(white, 2) + number() + some(white, 3) + number() +
-                           some(white, 2) + pick({"\n", "\r\n", "", " 9 9\n"});
+                           some(white, 2) + number() + some(white, 3) + number() + some(white, 2) +
+                           pick({"\n", "\r\n", "", " 9 9\n"});
         text.resize(std::min(text.size(), line_size - 1));
 
         char line[line_size] = {};

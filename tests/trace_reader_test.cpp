@@ -62,9 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::string(199, 'a') + "\n",
                       {std::string(79, 'a'), std::string(79, 'a'), std::string(41, 'a') + "\n"}},
         chunking_case{"carriage_return_stays_in_the_chunk", "SEG 1 2\r\n", {"SEG 1 2\r\n"}},
-        chunking_case{"shorter_chunk_shows_nothing_of_a_longer_one",
-                      x78 + "\nab\n",
-                      {x78 + "\n", "ab\n"}},
+        chunking_case{
+            "shorter_chunk_shows_nothing_of_a_longer_one", x78 + "\nab\n", {x78 + "\n", "ab\n"}},
         chunking_case{"zero_byte_at_the_start_is_still_a_chunk",
                       "\0SEG 1 2\n  NET\n"s,
                       {"\0SEG 1 2\n"s, "  NET\n"}},
@@ -102,7 +101,7 @@ TEST(reader, chunks_match_a_bounded_line_read_across_block_boundaries)
     stream reference = stream_holding(file);
     std::vector<std::string> expected;
     char line[line_size];
-    for (long at = 0; clearbuf(line), std::fgets(line, line_size, reference.get()); ) {
+    for (long at = 0; clearbuf(line), std::fgets(line, line_size, reference.get());) {
         const long next = std::ftell(reference.get());
         expected.push_back(buffer_holding(std::string(line, static_cast<std::size_t>(next - at))));
         at = next;

@@ -103,8 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"unprintable_bytes_are_escaped", "--svg out.svg in.xy",
                    "Go To\t\x01\xff'\\ 1.00\n" + trailer, 1,
                    "xyview: in.xy:1: not a coordinates line: 'Go To\\t\\x01\\xff\\'\\\\ 1.00'\n"},
-        fault_case{"last_line_without_line_feed", "in.xy", "Tool Up \n\n\nTool Up", 1,
-                   "xyview: in.xy:4: not a coordinates line: 'Tool Up' (the file ends inside it)\n"},
+        fault_case{
+            "last_line_without_line_feed", "in.xy", "Tool Up \n\n\nTool Up", 1,
+            "xyview: in.xy:4: not a coordinates line: 'Tool Up' (the file ends inside it)\n"},
         fault_case{"missing_trailer", "--svg out.svg in.xy", "Go To       1.00       2.00\n", 1,
                    "xyview: in.xy: the file ends after line 1, without its trailer\n"},
         fault_case{"missing_file", "none.xy", "", 2,
@@ -137,7 +138,8 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
 {
     const run_result help = xyview_with("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("usage: xyview [--svg OUT.svg] [--area WIDTHxHEIGHT] COORDS_FILE\n"));
+    EXPECT_TRUE(
+        help.out.starts_with("usage: xyview [--svg OUT.svg] [--area WIDTHxHEIGHT] COORDS_FILE\n"));
     const run_result version = xyview_with("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");

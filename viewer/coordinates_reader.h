@@ -29,14 +29,14 @@ enum class read_result {
 
 struct coordinates_reader {
     std::FILE *in;
-    long line_number;             // of line, the last line taken
-    char line[xy_line_size];      // the last line taken, without its line feed
-    std::size_t line_length;      // its length, at most xy_line_size - 1 bytes kept
-    bool line_cut;                // the line was longer than the room kept for it
-    bool line_fed;                // it ended in a line feed, not the end of the file
-    bool held;                    // line was taken as lookahead and not used yet
-    bool after_trailer;           // the trailer has been read
-    bool after_tool_up;           // the last unit was a "Tool Up" line
+    long line_number;        // of line, the last line taken
+    char line[xy_line_size]; // the last line taken, without its line feed
+    std::size_t line_length; // its length, at most xy_line_size - 1 bytes kept
+    bool line_cut;           // the line was longer than the room kept for it
+    bool line_fed;           // it ended in a line feed, not the end of the file
+    bool held;               // line was taken as lookahead and not used yet
+    bool after_trailer;      // the trailer has been read
+    bool after_tool_up;      // the last unit was a "Tool Up" line
 };
 
 // Makes r read from in, which is open for reading.

@@ -20,7 +20,8 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *pic
     job_summary &job = p.job;
     ++job.moves;
     if (p.has_position) {
-        const double length = std::hypot(static_cast<double>(x - p.x), static_cast<double>(y - p.y)) / 100;
+        const double length =
+            std::hypot(static_cast<double>(x - p.x), static_cast<double>(y - p.y)) / 100;
         (p.tool_down ? job.pen_down_length : job.idle_length) += length;
         if (picture)
             picture_move(*picture, p.tool_down, p.x, p.y, x, y);
@@ -42,9 +43,7 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *pic
 void plot(plotter &p, const xy_unit &unit, svg_picture *picture)
 {
     switch (unit.kind) {
-    case unit_kind::move:
-        move_to(p, unit.x, unit.y, picture);
-        break;
+    case unit_kind::move: move_to(p, unit.x, unit.y, picture); break;
     case unit_kind::tool_down:
     case unit_kind::tool_up:
         p.tool_down = unit.kind == unit_kind::tool_down;
@@ -57,7 +56,6 @@ void plot(plotter &p, const xy_unit &unit, svg_picture *picture)
         if (picture)
             picture_net(*picture, unit.net);
         break;
-    case unit_kind::trailer:
-        break;
+    case unit_kind::trailer: break;
     }
 }

@@ -19,8 +19,8 @@ constexpr double picture_width_px = 1000;
 // Writes hundredths as output units with two decimals.
 void put_units(std::FILE *f, std::int64_t hundredths)
 {
-    const std::uint64_t magnitude =
-        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
+                                                   : static_cast<std::uint64_t>(hundredths);
     std::fprintf(f, "%s%" PRIu64 ".%02" PRIu64, hundredths < 0 ? "-" : "", magnitude / 100,
                  magnitude % 100);
 }
@@ -73,8 +73,8 @@ void open_group(svg_picture &p, const char *name)
 }
 
 // Extends the open polyline of f when the move starts where it ends, or opens a new one.
-void extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y,
-            std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1)
+void extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y, std::int64_t x0,
+            std::int64_t y0, std::int64_t x1, std::int64_t y1)
 {
     if (!open || last_x != x0 || last_y != y0) {
         if (open)
@@ -127,8 +127,8 @@ void picture_net(svg_picture &p, const char *name)
     open_group(p, name);
 }
 
-void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0,
-                  std::int64_t x1, std::int64_t y1)
+void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                  std::int64_t y1)
 {
     if (!pen_down) {
         extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
@@ -188,12 +188,13 @@ bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out)
                  2.5 / scale);
     written = copy_all(p.strokes, out) && written;
     const double bar_y = picture_height - legend / 2;
-    std::fprintf(out,
-                 "</g>\n</g>\n<g font-family=\"sans-serif\" font-size=\"14\">\n<title>scale</title>\n"
-                 "<path d=\"M%.6g %.6gv6h%.6gv-6\" fill=\"none\" stroke=\"black\" "
-                 "stroke-width=\"1.5\"/>\n"
-                 "<text x=\"%.6g\" y=\"%.6g\">%.2f</text>\n</g>\n</svg>\n",
-                 margin, bar_y - 3, bar * scale, margin + bar * scale + 8, bar_y + 5, bar);
+    std::fprintf(
+        out,
+        "</g>\n</g>\n<g font-family=\"sans-serif\" font-size=\"14\">\n<title>scale</title>\n"
+        "<path d=\"M%.6g %.6gv6h%.6gv-6\" fill=\"none\" stroke=\"black\" "
+        "stroke-width=\"1.5\"/>\n"
+        "<text x=\"%.6g\" y=\"%.6g\">%.2f</text>\n</g>\n</svg>\n",
+        margin, bar_y - 3, bar * scale, margin + bar * scale + 8, bar_y + 5, bar);
     discard_picture(p);
     return written && std::fflush(out) == 0 && !std::ferror(out);
 }

@@ -8,15 +8,15 @@
 struct job_summary;
 
 struct svg_picture {
-    std::FILE *strokes;       // net groups with their strokes, written as they come
-    std::FILE *idle;          // idle travel
-    long groups;              // net groups opened so far
+    std::FILE *strokes; // net groups with their strokes, written as they come
+    std::FILE *idle;    // idle travel
+    long groups;        // net groups opened so far
     bool group_open;
-    bool stroke_open;         // a pen-down polyline is open in strokes
-    bool idle_open;           // an idle polyline is open in idle
+    bool stroke_open;                // a pen-down polyline is open in strokes
+    bool idle_open;                  // an idle polyline is open in idle
     std::int64_t stroke_x, stroke_y; // last point of the open pen-down polyline
     std::int64_t idle_x, idle_y;     // last point of the open idle polyline
-    long stroke_count;        // pen-down polylines drawn
+    long stroke_count;               // pen-down polylines drawn
 };
 
 // Opens the two temporary files. Returns false when they cannot be made.
@@ -28,8 +28,8 @@ void picture_net(svg_picture &p, const char *name);
 // Draws a move from (x0, y0) to (x1, y1), in hundredths, as part of a stroke when the
 // tool is down and as idle travel otherwise; a move that continues the last one of its
 // kind extends its polyline.
-void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0,
-                  std::int64_t x1, std::int64_t y1);
+void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                  std::int64_t y1);
 
 // Ends the current stroke: the tool was raised or lowered again.
 void picture_lift(svg_picture &p);

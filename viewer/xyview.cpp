@@ -36,8 +36,8 @@ constexpr const char *usage_text =
     "not be read or written or the arguments are wrong, 3 the job does not fit the area.\n";
 
 struct options {
-    const char *input;   // the coordinates file, or "-"
-    const char *svg;     // where to draw the picture, or null
+    const char *input; // the coordinates file, or "-"
+    const char *svg;   // where to draw the picture, or null
     bool has_area;
     double area_width, area_height;
 };
@@ -84,7 +84,8 @@ int parse_arguments(int argc, char **argv, options &o)
             o.svg = argv[++i];
         } else if (argument == "--area") {
             if (!parse_area(argv[++i], o)) {
-                std::fprintf(stderr, "xyview: --area wants WIDTHxHEIGHT, two positive numbers: %s\n",
+                std::fprintf(stderr,
+                             "xyview: --area wants WIDTHxHEIGHT, two positive numbers: %s\n",
                              argv[i]);
                 return status_trouble;
             }
@@ -127,8 +128,8 @@ int report_unread(read_result result, const coordinates_reader &r, const char *n
         return status_trouble;
     }
     if (result == read_result::cut_short) {
-        std::fprintf(stderr, "xyview: %s: the file ends after line %ld, without its trailer\n", name,
-                     r.line_number);
+        std::fprintf(stderr, "xyview: %s: the file ends after line %ld, without its trailer\n",
+                     name, r.line_number);
     } else {
         std::fprintf(stderr, "xyview: %s:%ld: not a coordinates line: ", name, r.line_number);
         put_escaped(stderr, r);
@@ -173,7 +174,8 @@ bool write_picture(svg_picture &picture, const job_summary &job, const char *pat
 {
     std::error_code ignored;
     const auto status = std::filesystem::symlink_status(path, ignored);
-    const bool in_place = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    const bool in_place =
+        std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
     std::string written = path;
     std::FILE *out = in_place ? std::fopen(path, "w") : nullptr;
     for (int attempt = 0; !in_place && !out && attempt < 100; ++attempt) {
