@@ -59,24 +59,13 @@ void close_stroke(svg_picture &p)
     p.stroke_open = false;
 }
 
-void open_group(svg_picture &p, const char *name)
-{
-    close_stroke(p);
-    if (p.group_open)
-        std::fputs("</g>\n", p.strokes);
-    std::fprintf(p.strokes, "<g stroke=\"%s\"><title>",
-                 net_colours[p.groups % std::size(net_colours)]);
-    put_xml_text(p.strokes, name);
-    std::fputs("</title>\n", p.strokes);
-    ++p.groups;
-    p.group_open = true;
-}
-
 // Extends the open polyline of f when the move starts where it ends, or opens a new one.
-void extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y, std::int64_t x0,
+// Returns whether it opened one.
+bool extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y, std::int64_t x0,
             std::int64_t y0, std::int64_t x1, std::int64_t y1)
 {
-    if (!open || last_x != x0 || last_y != y0) {
+    const bool opening = !open || last_x != x0 || last_y != y0;
+    if (opening) {
         if (open)
             std::fputs("\"/>\n", f);
         std::fputs("<polyline points=\"", f);
@@ -87,6 +76,7 @@ void extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y
     put_point(f, x1, y1);
     last_x = x1;
     last_y = y1;
+    return opening;
 }
 
 bool copy_all(std::FILE *from, std::FILE *to)
@@ -124,7 +114,15 @@ bool start_picture(svg_picture &p)
 
 void picture_net(svg_picture &p, const char *name)
 {
-    open_group(p, name);
+    close_stroke(p);
+    if (p.group_open)
+        std::fputs("</g>\n", p.strokes);
+    std::fprintf(p.strokes, "<g stroke=\"%s\"><title>",
+                 net_colours[p.groups % std::size(net_colours)]);
+    put_xml_text(p.strokes, name);
+    std::fputs("</title>\n", p.strokes);
+    ++p.groups;
+    p.group_open = true;
 }
 
 void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
@@ -135,10 +133,8 @@ void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y
         return;
     }
     if (!p.group_open)
-        open_group(p, "(moves before the first net)");
-    const bool new_stroke = !p.stroke_open || p.stroke_x != x0 || p.stroke_y != y0;
-    extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
-    p.stroke_count += new_stroke;
+        picture_net(p, "(moves before the first net)");
+    p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
 }
 
 void picture_lift(svg_picture &p)
