@@ -4,10 +4,13 @@
 #include "record_converter.h"
 #include "trace_reader.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -16,7 +19,8 @@ constexpr int status_xy_failed = 2;
 
 struct typed_name {
     char text[line_size];
-    bool too_long; // the line goes on past text and is still unread
+    bool too_long;      // the line goes on past text and is still unread
+    bool has_zero_byte; // no file has such a name; text shows it up to the zero byte
 };
 
 // Shows text and reads the answer: one line of standard input, its line feed consumed,
@@ -28,15 +32,22 @@ void ask(const char *text, typed_name &name)
     std::size_t size = 0;
     int c;
     name.too_long = false;
+    name.has_zero_byte = false;
     while ((c = std::getchar()) != EOF && c != '\n') {
         if (size == line_size - 1) {
             std::ungetc(c, stdin);
             name.too_long = true;
             break;
         }
+        name.has_zero_byte |= c == '\0';
         name.text[size++] = static_cast<char>(c);
     }
     name.text[size] = '\0';
+}
+
+bool unusable(const typed_name &name)
+{
+    return name.too_long || name.has_zero_byte;
 }
 
 // Writes an error text that ends in the name as the operator typed it. A name too long
@@ -57,11 +68,15 @@ void report(const char *text, const typed_name &name)
 }
 
 // A directory opens for reading on Linux but fails every read, so it is refused at once.
+// Standard input is read a byte at a time while the names are asked for, so that none
+// of the trace data that may follow them on the same pipe (named as /dev/stdin) is
+// taken into a buffer that reopening standard input would never see.
 std::FILE *open_trace_file(typed_name &name)
 {
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     ask("Enter the Mentor trace data input filename: ", name);
     std::error_code ignored;
-    std::FILE *trace = name.too_long || std::filesystem::is_directory(name.text, ignored)
+    std::FILE *trace = unusable(name) || std::filesystem::is_directory(name.text, ignored)
                            ? nullptr
                            : std::fopen(name.text, "r");
     if (!trace)
@@ -69,15 +84,22 @@ std::FILE *open_trace_file(typed_name &name)
     return trace;
 }
 
-// Opening for writing empties the file, so a name for the trace data file itself, by
-// whatever path, is refused before it could be opened.
-std::FILE *open_xy_file(typed_name &name, const typed_name &trace_name)
+// Whether name is the open trace data file, by whatever path or link, and one that
+// writing would harm: a regular file would be emptied, and writing into the named pipe
+// that the run reads from would block it for ever.
+bool names_the_trace_file(const char *name, std::FILE *trace)
+{
+    struct stat named, open;
+    return stat(name, &named) == 0 && fstat(fileno(trace), &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino &&
+           (S_ISREG(open.st_mode) || S_ISFIFO(open.st_mode));
+}
+
+std::FILE *open_xy_file(typed_name &name, std::FILE *trace)
 {
     ask("Enter the Tarvik xy coordinates output filename: ", name);
-    std::error_code ignored;
-    const bool same = std::filesystem::equivalent(trace_name.text, name.text, ignored) &&
-                      std::filesystem::is_regular_file(trace_name.text, ignored);
-    std::FILE *xy = name.too_long || same ? nullptr : std::fopen(name.text, "w");
+    const bool refused = unusable(name) || names_the_trace_file(name.text, trace);
+    std::FILE *xy = refused ? nullptr : std::fopen(name.text, "w");
     if (!xy)
         fail("\nERROR: Can't open output file %s", name, status_xy_failed);
     return xy;
@@ -106,6 +128,8 @@ int close_files(const trace_reader &reader, const typed_name &trace_name, xy_wri
 
 int main()
 {
+    // Past a file-size limit a write should fail and be reported, not kill the run.
+    std::signal(SIGXFSZ, SIG_IGN);
     conversion_state state;
     reset(state);
     typed_name trace_name;
@@ -113,7 +137,7 @@ int main()
     start_reading(reader, open_trace_file(trace_name));
     typed_name xy_name;
     xy_writer writer;
-    start_writing(writer, open_xy_file(xy_name, trace_name));
+    start_writing(writer, open_xy_file(xy_name, reader.in));
     convert_trace(reader, state, writer);
     return close_files(reader, trace_name, writer, xy_name);
 }

@@ -23,11 +23,12 @@ void start_writing(xy_writer &w, std::FILE *out)
     w.out = out;
     w.used = 0;
     w.write_failed = false;
+    std::setvbuf(out, nullptr, _IONBF, 0);
 }
 
 static void flush_block(xy_writer &w)
 {
-    if (std::fwrite(w.block, 1, w.used, w.out) != w.used)
+    if (!w.write_failed && std::fwrite(w.block, 1, w.used, w.out) != w.used)
         w.write_failed = true;
     w.used = 0;
 }
@@ -99,7 +100,7 @@ void finish(xy_writer &w)
 void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w)
 {
     char line[line_size];
-    while (read_chunk(r, line))
+    while (!w.write_failed && read_chunk(r, line))
         convert_chunk(s, line, w);
     finish(w);
 }

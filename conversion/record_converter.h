@@ -20,23 +20,27 @@ struct conversion_state {
 struct xy_writer {
     std::FILE *out;
     std::size_t used;
-    bool write_failed; // the stream refused bytes; they are lost
+    bool write_failed; // the stream refused bytes; nothing more is handed to it
     char block[block_size];
 };
 
 // Puts s in its start state: no record seen, both raw coordinates 0.
 void reset(conversion_state &s);
 
-// Makes w write to out, which is open for writing.
+// Makes w write to out, which is open for writing and not yet written, and takes out's
+// own buffering away: w hands it whole blocks, and nothing may linger there after a
+// refused write.
 void start_writing(xy_writer &w, std::FILE *out);
 
 // Judges the chunk in line (line_size bytes, zero after the chunk) as a segment record,
 // a net record or neither, and writes to w what it calls for. Other chunks change nothing.
 void convert_chunk(conversion_state &s, const char *line, xy_writer &w);
 
-// Writes the trailer and hands all that w holds to its stream, which stays open.
+// Writes the trailer and hands all that w holds to its stream, which stays open; after
+// a refused write it writes nothing, so that a file cut short never looks whole.
 void finish(xy_writer &w);
 
-// Converts every chunk r delivers and then finishes w. Afterwards r.read_failed and
-// w.write_failed tell whether the input was read whole and the output written whole.
+// Converts every chunk r delivers and then finishes w, but stops reading at the first
+// refused write. Afterwards r.read_failed and w.write_failed tell whether the input was
+// read whole and the output written whole.
 void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w);

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -29,12 +30,17 @@ void refill(trace_reader &r)
     const std::size_t wanted = block_size - kept;
     const std::size_t got = std::fread(r.block + kept, 1, wanted, r.in);
     r.end += got;
-    // The word-wise search reads up to seven bytes past the end; they must be defined.
-    std::memset(r.block + r.end, 0, block_slack);
     if (got < wanted) {
         r.drained = true;
         r.read_failed = std::ferror(r.in) != 0;
     }
+    // The bytes after the last line feed before a read error are a line whose end was
+    // never read: converted, they would be a record with numbers cut short. Without a
+    // line feed in the block, npos + 1 keeps nothing.
+    if (r.read_failed)
+        r.end = std::string_view(r.block, r.end).rfind('\n') + 1;
+    // The word-wise search reads up to seven bytes past the end; they must be defined.
+    std::memset(r.block + r.end, 0, block_slack);
 }
 
 } // namespace

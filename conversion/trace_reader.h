@@ -31,5 +31,6 @@ void start_reading(trace_reader &r, std::FILE *in);
 
 // Clears line and copies the next chunk into it. Returns false, leaving line all zero,
 // once no byte is left; r.read_failed then tells a read error from the end of the file.
+// On a read error, the bytes after the last line feed read before it are never delivered.
 // A chunk may hold zero bytes anywhere, at its start too: it is still a chunk.
 bool read_chunk(trace_reader &r, char *line);

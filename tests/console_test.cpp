@@ -8,9 +8,11 @@
 #include <string>
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -18,6 +20,8 @@ const std::string ask_trace = "Enter the Mentor trace data input filename: ";
 const std::string ask_xy = "Enter the Tarvik xy coordinates output filename: ";
 const std::string trailer = "Tool Up \n\n\n";
 const std::string name79(79, 'a'), name80(80, 'a');
+const std::string trace_error = ask_trace + "\nERROR: Can't open input file ";
+const std::string xy_error = ask_trace + ask_xy + "\nERROR: Can't open output file ";
 
 class console : public scratch_directory {
   protected:
@@ -29,10 +33,12 @@ class console : public scratch_directory {
         put("board.trc", example);
     }
 
-    // Runs trace2xy with typed as all of its standard input.
-    run_result trace2xy(std::string_view typed, const std::string &arguments = "")
+    // Runs trace2xy with typed as all of its standard input, after the shell words in
+    // before.
+    run_result trace2xy(std::string_view typed, const std::string &arguments = "",
+                        const std::string &before = "")
     {
-        const run_result result = run("'" TRACE2XY "' " + arguments, typed);
+        const run_result result = run(before + "'" TRACE2XY "' " + arguments, typed);
         EXPECT_EQ(result.err, "");
         return result;
     }
@@ -107,6 +113,46 @@ TEST_F(console, read_error_still_writes_the_trailer_and_is_reported)
     EXPECT_EQ(get("board.xy"), trailer);
 }
 
+// Enough trace data for a coordinates file of many blocks.
+std::string long_trace(const std::string &example)
+{
+    std::string trace;
+    while (trace.size() < 300000)
+        trace += example;
+    return trace;
+}
+
+TEST_F(console, trace_data_may_follow_the_names_on_the_same_pipe)
+{
+    const std::string trace = long_trace(example);
+    const run_result result = run("{ cat | '" TRACE2XY "'; }", "/dev/stdin\nboard.xy\n" + trace);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(get("board.xy") == converted(trace)); // a diff this long would not help
+}
+
+// Past a file-size limit the file holds what was written before, with no trailer that
+// would make it look whole.
+TEST_F(console, file_size_limit_stops_the_run_with_a_write_error)
+{
+    put("long.trc", long_trace(example));
+    const run_result result = trace2xy("long.trc\nlong.xy\n", "", "prlimit --fsize=65536 ");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, ask_trace + ask_xy + "\nERROR: Can't write output file long.xy\n");
+    const std::string xy = get("long.xy");
+    EXPECT_EQ(xy.size(), 64U * 1024);
+    EXPECT_TRUE(xy == converted(get("long.trc")).substr(0, xy.size()));
+}
+
+// Writing into the named pipe that the run reads from would block it for ever.
+TEST_F(console, named_pipe_of_the_trace_data_is_refused_as_coordinates_file)
+{
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    const run_result result =
+        trace2xy("pipe\npipe\n", "", "(cat board.trc > pipe &) && timeout 10 ");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, xy_error + "pipe\n");
+}
+
 TEST_F(console, read_error_is_reported_before_a_write_error)
 {
     const run_result result = trace2xy("/proc/self/mem\n/dev/full\n");
@@ -141,9 +187,6 @@ TEST_P(refusal, shows_the_error_and_leaves_the_files_alone)
     EXPECT_EQ(get(name79), example);
 }
 
-const std::string trace_error = ask_trace + "\nERROR: Can't open input file ";
-const std::string xy_error = ask_trace + ask_xy + "\nERROR: Can't open output file ";
-
 INSTANTIATE_TEST_SUITE_P(
     dialogue, refusal,
     testing::Values(
@@ -160,6 +203,10 @@ INSTANTIATE_TEST_SUITE_P(
                      xy_error + "no/such.xy\n", 2},
         refusal_case{"empty_coordinates_name", "board.trc\n\n", xy_error + "\n", 2},
         refusal_case{"input_ends_before_the_coordinates_name", "board.trc\n", xy_error + "\n", 2},
+        refusal_case{"trace_data_name_with_a_zero_byte", "board.trc\0junk\nboard.xy\n"s,
+                     trace_error + "board.trc\n", 1},
+        refusal_case{"coordinates_name_with_a_zero_byte", "board.trc\nout.xy\0junk\n"s,
+                     xy_error + "out.xy\n", 2},
         refusal_case{"coordinates_name_of_80_characters", "board.trc\n" + name80 + "\n",
                      xy_error + name80 + "\n", 2},
         refusal_case{"coordinates_name_of_the_trace_data_file", "board.trc\nboard.trc\n",

@@ -125,6 +125,31 @@ TEST(converter, read_error_still_writes_the_trailer)
     EXPECT_EQ(contents(out.get()), trailer);
 }
 
+TEST(converter, read_error_part_way_converts_no_unfinished_line)
+{
+    faulty_device device{.input = "SEG 100000 200000\nSEG -3378845"};
+    stream in = faulty_stream(device, "r");
+    stream out(std::tmpfile());
+    EXPECT_TRUE(convert_stream(in.get(), out.get()).read_failed);
+    EXPECT_EQ(contents(out.get()), one + trailer);
+}
+
+// A disk full for a moment must not leave a file with a gap that still ends whole.
+TEST(converter, nothing_is_written_or_read_after_a_refused_write)
+{
+    std::string trace;
+    while (trace.size() < 4 * block_size)
+        trace += "SEG 100000 200000\n";
+    faulty_device device{.refused_write = 2};
+    stream in = stream_holding(trace), out = faulty_stream(device, "w");
+    const run_failures failures = convert_stream(in.get(), out.get());
+    EXPECT_TRUE(failures.write_failed);
+    EXPECT_EQ(device.writes, 2);
+    EXPECT_GT(device.written.size(), 0U);
+    EXPECT_TRUE(device.written == converted(trace).substr(0, device.written.size()));
+    EXPECT_LT(std::ftell(in.get()), static_cast<long>(trace.size()));
+}
+
 TEST(converter, refused_block_is_a_write_failure)
 {
     stream full(std::fopen("/dev/full", "w"));

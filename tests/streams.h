@@ -1,4 +1,5 @@
-// Streams for the tests: temporary files made from strings, and files read back whole.
+// Streams for the tests: temporary files made from strings, files read back whole, and
+// streams that fail on cue.
 #pragma once
 
 #include "record_converter.h"
@@ -51,6 +52,36 @@ inline std::string file_contents(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A stream over a string that fails on cue: reads give the bytes of input and then an
+// error in place of the end of the file; writes land in written, except the write call
+// numbered refused_write (from 1), which is refused as a full disk refuses it.
+struct faulty_device {
+    std::string input{};
+    std::size_t read_at = 0;
+    std::string written{};
+    int writes = 0;
+    int refused_write = 0;
+};
+
+inline stream faulty_stream(faulty_device &device, const char *mode)
+{
+    cookie_io_functions_t io{};
+    io.read = [](void *cookie, char *to, std::size_t size) -> ssize_t {
+        auto &d = *static_cast<faulty_device *>(cookie);
+        const std::size_t got = d.input.copy(to, size, d.read_at);
+        d.read_at += got;
+        return got ? static_cast<ssize_t>(got) : -1;
+    };
+    io.write = [](void *cookie, const char *from, std::size_t size) -> ssize_t {
+        auto &d = *static_cast<faulty_device *>(cookie);
+        if (++d.writes == d.refused_write)
+            return 0; // a write function's error, unlike a read function's
+        d.written.append(from, size);
+        return static_cast<ssize_t>(size);
+    };
+    return stream(fopencookie(&device, mode, io));
 }
 
 struct run_failures {
