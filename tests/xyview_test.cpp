@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -24,11 +27,17 @@ class xyview : public scratch_directory {
     {
         scratch_directory::SetUp();
         put("board.xy", file_contents(TEST_DATA "/worked_example.xy"));
+        std::string trace;
+        while (trace.size() < 100000)
+            trace += "  NET 'N'\nSEG 0 0\nSEG 100000 100000\n";
+        put("long.xy", converted(trace));
     }
 
+    // Runs xyview in a group of its own, so that arguments may redirect its output, and
+    // under a file-size limit that only a picture of a long job reaches.
     run_result xyview_with(const std::string &arguments, std::string_view input = {})
     {
-        return run("'" XYVIEW "' " + arguments, input);
+        return run("{ prlimit --fsize=200000 '" XYVIEW "' " + arguments + "; }", input);
     }
 };
 
@@ -52,7 +61,7 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     const run_result result = xyview_with("--svg board.svg board.xy");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, worked_summary);
-    EXPECT_EQ(names(), (std::set<std::string>{"board.svg", "board.xy"}));
+    EXPECT_EQ(names(), (std::set<std::string>{"board.svg", "board.xy", "long.xy"}));
     EXPECT_EQ(run("xmllint --noout board.svg").status, 0) << "is libxml2-utils installed?";
 }
 
@@ -81,7 +90,7 @@ struct fault_case {
 
 class fault : public xyview, public testing::WithParamInterface<fault_case> {};
 
-// No fault leaves a picture behind, whole or in part.
+// No fault leaves a picture behind, whole or in part, or touches the file read.
 TEST_P(fault, is_reported_with_its_status)
 {
     if (!GetParam().file.empty())
@@ -91,9 +100,13 @@ TEST_P(fault, is_reported_with_its_status)
     EXPECT_EQ(result.status, GetParam().status);
     EXPECT_EQ(result.err, GetParam().err);
     EXPECT_EQ(names(), before);
+    if (!GetParam().file.empty()) {
+        EXPECT_EQ(get("in.xy"), GetParam().file);
+    }
 }
 
 const std::string trailer = "Tool Up \n\n\n";
+const std::string sound = "Go To       1.00       2.00\n" + trailer;
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, fault,
@@ -115,6 +128,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: no/such.svg: No such file or directory\n"},
         fault_case{"picture_on_a_full_disk", "--svg /dev/full board.xy", "", 2,
                    "xyview: /dev/full: No space left on device\n"},
+        fault_case{"picture_over_the_file_being_read", "--svg ./in.xy in.xy", sound, 2,
+                   "xyview: ./in.xy: is the coordinates file being read; the picture would "
+                   "replace it\n"},
+        fault_case{"picture_over_standard_input", "--svg in.xy - < in.xy", sound, 2,
+                   "xyview: in.xy: is the coordinates file being read; the picture would "
+                   "replace it\n"},
+        fault_case{"summary_on_a_full_disk", "in.xy > /dev/full", sound, 2,
+                   "xyview: standard output: No space left on device\n"},
+        fault_case{"help_on_a_full_disk", "--help > /dev/full", sound, 2,
+                   "xyview: standard output: No space left on device\n"},
+        fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
+                   "xyview: temporary file of the picture: File too large\n"},
         fault_case{"bad_area", "--area 10 board.xy", "", 2,
                    "xyview: --area wants WIDTHxHEIGHT, two positive numbers: 10\n"}),
     [](const auto &info) { return info.param.name; });
@@ -132,6 +157,29 @@ TEST_F(xyview, picture_through_a_link_or_to_a_device_leaves_them_in_place)
     const run_result to_stdout = xyview_with("--svg /dev/stdout board.xy");
     EXPECT_EQ(to_stdout.status, 0);
     EXPECT_NE(to_stdout.out.find("</svg>"), std::string::npos);
+}
+
+// The user's right to write the picture decides, not the folder's; and a picture put in
+// place of another keeps its permission bits.
+TEST_F(xyview, picture_replaces_only_what_the_user_may_write_keeping_its_mode)
+{
+    namespace fs = std::filesystem;
+    put("theirs.svg", "old");
+    fs::permissions(dir + "/theirs.svg", fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(dir, fs::perms::all);
+    fs::copy_file(XYVIEW, dir + "/xyview");
+    const std::string as_another_user =
+        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const run_result refused = run(as_another_user + "./xyview --svg theirs.svg board.xy");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "xyview: theirs.svg: Permission denied\n");
+    EXPECT_EQ(get("theirs.svg"), "old");
+
+    put("mine.svg", "old");
+    fs::permissions(dir + "/mine.svg", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(xyview_with("--svg mine.svg board.xy").status, 0);
+    EXPECT_EQ(fs::status(dir + "/mine.svg").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(xyview, help_and_version_go_to_standard_output)

@@ -6,6 +6,7 @@
 #include "plotter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <iterator>
@@ -79,6 +80,14 @@ bool extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y
     return opening;
 }
 
+// Keeps the reason of the first failed write to a temporary file, while errno still
+// holds it.
+void note_failure(svg_picture &p)
+{
+    if (p.temporary_error == 0 && (std::ferror(p.strokes) || std::ferror(p.idle)))
+        p.temporary_error = errno ? errno : EIO;
+}
+
 bool copy_all(std::FILE *from, std::FILE *to)
 {
     std::rewind(from);
@@ -123,6 +132,7 @@ void picture_net(svg_picture &p, const char *name)
     std::fputs("</title>\n", p.strokes);
     ++p.groups;
     p.group_open = true;
+    note_failure(p);
 }
 
 void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
@@ -130,16 +140,18 @@ void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y
 {
     if (!pen_down) {
         extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
-        return;
+    } else {
+        if (!p.group_open)
+            picture_net(p, "(moves before the first net)");
+        p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
     }
-    if (!p.group_open)
-        picture_net(p, "(moves before the first net)");
-    p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
+    note_failure(p);
 }
 
 void picture_lift(svg_picture &p)
 {
     close_stroke(p);
+    note_failure(p);
 }
 
 bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out)
@@ -149,6 +161,14 @@ bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out)
         std::fputs("</g>\n", p.strokes);
     if (p.idle_open)
         std::fputs("\"/>\n", p.idle);
+    // Rewinding clears a stream's error, so the temporary files are judged before.
+    std::fflush(p.strokes);
+    std::fflush(p.idle);
+    note_failure(p);
+    if (p.temporary_error != 0) {
+        discard_picture(p);
+        return false;
+    }
 
     // The job's box in output units, at least one unit across so that a job of one point
     // or one straight line still has an area to show. The drawing is scaled into a

@@ -17,6 +17,7 @@ struct svg_picture {
     std::int64_t stroke_x, stroke_y; // last point of the open pen-down polyline
     std::int64_t idle_x, idle_y;     // last point of the open idle polyline
     long stroke_count;               // pen-down polylines drawn
+    int temporary_error;             // errno of the first failed write to strokes or idle
 };
 
 // Opens the two temporary files. Returns false when they cannot be made.
@@ -35,7 +36,8 @@ void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y
 void picture_lift(svg_picture &p);
 
 // Writes the whole picture, fitted to job's bounding box with y pointing up, to out.
-// Returns false if writing failed. The temporary files are closed either way.
+// Returns false, having written nothing when p.temporary_error is set, if any write to
+// the temporary files or to out failed. The temporary files are closed either way.
 bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out);
 
 // Closes the temporary files of a picture that will not be finished.

@@ -7,12 +7,15 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -166,23 +169,55 @@ void print_summary(const char *name, const job_summary &job)
                 units(job.max_y - job.min_y).c_str());
 }
 
+// Returns status when all that was written to standard output reached it, and reports
+// the trouble otherwise.
+int standard_output_written(int status)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "xyview: standard output: %s\n", std::strerror(errno));
+    return status_trouble;
+}
+
+// Whether path names the file that in reads, by whatever path or link.
+bool is_the_input(const char *path, std::FILE *in)
+{
+    struct stat named, read;
+    return stat(path, &named) == 0 && fstat(fileno(in), &read) == 0 &&
+           named.st_dev == read.st_dev && named.st_ino == read.st_ino;
+}
+
 // Writes the picture to a new file beside path and renames it to path once it is whole,
 // so that a failed run never leaves half a picture. A path that names anything but a
 // regular file (a device, a pipe, a link) is written in place, since a rename would
-// replace it.
+// replace it. A picture that replaces another must be one the user may write, and keeps
+// its owner and permission bits.
 bool write_picture(svg_picture &picture, const job_summary &job, const char *path)
 {
-    std::error_code ignored;
-    const auto status = std::filesystem::symlink_status(path, ignored);
-    const bool in_place =
-        std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    struct stat old;
+    const bool exists = lstat(path, &old) == 0;
+    const bool in_place = exists && !S_ISREG(old.st_mode);
     std::string written = path;
-    std::FILE *out = in_place ? std::fopen(path, "w") : nullptr;
-    for (int attempt = 0; !in_place && !out && attempt < 100; ++attempt) {
+    std::FILE *out = nullptr;
+    if (in_place) {
+        out = std::fopen(path, "w");
+    } else if (exists) {
+        // Opening to append changes nothing, yet is refused exactly as writing would be.
+        std::FILE *check = std::fopen(path, "a");
+        if (!check || std::fclose(check) != 0)
+            written.clear();
+    }
+    for (int attempt = 0; !in_place && !written.empty() && !out && attempt < 100; ++attempt) {
         written = std::string(path) + ".tmp" + (attempt ? std::to_string(attempt) : "");
         out = std::fopen(written.c_str(), "wx");
         if (!out && errno != EEXIST)
             break;
+    }
+    if (out && exists && !in_place) {
+        // Only the owner's own user may give a file away; anyone else keeps it.
+        const int kept_owner = fchown(fileno(out), old.st_uid, old.st_gid);
+        static_cast<void>(kept_owner);
+        fchmod(fileno(out), old.st_mode & 07777);
     }
     if (!out) {
         std::fprintf(stderr, "xyview: %s: %s\n", path, std::strerror(errno));
@@ -190,14 +225,16 @@ bool write_picture(svg_picture &picture, const job_summary &job, const char *pat
         return false;
     }
     bool drawn = finish_picture(picture, job, out);
-    int error = errno;
+    int error = picture.temporary_error ? picture.temporary_error : errno;
     if (std::fclose(out) != 0 && drawn) {
         drawn = false;
         error = errno;
     }
     if (drawn && (in_place || std::rename(written.c_str(), path) == 0))
         return true;
-    std::fprintf(stderr, "xyview: %s: %s\n", path, std::strerror(drawn ? errno : error));
+    std::fprintf(stderr, "xyview: %s: %s\n",
+                 picture.temporary_error ? "temporary file of the picture" : path,
+                 std::strerror(drawn ? errno : error));
     if (!in_place)
         std::remove(written.c_str());
     return false;
@@ -226,14 +263,21 @@ bool fits(const job_summary &job, const options &o)
 
 int main(int argc, char **argv)
 {
+    // Past a file-size limit a write should fail and be reported, not kill the run.
+    std::signal(SIGXFSZ, SIG_IGN);
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return status;
+        return standard_output_written(status);
     const bool from_stdin = std::strcmp(o.input, "-") == 0;
     const char *const name = from_stdin ? "(standard input)" : o.input;
     std::FILE *in = from_stdin ? stdin : std::fopen(o.input, "r");
     if (!in) {
         std::fprintf(stderr, "xyview: %s: %s\n", name, std::strerror(errno));
+        return status_trouble;
+    }
+    if (o.svg && is_the_input(o.svg, in)) {
+        std::fprintf(stderr, "xyview: %s: is the coordinates file being read; the picture would "
+                             "replace it\n", o.svg);
         return status_trouble;
     }
     svg_picture picture{};
@@ -256,6 +300,10 @@ int main(int argc, char **argv)
     }
 
     print_summary(name, tool.job);
+    if (standard_output_written(EXIT_SUCCESS) != EXIT_SUCCESS) {
+        discard_picture(picture);
+        return status_trouble;
+    }
     if (o.svg && !write_picture(picture, tool.job, o.svg))
         return status_trouble;
     return fits(tool.job, o) ? EXIT_SUCCESS : status_too_large;
