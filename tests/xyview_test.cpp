@@ -12,6 +12,8 @@ using namespace std::string_literals;
 
 namespace {
 
+const std::string trailer = "Tool Up \n\n\n";
+const std::string sound = "Go To       1.00       2.00\n" + trailer;
 const std::string worked_summary = "coordinates file  board.xy\n"
                                    "nets              3\n"
                                    "moves             5\n"
@@ -65,20 +67,44 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     EXPECT_EQ(run("xmllint --noout board.svg").status, 0) << "is libxml2-utils installed?";
 }
 
-TEST_F(xyview, job_larger_than_the_area_is_reported_with_the_picture_still_drawn)
+struct bed_case {
+    const char *name;
+    const char *area;
+    int status;
+    std::string warning;
+};
+
+class bed : public xyview, public testing::WithParamInterface<bed_case> {};
+
+// The job spans x 10.00 to 12.00 and y 20.00 to 23.00, away from the origin, so that a
+// check of its size alone would pass where its position fails.
+TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
 {
-    const run_result result = xyview_with("--area 1x1.5 --svg board.svg board.xy");
-    EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out, worked_summary);
-    EXPECT_EQ(result.err, "xyview: warning: the job does not fit the area 1.00 x 1.50: it is 1.00 "
-                          "too wide and 0.50 too tall\n");
-    EXPECT_TRUE(names().contains("board.svg"));
+    put("job.xy", "Go To      10.00      20.00\nTool Up \n\n  NET 'A'\n \n"
+                  "Go To      12.00      23.00\nTool Down \n" + trailer);
+    const run_result result =
+        xyview_with("--area "s + GetParam().area + " --svg job.svg job.xy");
+    EXPECT_EQ(result.status, GetParam().status);
+    EXPECT_EQ(result.err, GetParam().warning);
+    EXPECT_TRUE(names().contains("job.svg"));
 }
 
-TEST_F(xyview, job_that_fits_the_area_exactly_passes)
-{
-    EXPECT_EQ(xyview_with("--area 2x2 board.xy").status, 0);
-}
+const std::string off_bed = "xyview: warning: the job does not fit the bed ";
+
+INSTANTIATE_TEST_SUITE_P(
+    xyview, bed,
+    testing::Values(
+        bed_case{"exactly_on_the_bed", "2x3+10+20", 0, ""},
+        bed_case{"inside_a_bed_at_the_origin", "20x30", 0, ""},
+        bed_case{"left", "5x5+10.5+20", 3, off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n"},
+        bed_case{"right", "1.75x5+10+20", 3,
+                 off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n"},
+        bed_case{"below_and_above", "5x1+10+21", 3,
+                 off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n"},
+        bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
+                 off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n"},
+        bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, ""}),
+    [](const auto &info) { return info.param.name; });
 
 struct fault_case {
     const char *name;
@@ -105,8 +131,6 @@ TEST_P(fault, is_reported_with_its_status)
     }
 }
 
-const std::string trailer = "Tool Up \n\n\n";
-const std::string sound = "Go To       1.00       2.00\n" + trailer;
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, fault,
@@ -141,7 +165,11 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
                    "xyview: temporary file of the picture: File too large\n"},
         fault_case{"bad_area", "--area 10 board.xy", "", 2,
-                   "xyview: --area wants WIDTHxHEIGHT, two positive numbers: 10\n"}),
+                   "xyview: --area wants WxH[+X+Y], a positive width and height and the "
+                   "corner's position: 10\n"},
+        fault_case{"area_with_one_offset", "--area 10x10+5 board.xy", "", 2,
+                   "xyview: --area wants WxH[+X+Y], a positive width and height and the "
+                   "corner's position: 10x10+5\n"}),
     [](const auto &info) { return info.param.name; });
 
 // Renaming a finished picture onto a device or a link would replace it, not write to it.
@@ -187,7 +215,8 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
     const run_result help = xyview_with("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(
-        help.out.starts_with("usage: xyview [--svg OUT.svg] [--area WIDTHxHEIGHT] COORDS_FILE\n"));
+        help.out.starts_with("usage: xyview [--svg OUT.svg] [--no-travel] [--area WxH[+X+Y]] "
+                             "COORDS_FILE\n"));
     const run_result version = xyview_with("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");

@@ -1,6 +1,6 @@
 // xyview: checks an xy coordinates file before plotting. Reads the very file the
 // plotter gets, prints a summary of the job, draws it as an SVG picture, and tells
-// through its exit status whether the job fits the plotter's area.
+// through its exit status whether the job lies on the plotter's bed.
 #include "coordinates_reader.h"
 #include "plotter.h"
 #include "svg_picture.h"
@@ -24,38 +24,63 @@ constexpr int status_trouble = 2;
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
-    "usage: xyview [--svg OUT.svg] [--area WIDTHxHEIGHT] COORDS_FILE\n"
+    "usage: xyview [--svg OUT.svg] [--no-travel] [--area WxH[+X+Y]] COORDS_FILE\n"
     "\n"
     "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
     "and prints a summary of the job: nets, moves, tool downs, the length drawn, the idle\n"
     "travel and the bounding box, in output units.\n"
     "\n"
     "  --svg OUT.svg          also draw the job as an SVG picture, y up: strokes in one colour\n"
-    "                         per net, idle travel dashed\n"
-    "  --area WIDTHxHEIGHT    exit with status 3 when the job is wider or taller than that\n"
+    "                         per net, idle travel dashed, axes in output units\n"
+    "  --no-travel            leave the idle travel out of the picture\n"
+    "  --area WxH[+X+Y]       the plotter's bed: W wide and H high, its lower-left corner at\n"
+    "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
+    "                         of the job lies off it\n"
     "  --help, --version      show this text or the version, and exit\n"
     "\n"
-    "Exit status: 0 the file is sound (and fits), 1 the file is malformed, 2 a file could\n"
-    "not be read or written or the arguments are wrong, 3 the job does not fit the area.\n";
+    "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
+    "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
 
 struct options {
     const char *input; // the coordinates file, or "-"
     const char *svg;   // where to draw the picture, or null
+    bool no_travel;    // leave idle travel out of the picture
     bool has_area;
-    double area_width, area_height;
+    double area_width, area_height; // the bed, in output units
+    double area_x, area_y;          // its lower-left corner
 };
 
-bool parse_area(const char *text, options &o)
+// Reads a number at text that ends where the next part of the value begins.
+bool parse_number(const char *&text, double &value)
 {
     char *end;
-    o.area_width = std::strtod(text, &end);
-    if (end == text || (*end != 'x' && *end != 'X'))
-        return false;
-    const char *height = end + 1;
-    o.area_height = std::strtod(height, &end);
+    value = std::strtod(text, &end);
+    const bool read = end != text && std::isfinite(value);
+    text = end;
+    return read;
+}
+
+// Reads WxH, then +X+Y when given; each offset may carry its own sign instead of the
+// plus (10x10-5+0).
+bool parse_area(const char *text, options &o)
+{
     o.has_area = true;
-    return end != height && *end == '\0' && std::isfinite(o.area_width) &&
-           std::isfinite(o.area_height) && o.area_width > 0 && o.area_height > 0;
+    o.area_x = o.area_y = 0;
+    if (!parse_number(text, o.area_width) || (*text != 'x' && *text != 'X'))
+        return false;
+    ++text;
+    if (!parse_number(text, o.area_height) || o.area_width <= 0 || o.area_height <= 0)
+        return false;
+    if (*text == '\0')
+        return true;
+    for (double *offset : {&o.area_x, &o.area_y}) {
+        if (*text != '+' && *text != '-')
+            return false;
+        text += *text == '+';
+        if (!parse_number(text, *offset))
+            return false;
+    }
+    return *text == '\0';
 }
 
 // Returns -1 when the run goes on, or the exit status to end with.
@@ -85,10 +110,13 @@ int parse_arguments(int argc, char **argv, options &o)
             return status_trouble;
         } else if (argument == "--svg") {
             o.svg = argv[++i];
+        } else if (argument == "--no-travel") {
+            o.no_travel = true;
         } else if (argument == "--area") {
             if (!parse_area(argv[++i], o)) {
                 std::fprintf(stderr,
-                             "xyview: --area wants WIDTHxHEIGHT, two positive numbers: %s\n",
+                             "xyview: --area wants WxH[+X+Y], a positive width and height and "
+                             "the corner's position: %s\n",
                              argv[i]);
                 return status_trouble;
             }
@@ -240,23 +268,36 @@ bool write_picture(svg_picture &picture, const job_summary &job, const char *pat
     return false;
 }
 
-// Warns when the job is wider or taller than the area; returns whether it fits.
+// Warns when any point of the job lies off the bed, naming each side it crosses and by
+// how much; returns whether the job lies on it. The bed is compared in hundredths held
+// as doubles, so that a bed too large for the job's integers simply holds every job.
 bool fits(const job_summary &job, const options &o)
 {
     if (!o.has_area || !job.has_points)
         return true;
-    const std::int64_t over_x = job.max_x - job.min_x - std::llround(o.area_width * 100);
-    const std::int64_t over_y = job.max_y - job.min_y - std::llround(o.area_height * 100);
-    if (over_x <= 0 && over_y <= 0)
-        return true;
-    std::fprintf(stderr, "xyview: warning: the job does not fit the area %.2f x %.2f: it is ",
-                 o.area_width, o.area_height);
-    if (over_x > 0)
-        std::fprintf(stderr, "%s too wide%s", units(over_x).c_str(), over_y > 0 ? " and " : "");
-    if (over_y > 0)
-        std::fprintf(stderr, "%s too tall", units(over_y).c_str());
-    std::fputc('\n', stderr);
-    return false;
+    const double left = std::round(o.area_x * 100), bottom = std::round(o.area_y * 100);
+    const double right = left + std::round(o.area_width * 100);
+    const double top = bottom + std::round(o.area_height * 100);
+    const double over[] = {left - static_cast<double>(job.min_x),
+                           static_cast<double>(job.max_x) - right,
+                           bottom - static_cast<double>(job.min_y),
+                           static_cast<double>(job.max_y) - top};
+    const char *const sides[] = {"left of", "right of", "below", "above"};
+    bool warned = false;
+    for (int side = 0; side < 4; ++side) {
+        if (over[side] <= 0)
+            continue;
+        if (!warned)
+            std::fprintf(stderr,
+                         "xyview: warning: the job does not fit the bed %g x %g at (%g, %g): ",
+                         o.area_width, o.area_height, o.area_x, o.area_y);
+        std::fprintf(stderr, "%s%.2f %s %s", warned ? ", " : "", over[side] / 100, sides[side],
+                     warned ? "it" : "the bed");
+        warned = true;
+    }
+    if (warned)
+        std::fputc('\n', stderr);
+    return !warned;
 }
 
 } // namespace
