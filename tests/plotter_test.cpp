@@ -63,7 +63,7 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
 TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture));
+    ASSERT_TRUE(start_picture(picture, true));
     // Three runs: two moves, none (a lowering without a move draws nothing), one move
     // that starts where the first run ended but after a lift.
     const job_summary job = plotted("\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
@@ -73,7 +73,7 @@ TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
                                     &picture);
     EXPECT_EQ(picture.stroke_count, 2);
     stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, out.get()));
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
     const std::string svg = contents(out.get());
     const std::string strokes = svg.substr(svg.find("<title>NET 'A'</title>"));
     EXPECT_EQ(count(strokes, "<polyline"), 2);
@@ -85,13 +85,13 @@ TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
 TEST(picture, net_names_are_escaped_for_xml)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture));
+    ASSERT_TRUE(start_picture(picture, true));
     const job_summary job =
         plotted("\n   NET '<A&B>'\x01\xe9 \nGo To       0.00       0.00\nTool Down \n"
                 "Go To       1.00       0.00\nTool Up \n\n\n",
                 &picture);
     stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, out.get()));
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
     EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9;</title>"),
               std::string::npos);
 }

@@ -67,6 +67,30 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     EXPECT_EQ(run("xmllint --noout board.svg").status, 0) << "is libxml2-utils installed?";
 }
 
+struct picture_case {
+    const char *name; // of the coordinates file and the picture in the test data
+    const char *options;
+};
+
+class picture : public xyview, public testing::WithParamInterface<picture_case> {};
+
+// The golden pictures were looked at in a browser: size, margins, axes, frames, dash
+// pattern, colours and marks all show there.
+TEST_P(picture, matches_the_golden_picture)
+{
+    const std::string name = GetParam().name;
+    put("in.xy", file_contents(TEST_DATA "/" + name + ".xy"));
+    const run_result result = xyview_with("--svg out.svg "s + GetParam().options + " in.xy");
+    EXPECT_NE(result.status, 2);
+    EXPECT_EQ(get("out.svg"), file_contents(TEST_DATA "/" + name + ".svg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    xyview, picture,
+    testing::Values(picture_case{"worked_example", "--area 2x2.5-0.25-0.25"},
+                    picture_case{"flat", "--no-travel"}, picture_case{"empty", ""}),
+    [](const auto &info) { return info.param.name; });
+
 struct bed_case {
     const char *name;
     const char *area;

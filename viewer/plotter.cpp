@@ -28,7 +28,8 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *pic
     }
     if (!job.has_points) {
         job.min_x = job.max_x = x;
-        job.min_y = job.max_y = y;
+        job.min_y = job.max_y = job.first_y = y;
+        job.first_x = x;
         job.has_points = true;
     }
     job.min_x = std::min(job.min_x, x);

@@ -16,6 +16,7 @@ struct job_summary {
     double idle_length;     // output units travelled with the tool up, from the first point
     bool has_points;
     std::int64_t min_x, max_x, min_y, max_y; // bounding box of all points, in hundredths
+    std::int64_t first_x, first_y;           // where the first move goes, in hundredths
 };
 
 struct plotter {

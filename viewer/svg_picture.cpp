@@ -9,12 +9,26 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
+#include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
-constexpr const char *net_colours[] = {"#4e79a7", "#f28e2b", "#e15759", "#76b7b2", "#59a14f",
-                                       "#edc948", "#b07aa1", "#ff9da7", "#9c755f", "#5f6b73"};
+// Strong colours that tell apart on white and from the grey of idle travel, each
+// written as seven characters.
+constexpr const char *palette[] = {"#e6194b", "#3cb44b", "#4363d8", "#f58231",
+                                   "#911eb4", "#42d4f4", "#f032e6", "#469990",
+                                   "#9a6324", "#800000", "#808000", "#000075"};
+constexpr std::size_t palette_size = std::size(palette);
+constexpr std::size_t colour_length = 7;
+static_assert(palette_size <= 32, "the colours near a net are kept in a 32-bit mask");
+
+// A net group's colour is not known while its strokes are written, so the group opens
+// with this mark in its place; control characters appear nowhere else in the picture,
+// since net names are written with them replaced.
+constexpr char colour_mark = '\x01';
+
 constexpr double picture_width_px = 1000;
 
 // Writes hundredths as output units with two decimals.
@@ -88,31 +102,106 @@ void note_failure(svg_picture &p)
         p.temporary_error = errno ? errno : EIO;
 }
 
-bool copy_all(std::FILE *from, std::FILE *to)
+// Copies all of from to out. With colours, the marks are replaced in order: the first
+// colour_length marks by the first net's colour, and so on.
+bool copy_all(std::FILE *from, std::FILE *to, const unsigned char *colours = nullptr)
 {
     std::rewind(from);
     char block[1 << 16];
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, from)) > 0;)
+    std::size_t marks = 0;
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, from)) > 0;) {
+        for (char *mark = colours ? static_cast<char *>(std::memchr(block, colour_mark, got))
+                                  : nullptr;
+             mark; mark = static_cast<char *>(
+                       std::memchr(mark + 1, colour_mark, got - (mark + 1 - block)))) {
+            *mark = palette[colours[marks / colour_length]][marks % colour_length];
+            ++marks;
+        }
         if (std::fwrite(block, 1, got, to) != got)
             return false;
+    }
     return !std::ferror(from);
 }
 
-// The largest length of 1, 2 or 5 times a power of ten that is at most most.
-double round_length(double most)
+// The smallest length of 1, 2 or 5 times a power of ten that is at least least.
+double tick_step(double least)
 {
-    const double power = std::pow(10.0, std::floor(std::log10(most)));
-    for (const double step : {5.0, 2.0, 1.0})
-        if (step * power <= most)
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (const double step : {1.0, 2.0, 5.0})
+        if (step * power >= least)
             return step * power;
-    return power;
+    return 10 * power;
+}
+
+// The picture's extent in output units and where it lies in pixels.
+struct view {
+    double left, bottom, width, height; // output units
+    double scale;                       // pixels per output unit
+    double margin_left, margin_top;     // pixels
+    double x(double units) const { return margin_left + (units - left) * scale; }
+    double y(double units) const { return margin_top + (bottom + height - units) * scale; }
+};
+
+// Ticks with labels along the bottom and the left edge, about eight across the longer
+// side, at round numbers of output units.
+void put_axes(std::FILE *out, const view &v)
+{
+    const double step = tick_step(std::max(v.width, v.height) / 8);
+    const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 2);
+    const double x_axis = v.y(v.bottom), y_axis = v.x(v.left);
+    std::fprintf(out,
+                 "<g font-family=\"sans-serif\" font-size=\"12\" stroke-width=\"1\">\n"
+                 "<title>axes, in output units</title>\n"
+                 "<path d=\"M%.6g %.6gH%.6gM%.6g %.6gV%.6g\" stroke=\"black\"/>\n",
+                 y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height));
+    for (double t = std::ceil(v.left / step - 1e-9) * step; t <= v.left + v.width + 1e-9 * step;
+         t += step)
+        std::fprintf(out,
+                     "<path d=\"M%.6g %.6gv6\" stroke=\"black\"/><text x=\"%.6g\" y=\"%.6g\" "
+                     "text-anchor=\"middle\">%.*f</text>\n",
+                     v.x(t), x_axis, v.x(t), x_axis + 20, decimals, std::abs(t) < step / 2 ? 0 : t);
+    for (double t = std::ceil(v.bottom / step - 1e-9) * step;
+         t <= v.bottom + v.height + 1e-9 * step; t += step)
+        std::fprintf(out,
+                     "<path d=\"M%.6g %.6gh-6\" stroke=\"black\"/><text x=\"%.6g\" y=\"%.6g\" "
+                     "text-anchor=\"end\">%.*f</text>\n",
+                     y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals,
+                     std::abs(t) < step / 2 ? 0 : t);
+    std::fputs("</g>\n", out);
+}
+
+// The origin when it lies in the picture, the job's first point, and the bed's frame.
+void put_marks(std::FILE *out, const view &v, const job_summary &job, const picture_bed &bed)
+{
+    if (bed.given)
+        std::fprintf(out,
+                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
+                     "stroke=\"#202020\" stroke-width=\"1.5\"><title>bed %g x %g at (%g, %g)"
+                     "</title></rect>\n",
+                     v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale,
+                     bed.height * v.scale, bed.width, bed.height, bed.x, bed.y);
+    if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
+        std::fprintf(out,
+                     "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
+                     "</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"4\"/>"
+                     "<path d=\"M%.6g %.6gh16M%.6g %.6gv16\"/></g>\n",
+                     v.x(0), v.y(0), v.x(0) - 8, v.y(0), v.x(0), v.y(0) - 8);
+    if (job.has_points)
+        std::fprintf(out,
+                     "<g><title>first point</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" "
+                     "fill=\"none\" stroke=\"#008000\" stroke-width=\"2.5\"/>"
+                     "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"12\" "
+                     "fill=\"#008000\">start</text></g>\n",
+                     v.x(job.first_x / 100.0), v.y(job.first_y / 100.0),
+                     v.x(job.first_x / 100.0) + 9, v.y(job.first_y / 100.0) - 9);
 }
 
 } // namespace
 
-bool start_picture(svg_picture &p)
+bool start_picture(svg_picture &p, bool travel)
 {
     p = svg_picture{};
+    p.travel = travel;
     p.strokes = std::tmpfile();
     p.idle = std::tmpfile();
     if (p.strokes && p.idle)
@@ -127,10 +216,10 @@ void picture_net(svg_picture &p, const char *name)
     if (p.group_open)
         std::fputs("</g>\n", p.strokes);
     std::fprintf(p.strokes, "<g stroke=\"%s\"><title>",
-                 net_colours[p.groups % std::size(net_colours)]);
+                 std::string(colour_length, colour_mark).c_str());
     put_xml_text(p.strokes, name);
     std::fputs("</title>\n", p.strokes);
-    ++p.groups;
+    p.nets.push_back(net_box{});
     p.group_open = true;
     note_failure(p);
 }
@@ -139,11 +228,19 @@ void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y
                   std::int64_t y1)
 {
     if (!pen_down) {
-        extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
+        if (p.travel)
+            extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
     } else {
         if (!p.group_open)
             picture_net(p, "(moves before the first net)");
         p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
+        net_box &box = p.nets.back();
+        if (!box.drawn)
+            box = {true, x0, y0, x0, y0};
+        box.min_x = std::min({box.min_x, x0, x1});
+        box.max_x = std::max({box.max_x, x0, x1});
+        box.min_y = std::min({box.min_y, y0, y1});
+        box.max_y = std::max({box.max_y, y0, y1});
     }
     note_failure(p);
 }
@@ -154,7 +251,66 @@ void picture_lift(svg_picture &p)
     note_failure(p);
 }
 
-bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out)
+// Greedy colouring over a grid of cells, each listing the nets already coloured whose
+// boxes reach into it: a net looks only at the cells its box, widened by the nearness,
+// covers.
+std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
+{
+    std::vector<unsigned char> colours(nets.size());
+    bool any = false;
+    net_box all{};
+    for (const net_box &box : nets) {
+        if (!box.drawn)
+            continue;
+        all = any ? net_box{true, std::min(all.min_x, box.min_x), std::min(all.min_y, box.min_y),
+                            std::max(all.max_x, box.max_x), std::max(all.max_y, box.max_y)}
+                  : box;
+        any = true;
+    }
+    const std::int64_t span = std::max(all.max_x - all.min_x, all.max_y - all.min_y) + 1;
+    // Nets whose strokes come within half a percent of the picture's width look adjoining.
+    const std::int64_t near = span / 200;
+    const std::int64_t cells = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::sqrt(static_cast<double>(nets.size()))), 1, 512);
+    const std::int64_t cell = span / cells + 1;
+    std::vector<std::vector<std::size_t>> grid(static_cast<std::size_t>(cells * cells));
+    const auto cell_of = [&](std::int64_t at, std::int64_t from) {
+        return std::clamp<std::int64_t>((at - from) / cell, 0, cells - 1);
+    };
+    for (std::size_t n = 0; n < nets.size(); ++n) {
+        const net_box &box = nets[n];
+        if (!box.drawn) {
+            colours[n] = static_cast<unsigned char>(n % palette_size);
+            continue;
+        }
+        std::uint32_t used = 0;
+        for (std::int64_t cy = cell_of(box.min_y - near, all.min_y);
+             cy <= cell_of(box.max_y + near, all.min_y); ++cy)
+            for (std::int64_t cx = cell_of(box.min_x - near, all.min_x);
+                 cx <= cell_of(box.max_x + near, all.min_x); ++cx)
+                for (const std::size_t other : grid[static_cast<std::size_t>(cy * cells + cx)]) {
+                    const net_box &o = nets[other];
+                    if (o.min_x <= box.max_x + near && box.min_x <= o.max_x + near &&
+                        o.min_y <= box.max_y + near && box.min_y <= o.max_y + near)
+                        used |= std::uint32_t{1} << colours[other];
+                }
+        // The search starts at a colour of the net's own, so that the palette is used
+        // evenly rather than its first few colours everywhere.
+        std::size_t colour = n % palette_size;
+        for (std::size_t tried = 0; tried < palette_size && (used >> colour & 1); ++tried)
+            colour = (colour + 1) % palette_size;
+        colours[n] = static_cast<unsigned char>(colour);
+        for (std::int64_t cy = cell_of(box.min_y, all.min_y); cy <= cell_of(box.max_y, all.min_y);
+             ++cy)
+            for (std::int64_t cx = cell_of(box.min_x, all.min_x);
+                 cx <= cell_of(box.max_x, all.min_x); ++cx)
+                grid[static_cast<std::size_t>(cy * cells + cx)].push_back(n);
+    }
+    return colours;
+}
+
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
+                    std::FILE *out)
 {
     close_stroke(p);
     if (p.group_open)
@@ -170,47 +326,55 @@ bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out)
         return false;
     }
 
-    // The job's box in output units, at least one unit across so that a job of one point
-    // or one straight line still has an area to show. The drawing is scaled into a
-    // picture of fixed width in pixels, in which the frame and the scale bar are drawn,
-    // so that line widths and lettering keep their size whatever the job's.
-    const double left = job.has_points ? job.min_x / 100.0 : 0;
-    const double top = job.has_points ? -job.max_y / 100.0 : 0;
-    const double width = std::max(job.has_points ? (job.max_x - job.min_x) / 100.0 : 0, 1.0);
-    const double height = std::max(job.has_points ? (job.max_y - job.min_y) / 100.0 : 0, 1.0);
-    const double margin = 20, legend = 40; // pixels
-    const double scale = (picture_width_px - 2 * margin) / width;
-    const double picture_height = std::max(height * scale, 1.0) + 2 * margin + legend;
-    const double bar = round_length(width / 4);
+    // The picture shows the job's box and the bed together, at least one unit across so
+    // that a job of one point or one straight line still has an area to show. It is
+    // scaled to a fixed width in pixels, in which the axes and marks are drawn, so that
+    // line widths and lettering keep their size whatever the job's.
+    double left = job.has_points ? job.min_x / 100.0 : 0, right = job.has_points ? job.max_x / 100.0 : 0;
+    double bottom = job.has_points ? job.min_y / 100.0 : 0, top = job.has_points ? job.max_y / 100.0 : 0;
+    if (bed.given) {
+        left = job.has_points ? std::min(left, bed.x) : bed.x;
+        bottom = job.has_points ? std::min(bottom, bed.y) : bed.y;
+        right = job.has_points ? std::max(right, bed.x + bed.width) : bed.x + bed.width;
+        top = job.has_points ? std::max(top, bed.y + bed.height) : bed.y + bed.height;
+    }
+    const double width = std::max(right - left, 1.0), height = std::max(top - bottom, 1.0);
+    view v{left - (width - (right - left)) / 2, bottom - (height - (top - bottom)) / 2, width,
+           height, 0, 70, 20};
+    v.scale = (picture_width_px - v.margin_left - 20) / v.width;
+    const double picture_height = v.height * v.scale + v.margin_top + 45;
+    const std::vector<unsigned char> colours = net_colours(p.nets);
 
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                  "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"%.0f\" "
                  "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n"
                  "<title>xyview: %ld moves, %ld nets</title>\n"
-                 "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n"
+                 "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
+                 picture_width_px, picture_height, picture_width_px, picture_height, job.moves,
+                 job.nets);
+    if (job.has_points)
+        std::fprintf(out,
+                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
+                     "stroke=\"#d0d0d0\"><title>bounding box</title></rect>\n",
+                     v.x(job.min_x / 100.0), v.y(job.max_y / 100.0),
+                     (job.max_x - job.min_x) / 100.0 * v.scale,
+                     (job.max_y - job.min_y) / 100.0 * v.scale);
+    put_axes(out, v);
+    std::fprintf(out,
                  "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n"
-                 "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
-                 "stroke=\"#d0d0d0\" stroke-width=\"%.6g\"/>\n"
                  "<g fill=\"none\" stroke=\"#808080\" stroke-width=\"%.6g\" "
                  "stroke-dasharray=\"%.6g %.6g\">\n<title>idle travel</title>\n",
-                 picture_width_px, picture_height, picture_width_px, picture_height, job.moves,
-                 job.nets, margin - left * scale, margin - top * scale, scale, left, top, width,
-                 height, 1 / scale, 1 / scale, 6 / scale, 4 / scale);
+                 v.x(0), v.y(0), v.scale, 1 / v.scale, 6 / v.scale, 4 / v.scale);
     bool written = copy_all(p.idle, out);
     std::fprintf(out,
                  "</g>\n<g fill=\"none\" stroke-width=\"%.6g\" stroke-linecap=\"round\" "
                  "stroke-linejoin=\"round\">\n",
-                 2.5 / scale);
-    written = copy_all(p.strokes, out) && written;
-    const double bar_y = picture_height - legend / 2;
-    std::fprintf(
-        out,
-        "</g>\n</g>\n<g font-family=\"sans-serif\" font-size=\"14\">\n<title>scale</title>\n"
-        "<path d=\"M%.6g %.6gv6h%.6gv-6\" fill=\"none\" stroke=\"black\" "
-        "stroke-width=\"1.5\"/>\n"
-        "<text x=\"%.6g\" y=\"%.6g\">%.2f</text>\n</g>\n</svg>\n",
-        margin, bar_y - 3, bar * scale, margin + bar * scale + 8, bar_y + 5, bar);
+                 2.5 / v.scale);
+    written = copy_all(p.strokes, out, colours.data()) && written;
+    std::fputs("</g>\n</g>\n", out);
+    put_marks(out, v, job, bed);
+    std::fputs("</svg>\n", out);
     discard_picture(p);
     return written && std::fflush(out) == 0 && !std::ferror(out);
 }

@@ -1,16 +1,31 @@
 // Draws a plotter job as an SVG picture in one pass: pen-down strokes grouped by net,
-// idle travel apart, both kept in temporary files until the bounding box is known.
+// idle travel apart, both kept in temporary files until the job's extent is known; then
+// axes, the origin, the first point and the bed around them.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 struct job_summary;
 
+// The plotter's bed, in output units; given is false when none was named.
+struct picture_bed {
+    bool given;
+    double x, y; // its lower-left corner
+    double width, height;
+};
+
+// The extent of one net's strokes, in hundredths, which decides its colour.
+struct net_box {
+    bool drawn; // the net has at least one stroke
+    std::int64_t min_x, min_y, max_x, max_y;
+};
+
 struct svg_picture {
-    std::FILE *strokes; // net groups with their strokes, written as they come
-    std::FILE *idle;    // idle travel
-    long groups;        // net groups opened so far
+    std::FILE *strokes;              // net groups with their strokes, written as they come
+    std::FILE *idle;                 // idle travel
+    bool travel;                     // idle travel is drawn
     bool group_open;
     bool stroke_open;                // a pen-down polyline is open in strokes
     bool idle_open;                  // an idle polyline is open in idle
@@ -18,10 +33,12 @@ struct svg_picture {
     std::int64_t idle_x, idle_y;     // last point of the open idle polyline
     long stroke_count;               // pen-down polylines drawn
     int temporary_error;             // errno of the first failed write to strokes or idle
+    std::vector<net_box> nets;       // one for each net group opened, in order
 };
 
-// Opens the two temporary files. Returns false when they cannot be made.
-bool start_picture(svg_picture &p);
+// Opens the two temporary files; idle travel is drawn only when travel is true. Returns
+// false when they cannot be made.
+bool start_picture(svg_picture &p, bool travel);
 
 // Starts the group for a new net, named by name (any bytes; escaped for XML).
 void picture_net(svg_picture &p, const char *name);
@@ -35,10 +52,17 @@ void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y
 // Ends the current stroke: the tool was raised or lowered again.
 void picture_lift(svg_picture &p);
 
-// Writes the whole picture, fitted to job's bounding box with y pointing up, to out.
-// Returns false, having written nothing when p.temporary_error is set, if any write to
-// the temporary files or to out failed. The temporary files are closed either way.
-bool finish_picture(svg_picture &p, const job_summary &job, std::FILE *out);
+// Gives each net one of the palette's colours (an index), different from the colours of
+// the earlier nets whose strokes come near its own while the palette lasts; a net with
+// no strokes may take any.
+std::vector<unsigned char> net_colours(const std::vector<net_box> &nets);
+
+// Writes the whole picture to out, y pointing up, fitted to job's bounding box and the
+// bed together. Returns false, having written nothing when p.temporary_error is set, if
+// any write to the temporary files or to out failed. The temporary files are closed
+// either way.
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
+                    std::FILE *out);
 
 // Closes the temporary files of a picture that will not be finished.
 void discard_picture(svg_picture &p);

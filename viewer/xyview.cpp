@@ -220,8 +220,9 @@ bool is_the_input(const char *path, std::FILE *in)
 // regular file (a device, a pipe, a link) is written in place, since a rename would
 // replace it. A picture that replaces another must be one the user may write, and keeps
 // its owner and permission bits.
-bool write_picture(svg_picture &picture, const job_summary &job, const char *path)
+bool write_picture(svg_picture &picture, const job_summary &job, const options &o)
 {
+    const char *const path = o.svg;
     struct stat old;
     const bool exists = lstat(path, &old) == 0;
     const bool in_place = exists && !S_ISREG(old.st_mode);
@@ -252,7 +253,8 @@ bool write_picture(svg_picture &picture, const job_summary &job, const char *pat
         discard_picture(picture);
         return false;
     }
-    bool drawn = finish_picture(picture, job, out);
+    const picture_bed bed{o.has_area, o.area_x, o.area_y, o.area_width, o.area_height};
+    bool drawn = finish_picture(picture, job, bed, out);
     int error = picture.temporary_error ? picture.temporary_error : errno;
     if (std::fclose(out) != 0 && drawn) {
         drawn = false;
@@ -322,7 +324,7 @@ int main(int argc, char **argv)
         return status_trouble;
     }
     svg_picture picture{};
-    if (o.svg && !start_picture(picture)) {
+    if (o.svg && !start_picture(picture, !o.no_travel)) {
         std::fprintf(stderr, "xyview: no room for a temporary file: %s\n", std::strerror(errno));
         return status_trouble;
     }
@@ -345,7 +347,7 @@ int main(int argc, char **argv)
         discard_picture(picture);
         return status_trouble;
     }
-    if (o.svg && !write_picture(picture, tool.job, o.svg))
+    if (o.svg && !write_picture(picture, tool.job, o))
         return status_trouble;
     return fits(tool.job, o) ? EXIT_SUCCESS : status_too_large;
 }
