@@ -1,6 +1,7 @@
 // xyview: checks an xy coordinates file before plotting. Reads the very file the
 // plotter gets, prints a summary of the job, draws it as an SVG picture, and tells
 // through its exit status whether the job lies on the plotter's bed.
+#include "companion.h"
 #include "coordinates_reader.h"
 #include "plotter.h"
 #include "svg_picture.h"
@@ -14,13 +15,8 @@
 #include <cstring>
 #include <string>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
-constexpr int status_malformed = 1;
-constexpr int status_trouble = 2;
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
@@ -132,43 +128,6 @@ int parse_arguments(int argc, char **argv, options &o)
     return -1;
 }
 
-// Shows a line between quotes, with the bytes that would not print escaped.
-void put_escaped(std::FILE *to, const coordinates_reader &r)
-{
-    std::fputc('\'', to);
-    for (std::size_t i = 0; i < r.line_length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(r.line[i]);
-        if (c == '\\' || c == '\'')
-            std::fprintf(to, "\\%c", c);
-        else if (c == '\t')
-            std::fputs("\\t", to);
-        else if (c == '\r')
-            std::fputs("\\r", to);
-        else if (c < 0x20 || c >= 0x7f)
-            std::fprintf(to, "\\x%02x", c);
-        else
-            std::fputc(c, to);
-    }
-    std::fputs(r.line_cut ? "...'" : "'", to);
-}
-
-int report_unread(read_result result, const coordinates_reader &r, const char *name)
-{
-    if (result == read_result::failed) {
-        std::fprintf(stderr, "xyview: %s: %s\n", name, std::strerror(errno));
-        return status_trouble;
-    }
-    if (result == read_result::cut_short) {
-        std::fprintf(stderr, "xyview: %s: the file ends after line %ld, without its trailer\n",
-                     name, r.line_number);
-    } else {
-        std::fprintf(stderr, "xyview: %s:%ld: not a coordinates line: ", name, r.line_number);
-        put_escaped(stderr, r);
-        std::fputs(r.line_fed ? "\n" : " (the file ends inside it)\n", stderr);
-    }
-    return status_malformed;
-}
-
 std::string units(std::int64_t hundredths)
 {
     char text[32];
@@ -197,76 +156,23 @@ void print_summary(const char *name, const job_summary &job)
                 units(job.max_y - job.min_y).c_str());
 }
 
-// Returns status when all that was written to standard output reached it, and reports
-// the trouble otherwise.
-int standard_output_written(int status)
-{
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return status;
-    std::fprintf(stderr, "xyview: standard output: %s\n", std::strerror(errno));
-    return status_trouble;
-}
-
-// Whether path names the file that in reads, by whatever path or link.
-bool is_the_input(const char *path, std::FILE *in)
-{
-    struct stat named, read;
-    return stat(path, &named) == 0 && fstat(fileno(in), &read) == 0 &&
-           named.st_dev == read.st_dev && named.st_ino == read.st_ino;
-}
-
-// Writes the picture to a new file beside path and renames it to path once it is whole,
-// so that a failed run never leaves half a picture. A path that names anything but a
-// regular file (a device, a pipe, a link) is written in place, since a rename would
-// replace it. A picture that replaces another must be one the user may write, and keeps
-// its owner and permission bits.
+// Writes the picture whole or not at all: a failed run leaves no half picture, and an
+// existing one untouched.
 bool write_picture(svg_picture &picture, const job_summary &job, const options &o)
 {
-    const char *const path = o.svg;
-    struct stat old;
-    const bool exists = lstat(path, &old) == 0;
-    const bool in_place = exists && !S_ISREG(old.st_mode);
-    std::string written = path;
-    std::FILE *out = nullptr;
-    if (in_place) {
-        out = std::fopen(path, "w");
-    } else if (exists) {
-        // Opening to append changes nothing, yet is refused exactly as writing would be.
-        std::FILE *check = std::fopen(path, "a");
-        if (!check || std::fclose(check) != 0)
-            written.clear();
-    }
-    for (int attempt = 0; !in_place && !written.empty() && !out && attempt < 100; ++attempt) {
-        written = std::string(path) + ".tmp" + (attempt ? std::to_string(attempt) : "");
-        out = std::fopen(written.c_str(), "wx");
-        if (!out && errno != EEXIST)
-            break;
-    }
-    if (out && exists && !in_place) {
-        // Only the owner's own user may give a file away; anyone else keeps it.
-        const int kept_owner = fchown(fileno(out), old.st_uid, old.st_gid);
-        static_cast<void>(kept_owner);
-        fchmod(fileno(out), old.st_mode & 07777);
-    }
-    if (!out) {
-        std::fprintf(stderr, "xyview: %s: %s\n", path, std::strerror(errno));
+    whole_file file;
+    if (!open_whole_file(file, o.svg)) {
+        std::fprintf(stderr, "xyview: %s: %s\n", o.svg, std::strerror(errno));
         discard_picture(picture);
         return false;
     }
     const picture_bed bed{o.has_area, o.area_x, o.area_y, o.area_width, o.area_height};
-    bool drawn = finish_picture(picture, job, bed, out);
-    int error = picture.temporary_error ? picture.temporary_error : errno;
-    if (std::fclose(out) != 0 && drawn) {
-        drawn = false;
-        error = errno;
-    }
-    if (drawn && (in_place || std::rename(written.c_str(), path) == 0))
+    const bool drawn = finish_picture(picture, job, bed, file.out);
+    if (close_whole_file(file, drawn))
         return true;
-    std::fprintf(stderr, "xyview: %s: %s\n",
-                 picture.temporary_error ? "temporary file of the picture" : path,
-                 std::strerror(drawn ? errno : error));
-    if (!in_place)
-        std::remove(written.c_str());
+    const bool temporary = picture.temporary_error != 0;
+    std::fprintf(stderr, "xyview: %s: %s\n", temporary ? "temporary file of the picture" : o.svg,
+                 std::strerror(temporary ? picture.temporary_error : errno));
     return false;
 }
 
@@ -310,7 +216,7 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written(status);
+        return standard_output_written("xyview", status);
     const bool from_stdin = std::strcmp(o.input, "-") == 0;
     const char *const name = from_stdin ? "(standard input)" : o.input;
     std::FILE *in = from_stdin ? stdin : std::fopen(o.input, "r");
@@ -339,11 +245,11 @@ int main(int argc, char **argv)
         plot(tool, unit, o.svg ? &picture : nullptr);
     if (result != read_result::finished) {
         discard_picture(picture);
-        return report_unread(result, reader, name);
+        return report_unread("xyview", result, reader, name);
     }
 
     print_summary(name, tool.job);
-    if (standard_output_written(EXIT_SUCCESS) != EXIT_SUCCESS) {
+    if (standard_output_written("xyview", EXIT_SUCCESS) != EXIT_SUCCESS) {
         discard_picture(picture);
         return status_trouble;
     }
