@@ -51,12 +51,12 @@ read_result ended(const coordinates_reader &r)
 }
 
 // Reads one number as "%10.2f" writes it, in hundredths.
-bool parse_field(std::string_view field, std::int64_t &hundredths)
+bool parse_field(std::string_view field, std::int64_t &hundredths, bool &negative)
 {
     std::size_t at = field.find_first_not_of(' ');
     if (field.size() < 10 || at == std::string_view::npos || (at > 0 && field.size() > 10))
         return false;
-    const bool negative = field[at] == '-';
+    negative = field[at] == '-';
     at += negative;
     const std::size_t point = field.size() - 3;
     if (point <= at || point - at > 16 || field[point] != '.')
@@ -80,8 +80,9 @@ bool parse_move(std::string_view line, xy_unit &unit)
     line.remove_prefix(6);
     // The fields are split at the blank that follows the first one's digits.
     const std::size_t blank = line.find(' ', line.find_first_not_of(" -"));
-    return blank != std::string_view::npos && parse_field(line.substr(0, blank), unit.x) &&
-           parse_field(line.substr(blank + 1), unit.y);
+    return blank != std::string_view::npos &&
+           parse_field(line.substr(0, blank), unit.x, unit.x_negative) &&
+           parse_field(line.substr(blank + 1), unit.y, unit.y_negative);
 }
 
 void name_net(std::string_view record, xy_unit &unit)
@@ -127,12 +128,18 @@ read_result after_empty_line(coordinates_reader &r, xy_unit &unit, bool after_to
     const long record_line = r.line_number;
     if (!take_line(r))
         return ended(r);
+    std::string_view as_read = next.substr(1);
     if (line_of(r) != " ") {
         // The record had no line feed of its own, so its closing blank ends its line, and
         // the line after it begins the next unit.
         if (next.size() < 2 || !next.ends_with(' '))
             return blame(r, record_line, next);
         r.held = true;
+        as_read.remove_suffix(1);
+        unit.record_length = as_read.copy(unit.record, sizeof unit.record);
+    } else {
+        unit.record_length = as_read.copy(unit.record, sizeof unit.record - 1);
+        unit.record[unit.record_length++] = '\n';
     }
     name_net(next, unit);
     unit.kind = unit_kind::net;

@@ -1,0 +1,157 @@
+// Taking a coordinates file apart into net blocks and writing it again, with the tool
+// state that trace2xy keeps: the tool is lowered after the first move of a net and
+// raised before the next net.
+#include "net_blocks.h"
+
+#include <charconv>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// Collects the file in a block, handed to the stream whole.
+struct block_writer {
+    std::FILE *out;
+    bool failed;
+    bool lower_on_next_point; // the last record was a net
+    bool raise_on_next_net;   // the last record was a move
+    std::size_t used;
+    char block[1 << 16];
+};
+
+// No unit is longer than a net header block with the "Tool Up" before it.
+constexpr std::size_t unit_room = 2 * xy_line_size;
+
+char *room(block_writer &w)
+{
+    if (sizeof w.block - w.used < unit_room) {
+        w.failed |= std::fwrite(w.block, 1, w.used, w.out) != w.used;
+        w.used = 0;
+    }
+    return w.block + w.used;
+}
+
+char *put(char *to, const char *text, std::size_t size)
+{
+    std::memcpy(to, text, size);
+    return to + size;
+}
+
+// Writes hundredths as "%10.2f" writes the number they stand for.
+char *put_field(char *to, std::int64_t hundredths, bool minus)
+{
+    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
+                                                   : static_cast<std::uint64_t>(hundredths);
+    char text[32];
+    char *end = text;
+    if (minus)
+        *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, magnitude / 100).ptr;
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + magnitude % 100 / 10);
+    *end++ = static_cast<char>('0' + magnitude % 10);
+    const std::size_t size = static_cast<std::size_t>(end - text);
+    for (std::size_t blank = size; blank < 10; ++blank)
+        *to++ = ' ';
+    return put(to, text, size);
+}
+
+void put_move(block_writer &w, const job_blocks &job, std::size_t move)
+{
+    char *const start = room(w);
+    char *to = put(start, "Go To ", 6);
+    to = put_field(to, job.moves[move].x, job.minus[move] & 1);
+    *to++ = ' ';
+    to = put_field(to, job.moves[move].y, job.minus[move] & 2);
+    *to++ = '\n';
+    if (w.lower_on_next_point)
+        to = put(to, "Tool Down \n", 11);
+    w.used += static_cast<std::size_t>(to - start);
+    w.lower_on_next_point = false;
+    w.raise_on_next_net = true;
+}
+
+void put_net(block_writer &w, const job_blocks &job, const net_block &net, bool reversed)
+{
+    char *const start = room(w);
+    char *to = start;
+    if (w.raise_on_next_net)
+        to = put(to, "Tool Up \n", 9);
+    to = put(to, "\n ", 2);
+    to = put(to, job.records.data() + net.record_at, net.record_length);
+    to = put(to, " \n", 2);
+    w.used += static_cast<std::size_t>(to - start);
+    w.lower_on_next_point = true;
+    w.raise_on_next_net = false;
+    for (std::size_t i = 0; i < net.move_count; ++i)
+        put_move(w, job, net.first_move + (reversed ? net.move_count - 1 - i : i));
+}
+
+} // namespace
+
+void start_job(job_blocks &job)
+{
+    job = job_blocks{};
+}
+
+void add_unit(job_blocks &job, const xy_unit &unit)
+{
+    if (unit.kind == unit_kind::net) {
+        job.nets.push_back({static_cast<std::uint32_t>(job.records.size()),
+                            static_cast<std::uint32_t>(unit.record_length),
+                            static_cast<std::uint32_t>(job.moves.size()), 0});
+        job.records.append(unit.record, unit.record_length);
+    } else if (unit.kind == unit_kind::move) {
+        job.moves.push_back({unit.x, unit.y});
+        job.minus.push_back(static_cast<unsigned char>(unit.x_negative | unit.y_negative << 1));
+        if (job.nets.empty())
+            ++job.leading_moves;
+        else
+            ++job.nets.back().move_count;
+    }
+}
+
+void finish_job(job_blocks &job)
+{
+    job.moves.shrink_to_fit();
+    job.minus.shrink_to_fit();
+    job.records.shrink_to_fit();
+    job.nets.shrink_to_fit();
+    std::uint32_t n = 0;
+    while (n < job.nets.size() && job.nets[n].move_count == 0)
+        ++n;
+    job.leading_nets = n;
+    for (; n < job.nets.size(); ++n) {
+        if (job.nets[n].move_count > 0)
+            job.groups.push_back({n, 0});
+        ++job.groups.back().net_count;
+    }
+    job.groups.shrink_to_fit();
+}
+
+std::vector<visit> file_order(const job_blocks &job)
+{
+    std::vector<visit> order(job.groups.size());
+    for (std::size_t g = 0; g < order.size(); ++g)
+        order[g] = {static_cast<std::uint32_t>(g), false};
+    return order;
+}
+
+bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out)
+{
+    auto w = std::make_unique<block_writer>();
+    w->out = out;
+    for (std::size_t move = 0; move < job.leading_moves; ++move)
+        put_move(*w, job, move);
+    for (std::size_t net = 0; net < job.leading_nets; ++net)
+        put_net(*w, job, job.nets[net], false);
+    for (const visit &v : order) {
+        const net_group &group = job.groups[v.group];
+        for (std::size_t net = 0; net < group.net_count; ++net)
+            put_net(*w, job, job.nets[group.first_net + net], net == 0 && v.reversed);
+    }
+    char *const start = room(*w);
+    w->used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n", 11) - start);
+    w->failed |= std::fwrite(w->block, 1, w->used, out) != w->used;
+    return !w->failed && std::fflush(out) == 0 && !std::ferror(out);
+}

@@ -1,0 +1,62 @@
+// A coordinates file taken apart into what xyorder may move: the moves before the first
+// net, which stay first, and groups of net blocks, each a net with its moves and the
+// moveless nets that follow it; and put together again, in a new order, exactly as
+// trace2xy writes a file.
+#pragma once
+
+#include "coordinates_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct point {
+    std::int64_t x, y; // hundredths of an output unit
+};
+
+// Positions within a job are 32 bits wide, which keeps a job of millions of nets small.
+struct net_block {
+    std::uint32_t record_at, record_length; // the net's record, in job_blocks::records
+    std::uint32_t first_move, move_count;   // its moves, in job_blocks::moves
+};
+
+// A net block with moves and the moveless blocks after it, which stay with it.
+struct net_group {
+    std::uint32_t first_net, net_count; // in job_blocks::nets; the first has the moves
+};
+
+struct job_blocks {
+    std::vector<point> moves;          // every move, in file order
+    std::vector<unsigned char> minus;  // for each move, 1 when x and 2 when y shows a minus
+    std::string records;               // every net's record, one after another
+    std::vector<net_block> nets;       // in file order
+    std::size_t leading_moves;         // moves before the first net
+    std::size_t leading_nets;          // moveless nets before the first net with moves
+    std::vector<net_group> groups;     // the rest, in file order
+};
+
+// One group in a drawing order; reversed draws its moves last to first.
+struct visit {
+    std::uint32_t group;
+    bool reversed;
+};
+
+// Starts a job with nothing in it.
+void start_job(job_blocks &job);
+
+// Adds unit, just read, to the job; the tool lines are left out, since they follow from
+// the order of the moves and nets. Call finish_job after the trailer.
+void add_unit(job_blocks &job, const xy_unit &unit);
+
+// Groups the nets read into job.groups, and gives back the room kept for growing.
+void finish_job(job_blocks &job);
+
+// The order in which the file had the groups.
+std::vector<visit> file_order(const job_blocks &job);
+
+// Writes the job to out in order (each group once), with "Tool Down" after the first move
+// of each net, "Tool Up" before each net that follows a move, and the trailer: the file
+// trace2xy writes from the same records. Returns false if a write failed.
+bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out);
