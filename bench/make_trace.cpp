@@ -88,8 +88,9 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc != 2 || std::atoll(argv[1]) <= 0) {
-        std::fputs("usage: make_trace BYTES > file.trc\n       make_trace --board NETS > file.trc\n",
-                    stderr);
+        std::fputs(
+            "usage: make_trace BYTES > file.trc\n       make_trace --board NETS > file.trc\n",
+            stderr);
         return 2;
     }
     const long long wanted = std::atoll(argv[1]);

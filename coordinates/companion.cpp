@@ -39,11 +39,10 @@ int report_unread(const char *program, read_result result, const coordinates_rea
         return status_trouble;
     }
     if (result == read_result::cut_short) {
-        std::fprintf(stderr, "%s: %s: the file ends after line %ld, without its trailer\n",
-                     program, name, r.line_number);
+        std::fprintf(stderr, "%s: %s: the file ends after line %ld, without its trailer\n", program,
+                     name, r.line_number);
     } else {
-        std::fprintf(stderr, "%s: %s:%ld: not a coordinates line: ", program, name,
-                     r.line_number);
+        std::fprintf(stderr, "%s: %s:%ld: not a coordinates line: ", program, name, r.line_number);
         put_escaped(stderr, r);
         std::fputs(r.line_fed ? "\n" : " (the file ends inside it)\n", stderr);
     }

@@ -15,11 +15,11 @@ enum class unit_kind { move, tool_down, tool_up, net, trailer };
 
 struct xy_unit {
     unit_kind kind;
-    std::int64_t x, y;         // a move's position, in hundredths of an output unit
+    std::int64_t x, y;           // a move's position, in hundredths of an output unit
     bool x_negative, y_negative; // its fields carry a minus sign, as "-0.00" does
-    char net[xy_line_size];    // a net's record as echoed, blanks around it removed
-    char record[xy_line_size]; // the record exactly as trace2xy read it, its line feed
-    std::size_t record_length; // included when it had one
+    char net[xy_line_size];      // a net's record as echoed, blanks around it removed
+    char record[xy_line_size];   // the record exactly as trace2xy read it, its line feed
+    std::size_t record_length;   // included when it had one
 };
 
 enum class read_result {

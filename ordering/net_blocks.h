@@ -28,13 +28,13 @@ struct net_group {
 };
 
 struct job_blocks {
-    std::vector<point> moves;          // every move, in file order
-    std::vector<unsigned char> minus;  // for each move, 1 when x and 2 when y shows a minus
-    std::string records;               // every net's record, one after another
-    std::vector<net_block> nets;       // in file order
-    std::size_t leading_moves;         // moves before the first net
-    std::size_t leading_nets;          // moveless nets before the first net with moves
-    std::vector<net_group> groups;     // the rest, in file order
+    std::vector<point> moves;         // every move, in file order
+    std::vector<unsigned char> minus; // for each move, 1 when x and 2 when y shows a minus
+    std::string records;              // every net's record, one after another
+    std::vector<net_block> nets;      // in file order
+    std::size_t leading_moves;        // moves before the first net
+    std::size_t leading_nets;         // moveless nets before the first net with moves
+    std::vector<net_group> groups;    // the rest, in file order
 };
 
 // One group in a drawing order; reversed draws its moves last to first.

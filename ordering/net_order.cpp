@@ -86,7 +86,8 @@ end_grid grid_of(const ordering_problem &problem, const std::vector<std::uint32_
     const double height = static_cast<double>(high.y - low.y) + 1;
     const double cells = std::max(1.0, static_cast<double>(ends.size()) / 2);
     // Square cells, unless the ends lie along a line, where the cells line up along it.
-    const double side = std::max(std::sqrt(width * height / cells), std::max(width, height) / cells);
+    const double side =
+        std::max(std::sqrt(width * height / cells), std::max(width, height) / cells);
     g.min_x = low.x;
     g.min_y = low.y;
     g.cell = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(side)));
@@ -132,9 +133,8 @@ void search_rings(const end_grid &g, point p, Look look, Done done)
     const std::int64_t cx = column_of(g, p), cy = row_of(g, p);
     const std::int64_t nearest_ring =
         std::max({std::int64_t{0}, -cx, cx - (g.columns - 1), -cy, cy - (g.rows - 1)});
-    const std::int64_t farthest_ring =
-        std::max({std::abs(cx), std::abs(cx - (g.columns - 1)), std::abs(cy),
-                  std::abs(cy - (g.rows - 1))});
+    const std::int64_t farthest_ring = std::max(
+        {std::abs(cx), std::abs(cx - (g.columns - 1)), std::abs(cy), std::abs(cy - (g.rows - 1))});
     const auto visit_cell = [&](std::int64_t column, std::int64_t row) {
         const std::size_t c = static_cast<std::size_t>(row * g.columns + column);
         for (std::uint32_t at = g.first[c]; at < g.first[c] + g.live[c]; ++at)
@@ -338,7 +338,8 @@ bool try_two_opt(local_search &s, std::size_t i, std::size_t j)
 
 bool try_or_opt(local_search &s, std::size_t first, std::size_t last, std::size_t k, bool turned)
 {
-    if ((k + 1 >= first && k <= last) || std::max(k, last) - std::min(k, first) > longest_reversal ||
+    if ((k + 1 >= first && k <= last) ||
+        std::max(k, last) - std::min(k, first) > longest_reversal ||
         or_opt_gain(s.t, first, last, k, turned) <= least_gain)
         return false;
     wake_links(s, {first - 1, last, k});

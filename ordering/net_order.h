@@ -13,10 +13,10 @@ struct stroke_ends {
 
 struct ordering_problem {
     std::vector<stroke_ends> strokes; // one for each group
-    bool anchored;        // moves before the first net fix where the tool stands first
-    point anchor;         // the last of those moves
-    double leading_idle;  // output units travelled among them, summed as xyview sums
-    bool reversible;      // a group may be drawn from its other end
+    bool anchored;                    // moves before the first net fix where the tool stands first
+    point anchor;                     // the last of those moves
+    double leading_idle;              // output units travelled among them, summed as xyview sums
+    bool reversible;                  // a group may be drawn from its other end
 };
 
 // The strokes, anchor and travel before the first net of job.

@@ -85,11 +85,11 @@ TEST_P(picture, matches_the_golden_picture)
     EXPECT_EQ(get("out.svg"), file_contents(TEST_DATA "/" + name + ".svg"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    xyview, picture,
-    testing::Values(picture_case{"worked_example", "--area 2x2.5-0.25-0.25"},
-                    picture_case{"flat", "--no-travel"}, picture_case{"empty", ""}),
-    [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(xyview, picture,
+                         testing::Values(picture_case{"worked_example", "--area 2x2.5-0.25-0.25"},
+                                         picture_case{"flat", "--no-travel"},
+                                         picture_case{"empty", ""}),
+                         [](const auto &info) { return info.param.name; });
 
 struct bed_case {
     const char *name;
@@ -105,9 +105,9 @@ class bed : public xyview, public testing::WithParamInterface<bed_case> {};
 TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
 {
     put("job.xy", "Go To      10.00      20.00\nTool Up \n\n  NET 'A'\n \n"
-                  "Go To      12.00      23.00\nTool Down \n" + trailer);
-    const run_result result =
-        xyview_with("--area "s + GetParam().area + " --svg job.svg job.xy");
+                  "Go To      12.00      23.00\nTool Down \n" +
+                      trailer);
+    const run_result result = xyview_with("--area "s + GetParam().area + " --svg job.svg job.xy");
     EXPECT_EQ(result.status, GetParam().status);
     EXPECT_EQ(result.err, GetParam().warning);
     EXPECT_TRUE(names().contains("job.svg"));
@@ -117,17 +117,17 @@ const std::string off_bed = "xyview: warning: the job does not fit the bed ";
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, bed,
-    testing::Values(
-        bed_case{"exactly_on_the_bed", "2x3+10+20", 0, ""},
-        bed_case{"inside_a_bed_at_the_origin", "20x30", 0, ""},
-        bed_case{"left", "5x5+10.5+20", 3, off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n"},
-        bed_case{"right", "1.75x5+10+20", 3,
-                 off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n"},
-        bed_case{"below_and_above", "5x1+10+21", 3,
-                 off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n"},
-        bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
-                 off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n"},
-        bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, ""}),
+    testing::Values(bed_case{"exactly_on_the_bed", "2x3+10+20", 0, ""},
+                    bed_case{"inside_a_bed_at_the_origin", "20x30", 0, ""},
+                    bed_case{"left", "5x5+10.5+20", 3,
+                             off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n"},
+                    bed_case{"right", "1.75x5+10+20", 3,
+                             off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n"},
+                    bed_case{"below_and_above", "5x1+10+21", 3,
+                             off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n"},
+                    bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
+                             off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n"},
+                    bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, ""}),
     [](const auto &info) { return info.param.name; });
 
 struct fault_case {
@@ -154,7 +154,6 @@ TEST_P(fault, is_reported_with_its_status)
         EXPECT_EQ(get("in.xy"), GetParam().file);
     }
 }
-
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, fault,

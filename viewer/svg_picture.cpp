@@ -138,8 +138,14 @@ struct view {
     double left, bottom, width, height; // output units
     double scale;                       // pixels per output unit
     double margin_left, margin_top;     // pixels
-    double x(double units) const { return margin_left + (units - left) * scale; }
-    double y(double units) const { return margin_top + (bottom + height - units) * scale; }
+    double x(double units) const
+    {
+        return margin_left + (units - left) * scale;
+    }
+    double y(double units) const
+    {
+        return margin_top + (bottom + height - units) * scale;
+    }
 };
 
 // Ticks with labels along the bottom and the left edge, about eight across the longer
@@ -178,8 +184,8 @@ void put_marks(std::FILE *out, const view &v, const job_summary &job, const pict
                      "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
                      "stroke=\"#202020\" stroke-width=\"1.5\"><title>bed %g x %g at (%g, %g)"
                      "</title></rect>\n",
-                     v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale,
-                     bed.height * v.scale, bed.width, bed.height, bed.x, bed.y);
+                     v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
+                     bed.width, bed.height, bed.x, bed.y);
     if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
         std::fprintf(out,
                      "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
@@ -309,8 +315,7 @@ std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
     return colours;
 }
 
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
-                    std::FILE *out)
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out)
 {
     close_stroke(p);
     if (p.group_open)
@@ -330,8 +335,10 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     // that a job of one point or one straight line still has an area to show. It is
     // scaled to a fixed width in pixels, in which the axes and marks are drawn, so that
     // line widths and lettering keep their size whatever the job's.
-    double left = job.has_points ? job.min_x / 100.0 : 0, right = job.has_points ? job.max_x / 100.0 : 0;
-    double bottom = job.has_points ? job.min_y / 100.0 : 0, top = job.has_points ? job.max_y / 100.0 : 0;
+    double left = job.has_points ? job.min_x / 100.0 : 0,
+           right = job.has_points ? job.max_x / 100.0 : 0;
+    double bottom = job.has_points ? job.min_y / 100.0 : 0,
+           top = job.has_points ? job.max_y / 100.0 : 0;
     if (bed.given) {
         left = job.has_points ? std::min(left, bed.x) : bed.x;
         bottom = job.has_points ? std::min(bottom, bed.y) : bed.y;
@@ -339,8 +346,13 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         top = job.has_points ? std::max(top, bed.y + bed.height) : bed.y + bed.height;
     }
     const double width = std::max(right - left, 1.0), height = std::max(top - bottom, 1.0);
-    view v{left - (width - (right - left)) / 2, bottom - (height - (top - bottom)) / 2, width,
-           height, 0, 70, 20};
+    view v{left - (width - (right - left)) / 2,
+           bottom - (height - (top - bottom)) / 2,
+           width,
+           height,
+           0,
+           70,
+           20};
     v.scale = (picture_width_px - v.margin_left - 20) / v.width;
     const double picture_height = v.height * v.scale + v.margin_top + 45;
     const std::vector<unsigned char> colours = net_colours(p.nets);

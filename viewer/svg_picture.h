@@ -23,9 +23,9 @@ struct net_box {
 };
 
 struct svg_picture {
-    std::FILE *strokes;              // net groups with their strokes, written as they come
-    std::FILE *idle;                 // idle travel
-    bool travel;                     // idle travel is drawn
+    std::FILE *strokes; // net groups with their strokes, written as they come
+    std::FILE *idle;    // idle travel
+    bool travel;        // idle travel is drawn
     bool group_open;
     bool stroke_open;                // a pen-down polyline is open in strokes
     bool idle_open;                  // an idle polyline is open in idle
@@ -61,8 +61,7 @@ std::vector<unsigned char> net_colours(const std::vector<net_box> &nets);
 // bed together. Returns false, having written nothing when p.temporary_error is set, if
 // any write to the temporary files or to out failed. The temporary files are closed
 // either way.
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
-                    std::FILE *out);
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out);
 
 // Closes the temporary files of a picture that will not be finished.
 void discard_picture(svg_picture &p);

@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <cinttypes>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -186,10 +186,9 @@ bool fits(const job_summary &job, const options &o)
     const double left = std::round(o.area_x * 100), bottom = std::round(o.area_y * 100);
     const double right = left + std::round(o.area_width * 100);
     const double top = bottom + std::round(o.area_height * 100);
-    const double over[] = {left - static_cast<double>(job.min_x),
-                           static_cast<double>(job.max_x) - right,
-                           bottom - static_cast<double>(job.min_y),
-                           static_cast<double>(job.max_y) - top};
+    const double over[] = {
+        left - static_cast<double>(job.min_x), static_cast<double>(job.max_x) - right,
+        bottom - static_cast<double>(job.min_y), static_cast<double>(job.max_y) - top};
     const char *const sides[] = {"left of", "right of", "below", "above"};
     bool warned = false;
     for (int side = 0; side < 4; ++side) {
@@ -225,8 +224,10 @@ int main(int argc, char **argv)
         return status_trouble;
     }
     if (o.svg && is_the_input(o.svg, in)) {
-        std::fprintf(stderr, "xyview: %s: is the coordinates file being read; the picture would "
-                             "replace it\n", o.svg);
+        std::fprintf(stderr,
+                     "xyview: %s: is the coordinates file being read; the picture would "
+                     "replace it\n",
+                     o.svg);
         return status_trouble;
     }
     svg_picture picture{};
