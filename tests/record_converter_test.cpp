@@ -115,6 +115,31 @@ TEST(converter, output_larger_than_a_block_keeps_its_order)
     EXPECT_EQ(converted(trace), xy + trailer);
 }
 
+// The widest record, a "Tool Up" line with the header block of a 79-byte chunk, placed to
+// begin at each offset before the end of the writer's block; a net of the right length
+// before it sets the offset to the byte.
+TEST(converter, widest_record_meets_the_end_of_the_writer_block_at_every_offset)
+{
+    const std::size_t block = sizeof(xy_writer::block);
+    const std::string segment = "SEG 100000 200000\n",
+                      widest = "  NET " + std::string(72, 'w') + "\n";
+    for (std::size_t offset = 1; offset <= 92; ++offset) {
+        const std::size_t segments = (block - offset - 58) / one.size();
+        const std::size_t header_size = block - offset - 48 - segments * one.size();
+        const std::string adjusting = "  NET" + std::string(header_size - 10, 'a') + "\n";
+        std::string trace, xy;
+        for (std::size_t i = 0; i < segments; ++i) {
+            trace += segment;
+            xy += one;
+        }
+        trace += adjusting + segment + widest + segment;
+        xy += "Tool Up \n" + header(adjusting) + one + "Tool Down \nTool Up \n" + header(widest) +
+              one + "Tool Down \n" + trailer;
+        ASSERT_EQ(xy.find(header(widest)) - 9, block - offset);
+        EXPECT_TRUE(converted(trace) == xy) << "offset " << offset;
+    }
+}
+
 TEST(converter, read_error_still_writes_the_trailer)
 {
     stream directory(std::fopen(".", "r"));

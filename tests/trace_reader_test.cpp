@@ -84,6 +84,21 @@ TEST(reader, clearbuf_zeroes_the_whole_line_buffer)
     EXPECT_EQ(line[line_size], 'x');
 }
 
+// The chunks a bounded line read from the C library cuts the file into, each as the
+// line buffer it leaves.
+std::vector<std::string> bounded_line_reads(const std::string &file)
+{
+    stream reference = stream_holding(file);
+    std::vector<std::string> chunks;
+    char line[line_size];
+    for (long at = 0; clearbuf(line), std::fgets(line, line_size, reference.get());) {
+        const long next = std::ftell(reference.get());
+        chunks.push_back(buffer_holding(std::string(line, static_cast<std::size_t>(next - at))));
+        at = next;
+    }
+    return chunks;
+}
+
 // A bounded line read from the C library cuts the same file, so it says where every
 // chunk must end, across the reader's block boundaries too.
 TEST(reader, chunks_match_a_bounded_line_read_across_block_boundaries)
@@ -97,16 +112,18 @@ TEST(reader, chunks_match_a_bounded_line_read_across_block_boundaries)
         file += '\n';
     }
     file += "last line";
+    EXPECT_EQ(chunks_of(file), bounded_line_reads(file));
+}
 
-    stream reference = stream_holding(file);
-    std::vector<std::string> expected;
-    char line[line_size];
-    for (long at = 0; clearbuf(line), std::fgets(line, line_size, reference.get());) {
-        const long next = std::ftell(reference.get());
-        expected.push_back(buffer_holding(std::string(line, static_cast<std::size_t>(next - at))));
-        at = next;
+// A first line that ends near the end of the reader's block puts the chunks of the long
+// line after it across the block's end at each of their offsets in turn.
+TEST(reader, chunk_meets_the_end_of_the_block_at_every_offset)
+{
+    for (std::size_t shift = 0; shift <= line_size; ++shift) {
+        const std::string file = std::string(block_size - line_size + shift, 'a') + "\n" +
+                                 std::string(199, 'b') + "\nSEG 1 2\n" + std::string(90, 'c');
+        EXPECT_TRUE(chunks_of(file) == bounded_line_reads(file)) << "shift " << shift;
     }
-    EXPECT_EQ(chunks_of(file), expected);
 }
 
 TEST(reader, read_error_ends_the_input_and_is_told_apart_from_the_end)
