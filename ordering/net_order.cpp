@@ -474,7 +474,7 @@ std::vector<visit> improved_order(const ordering_problem &problem, std::vector<v
     s.neighbours = neighbours_of(problem);
     s.queued.assign(n, 0);
     for (std::size_t k = 1; k <= n; ++k)
-        wake(s, k);
+        wake(s, s.t.at[k]);
     while (!s.queue.empty()) {
         const std::uint32_t group = s.queue.front();
         s.queue.pop_front();
