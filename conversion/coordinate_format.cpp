@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::size_t field_width = 10;
-
 // Below this magnitude the raw value converts to a double exactly, and the quotient
 // is off the exact raw / 100000 by at most 2^-18, less than the 10^-5 that separates
 // any raw value not ending in 500 from a halfway point between two hundredths. So
@@ -55,20 +53,5 @@ char *format_coordinate(char *to, std::int64_t raw)
     const std::uint64_t hundredths = (magnitude + 500) / 1000;
     if (magnitude % 1000 == 500 || magnitude >= integer_limit || hundredths >= field_limit)
         return format_exactly(to, raw);
-
-    const std::uint64_t digits = eight_digits(hundredths);
-    // Leading zeros of the whole part turn into blanks; the units digit, the sixth,
-    // always shows. The field is a blank or sign, six digits, the point and two more.
-    const int zeros = std::countr_zero(digits | std::uint64_t{1} << 40) / 8;
-    const std::uint64_t blanked = (std::uint64_t{1} << 8 * zeros) - 1;
-    const std::uint64_t text =
-        ((digits + every_byte('0')) & ~blanked) | (every_byte(' ') & blanked);
-    const std::uint64_t sign = raw < 0 ? std::uint64_t{0xFF} << 8 * zeros : 0;
-    std::uint64_t head = (text << 8 | ' ') & ~(std::uint64_t{0xFF} << 56);
-    head = (head | std::uint64_t{'.'} << 56) & ~sign;
-    head |= every_byte('-') & sign;
-    const std::uint16_t tail = static_cast<std::uint16_t>(text >> 48);
-    std::memcpy(to, &head, sizeof head);
-    std::memcpy(to + sizeof head, &tail, sizeof tail);
-    return to + field_width;
+    return put_field(to, eight_digits(hundredths), raw < 0);
 }

@@ -16,6 +16,7 @@ void reset(conversion_state &s)
     s.raise_on_next_net = 0;
     s.raw_x = 0;
     s.raw_y = 0;
+    s.scanned = false;
 }
 
 void start_writing(xy_writer &w, std::FILE *out)
@@ -52,9 +53,9 @@ template <std::size_t N> static char *put(char *to, const char (&text)[N])
     return put(to, text, N - 1);
 }
 
-static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
+// Writes the move line of the segment record just scanned into s.
+static void write_move(conversion_state &s, xy_writer &w)
 {
-    scan_segment(line, s.raw_x, s.raw_y);
     char *const start = record_space(w);
     char *to = put(start, "Go To ");
     to = format_coordinate(to, s.raw_x);
@@ -66,6 +67,17 @@ static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
     w.used += static_cast<std::size_t>(to - start);
     s.lower_on_next_point = 0;
     s.raise_on_next_net = 1;
+}
+
+static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
+{
+    if (s.scanned) {
+        s.raw_x = value_of(s.x);
+        s.raw_y = value_of(s.y);
+        s.scanned = false;
+    }
+    scan_segment(line, s.raw_x, s.raw_y);
+    write_move(s, w);
 }
 
 static void convert_net(conversion_state &s, const char *line, xy_writer &w)
@@ -97,10 +109,33 @@ void finish(xy_writer &w)
     flush_block(w);
 }
 
+// Most lines are common segment records, whole in the reader's block: they are converted
+// where they lie, their numbers kept as scanned. Any other chunk is copied into a
+// cleared line buffer, as the exact rules of the scan and the net header block need it.
 void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w)
 {
     char line[line_size];
-    while (!w.write_failed && read_chunk(r, line))
+    while (!w.write_failed) {
+        std::size_t available;
+        const char *const text = unread_bytes(r, available);
+        char *const start = record_space(w);
+        scanned_number x, y;
+        if (const std::size_t length = convert_common_segment(text, available, start, x, y)) {
+            skip_chunk(r, length);
+            char *end = start + common_move_size;
+            if (s.lower_on_next_point == 1)
+                end = put(end, "Tool Down \n");
+            w.used += static_cast<std::size_t>(end - start);
+            s.lower_on_next_point = 0;
+            s.raise_on_next_net = 1;
+            s.scanned = true;
+            s.x = x;
+            s.y = y;
+            continue;
+        }
+        if (!read_chunk(r, line))
+            break;
         convert_chunk(s, line, w);
+    }
     finish(w);
 }

@@ -3,6 +3,7 @@
 // and the trailer at the end.
 #pragma once
 
+#include "common_segment.h"
 #include "trace_reader.h"
 
 #include <cstddef>
@@ -14,6 +15,10 @@ struct conversion_state {
     int raise_on_next_net;   // 1 when the last record was a segment record
     std::int64_t raw_x;      // last x a segment record supplied
     std::int64_t raw_y;      // last y a segment record supplied
+    // Records converted where they lie keep their numbers as scanned; their values are
+    // worked out only when a record that keeps a number needs them.
+    bool scanned; // raw_x and raw_y are still to be taken from x and y
+    scanned_number x, y;
 };
 
 // Collects the coordinates file in a block and hands it to the stream a block at a time.

@@ -25,33 +25,6 @@ bool is_digit(char c)
     return static_cast<unsigned char>(c - '0') <= 9;
 }
 
-// The eight bytes at p, digits turned into their values 0 to 9.
-std::uint64_t digit_values(const char *p)
-{
-    std::uint64_t bytes;
-    std::memcpy(&bytes, p, sizeof bytes);
-    return bytes ^ every_byte('0');
-}
-
-// How many of the eight values count as digits before the first that does not.
-unsigned leading_digits(std::uint64_t values)
-{
-    // A byte that is no digit has a value of 10 or more, which the sum marks in its top
-    // bit. A carry out of a marked byte disturbs only the bytes after it.
-    const std::uint64_t marks = ((values + every_byte(0x76)) | values) & every_byte(0x80);
-    return static_cast<unsigned>(std::countr_zero(marks)) / 8;
-}
-
-// The number that the first count (1 to 8) values spell.
-std::uint64_t number_of(std::uint64_t values, unsigned count)
-{
-    // Moved to the top, the digits read as an eight-digit number with leading zeros.
-    std::uint64_t digits = values << (8 * (8 - count));
-    digits = (digits & every_byte(0x0F)) * 2561 >> 8;
-    digits = (digits & 0x00FF00FF00FF00FFULL) * 6553601 >> 16;
-    return (digits & 0x0000FFFF0000FFFFULL) * 42949672960001 >> 32;
-}
-
 // Converts an optionally signed decimal integer at p, after white space, as strtol does:
 // values beyond the 64-bit range become its nearest end. Returns false, leaving value
 // alone, when no digit follows the sign. Reads no byte at or after end.

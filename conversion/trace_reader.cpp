@@ -21,6 +21,8 @@ std::uint64_t zero_bytes(std::uint64_t word)
     return (word - every_byte(1)) & ~word & every_byte(0x80);
 }
 
+} // namespace
+
 void refill(trace_reader &r)
 {
     const std::size_t kept = r.end - r.next;
@@ -43,8 +45,6 @@ void refill(trace_reader &r)
     std::memset(r.block + r.end, 0, block_slack);
 }
 
-} // namespace
-
 void clearbuf(char *line)
 {
     std::memset(line, 0, line_size);
@@ -53,6 +53,7 @@ void clearbuf(char *line)
 void start_reading(trace_reader &r, std::FILE *in)
 {
     r.in = in;
+    std::setvbuf(in, nullptr, _IONBF, 0);
     r.next = 0;
     r.end = 0;
     r.drained = false;

@@ -10,9 +10,9 @@
 constexpr std::size_t line_size = 80;
 
 // Size of the block in which the reader keeps bytes taken from the stream, and of the
-// zeroed bytes after them that a word-wise search may read.
-constexpr std::size_t block_size = 1 << 16;
-constexpr std::size_t block_slack = 8;
+// zeroed bytes after them that a word-wise search or scan may read.
+constexpr std::size_t block_size = 1 << 18;
+constexpr std::size_t block_slack = 16;
 
 struct trace_reader {
     std::FILE *in;
@@ -26,8 +26,29 @@ struct trace_reader {
 // Writes zero into all line_size bytes of line.
 void clearbuf(char *line);
 
-// Makes r read from in, which is open for reading and positioned where reading starts.
+// Makes r read from in, which is open for reading, not yet read and positioned where
+// reading starts, and takes in's own buffering away: r reads whole blocks itself.
 void start_reading(trace_reader &r, std::FILE *in);
+
+// Moves the unread bytes to the front of r's block and fills the rest from the stream.
+void refill(trace_reader &r);
+
+// Returns where the unread bytes of r's block start and, in available, how many there
+// are; when fewer than a chunk's worth are left, the block is refilled first, so that
+// the next chunk lies whole among them. block_slack readable bytes follow them.
+inline const char *unread_bytes(trace_reader &r, std::size_t &available)
+{
+    if (r.end - r.next < line_size - 1 && !r.drained)
+        refill(r);
+    available = r.end - r.next;
+    return r.block + r.next;
+}
+
+// Takes the first length of the unread bytes, which form one chunk, as read.
+inline void skip_chunk(trace_reader &r, std::size_t length)
+{
+    r.next += length;
+}
 
 // Clears line and copies the next chunk into it. Returns false, leaving line all zero,
 // once no byte is left; r.read_failed then tells a read error from the end of the file.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 using namespace std::string_literals;
@@ -105,14 +106,10 @@ TEST(converter, output_larger_than_a_block_keeps_its_order)
     for (int i = 0; xy.size() < 3 * block_size; ++i) {
         trace += "  NET 'N" + std::to_string(i) + "'\nSEG " + std::to_string(i) + "00000 0\n";
         xy += (i ? "Tool Up \n" : "") + header("  NET 'N" + std::to_string(i) + "'\n") + "Go To " +
-              std::string(i < 10     ? 6
-                          : i < 100  ? 5
-                          : i < 1000 ? 4
-                                     : 3,
-                          ' ') +
-              std::to_string(i) + ".00       0.00\nTool Down \n";
+              std::string(7 - std::to_string(i).size(), ' ') + std::to_string(i) +
+              ".00       0.00\nTool Down \n";
     }
-    EXPECT_EQ(converted(trace), xy + trailer);
+    EXPECT_TRUE(converted(trace) == xy + trailer);
 }
 
 // The widest record, a "Tool Up" line with the header block of a 79-byte chunk, placed to
@@ -138,6 +135,30 @@ TEST(converter, widest_record_meets_the_end_of_the_writer_block_at_every_offset)
         ASSERT_EQ(xy.find(header(widest)) - 9, block - offset);
         EXPECT_TRUE(converted(trace) == xy) << "offset " << offset;
     }
+}
+
+// Records in the common shape are converted where they lie, from their digits; every
+// one must come out as the exact path writes it: at ties, at runs of nines that round
+// up, with zeros before the digits, at the widths where the exact path takes over.
+TEST(converter, common_records_convert_as_the_exact_path_does)
+{
+    std::mt19937_64 random(5);
+    const char *const tails[] = {"000", "499", "500", "501", "999", "001"};
+    std::string trace;
+    for (int i = 0; i < 200000; ++i) {
+        std::string number = std::to_string(random() % 1000000000000ULL);
+        number = number.substr(0, random() % number.size() + 1);
+        if (random() % 3 == 0)
+            number = std::string(random() % 6, '9') + tails[random() % 6];
+        if (random() % 20 == 0)
+            number = "0" + number;
+        trace += (random() % 2 ? "-" : random() % 9 == 0 ? "+" : "") + number;
+        trace += i % 2 ? "\n" : " ";
+        if (i % 2 == 0)
+            trace.insert(trace.rfind('\n') == std::string::npos ? 0 : trace.rfind('\n') + 1,
+                         random() % 50 ? "SEG " : "  NET 'X'\nSEG ");
+    }
+    EXPECT_TRUE(converted(trace) == converted_chunk_by_chunk(trace));
 }
 
 TEST(converter, read_error_still_writes_the_trailer)

@@ -102,6 +102,24 @@ inline run_failures convert_stream(std::FILE *in, std::FILE *out)
     return {reader->read_failed, writer->write_failed};
 }
 
+// The coordinates file that the chunk-by-chunk conversion, the exact path that every
+// line could take, writes for trace.
+inline std::string converted_chunk_by_chunk(std::string_view trace)
+{
+    stream in = stream_holding(trace), out(std::tmpfile());
+    auto reader = std::make_unique<trace_reader>();
+    auto writer = std::make_unique<xy_writer>();
+    conversion_state state;
+    reset(state);
+    start_reading(*reader, in.get());
+    start_writing(*writer, out.get());
+    char line[line_size];
+    while (read_chunk(*reader, line))
+        convert_chunk(state, line, *writer);
+    finish(*writer);
+    return contents(out.get());
+}
+
 // The coordinates file that a run over a trace data file holding trace writes.
 inline std::string converted(std::string_view trace)
 {
