@@ -1,5 +1,7 @@
-// Micro-benchmarks of the two per-record costs against the C library calls they replace:
-// number formatting against snprintf("%10.2f"), the segment scan against sscanf.
+// Micro-benchmarks of the per-record costs against the C library calls they replace:
+// number formatting against snprintf("%10.2f"), the segment scan against sscanf; and the
+// whole common record as trace2xy converts it where it lies.
+#include "common_segment.h"
 #include "coordinate_format.h"
 #include "segment_scan.h"
 #include "trace_reader.h"
@@ -95,5 +97,21 @@ void scan_segment_sscanf(benchmark::State &state)
     }
 }
 BENCHMARK(scan_segment_sscanf);
+
+// A whole common record, scanned and its move line written from its digits, where it
+// lies: what trace2xy spends on most lines.
+void common_segment_where_it_lies(benchmark::State &state)
+{
+    const std::vector<line_buffer> lines = segment_lines();
+    char move[2 * coordinate_room];
+    scanned_number x, y;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const line_buffer &line = lines[i++ % (sample_size / 2)];
+        benchmark::DoNotOptimize(convert_common_segment(line.data(), line_size - 16, move, x, y));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(common_segment_where_it_lies);
 
 } // namespace

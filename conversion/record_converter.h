@@ -32,9 +32,9 @@ struct xy_writer {
 // Puts s in its start state: no record seen, both raw coordinates 0.
 void reset(conversion_state &s);
 
-// Makes w write to out, which is open for writing and not yet written, and takes out's
+// Makes w write to out, a file open for writing and not yet written, and takes out's
 // own buffering away: w hands it whole blocks, and nothing may linger there after a
-// refused write.
+// refused write. (A memory stream, which is nothing but its buffer, will not do.)
 void start_writing(xy_writer &w, std::FILE *out);
 
 // Judges the chunk in line (line_size bytes, zero after the chunk) as a segment record,

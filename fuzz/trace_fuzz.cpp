@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -107,24 +108,17 @@ record_counts check_units(std::string_view xy)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    std::FILE *in = size > 0 ? fmemopen(const_cast<std::uint8_t *>(data), size, "r")
-                             : std::fopen("/dev/null", "r");
-    char *bytes = nullptr;
-    std::size_t written = 0;
-    std::FILE *out = open_memstream(&bytes, &written);
-    const run_failures failures = convert_stream(in, out);
-    std::fclose(in);
-    std::fclose(out);
-
-    const std::string_view xy(bytes, written);
+    stream in = stream_holding(std::string_view(reinterpret_cast<const char *>(data), size));
+    stream out(std::tmpfile());
+    const run_failures failures = convert_stream(in.get(), out.get());
+    const std::string xy = contents(out.get());
     if (failures.read_failed || failures.write_failed)
-        broken("a memory stream failed", xy);
+        broken("a temporary file failed", xy);
     const record_counts expected = count_records(data, size);
     const record_counts found = check_units(xy);
     if (found.segments != expected.segments)
         broken("move lines and segment chunks differ in number", xy);
     if (found.nets != expected.nets)
         broken("net header blocks and net chunks differ in number", xy);
-    std::free(bytes);
     return 0;
 }
