@@ -54,22 +54,18 @@ inline const char *take_number(const char *p, scanned_number &number)
 inline char *format_number(char *to, const scanned_number &number)
 {
     const std::uint64_t low = number.low, high = number.high;
-    // The last three digits, read as a number in base 256, against 5, 0, 0.
-    const std::uint64_t rest = (high >> 40 & 0xFF) << 16 | (high >> 48 & 0xFF) << 8 | high >> 56;
-    const std::uint64_t digits = low >> 40 | high << 24;
-    // Rounding up adds one to the last digit that is no nine and clears the nines after
-    // it. Half of all numbers round up, unforeseeably, so the choice is worked into the
-    // arithmetic: without rounding, nothing is cleared and nothing added.
-    const std::uint64_t off_nine = digits ^ every_byte(9);
-    const std::uint64_t not_nines =
-        (((off_nine & every_byte(0x7F)) + every_byte(0x7F)) | off_nine) & every_byte(0x80);
-    const int nines = std::countl_zero(not_nines | 1) / 8;
-    const unsigned up = rest > 0x050000;
-    if (rest == 0x050000 || (nines == 7 && (digits & 0xFF) == 9 && up))
+    // In reverse order, the last three digits read as a number in base 256, to set
+    // against 5, 0, 0; and the eight before them, the hundredths, each biased to overflow
+    // at ten, so that the carry of adding one to the last runs through the nines. Half
+    // of all numbers round up, unforeseeably, so the choice is an addend, not a branch.
+    const std::uint64_t reversed = __builtin_bswap64(high);
+    const std::uint64_t rest = reversed & 0xFFFFFF;
+    const std::uint64_t biased = (reversed >> 24 | __builtin_bswap64(low) << 40) + every_byte(0xF6);
+    const std::uint64_t sum = biased + (rest > 0x050000);
+    if (rest == 0x050000 || sum < biased)
         return nullptr;
-    const int cleared = nines * static_cast<int>(up);
-    const std::uint64_t rounded =
-        (digits & ~std::uint64_t{0} >> 8 * cleared) + (std::uint64_t{up} << 8 * (7 - cleared));
+    const std::uint64_t kept = ((sum & every_byte(0x80)) >> 7) * 0xFF;
+    const std::uint64_t rounded = __builtin_bswap64((sum & kept) - (every_byte(0xF6) & kept));
     // A raw value of zero shows no sign, even when it was written "-0".
     return put_field(to, rounded, number.negative & ((low | high) != 0));
 }
@@ -89,13 +85,14 @@ inline std::size_t convert_common_segment(const char *text, std::size_t availabl
     std::memcpy(&head, text, sizeof head);
     if (available < 8 || head != ('S' | 'E' << 8 | 'G' << 16 | ' ' << 24))
         return 0;
+    // Each number is written as soon as it is read, which keeps few values alive at once.
     const char *end = take_number(text + 4, x);
-    if (!end || *end != ' ' || !(end = take_number(end + 1, y)) || *end != '\n')
+    if (!end || *end != ' ' || !format_number(to + 6, x) || !(end = take_number(end + 1, y)) ||
+        *end != '\n' || !format_number(to + 17, y))
         return 0;
-    const std::size_t length = static_cast<std::size_t>(end - text) + 1;
     std::memcpy(to, "Go To ", 6);
     to[16] = ' ';
     to[27] = '\n';
-    return length <= available && format_number(to + 6, x) && format_number(to + 17, y) ? length
-                                                                                        : 0;
+    const std::size_t length = static_cast<std::size_t>(end - text) + 1;
+    return length <= available ? length : 0;
 }
