@@ -52,15 +52,14 @@ constexpr std::size_t field_width = 10;
 // two more, leading zeros of the whole part turned into blanks.
 inline char *put_field(char *to, std::uint64_t digits, bool minus)
 {
-    // The units digit, the sixth, always shows.
-    const int zeros = std::countr_zero(digits | std::uint64_t{1} << 40) / 8;
-    const std::uint64_t blanked = (std::uint64_t{1} << 8 * zeros) - 1;
-    const std::uint64_t text =
-        ((digits + every_byte('0')) & ~blanked) | (every_byte(' ') & blanked);
-    const std::uint64_t sign = (0 - std::uint64_t{minus}) & std::uint64_t{0xFF} << 8 * zeros;
-    std::uint64_t head = (text << 8 | ' ') & ~(std::uint64_t{0xFF} << 56);
-    head = (head | std::uint64_t{'.'} << 56) & ~sign;
-    head |= every_byte('-') & sign;
+    // The units digit, the sixth, always shows. A zero becomes a blank by taking the
+    // difference of '0' and ' ' from it, and the blank before the first digit shown
+    // becomes the sign by one exclusive or.
+    const int shift = std::countr_zero(digits | std::uint64_t{1} << 40) & ~7;
+    const std::uint64_t blanked = (std::uint64_t{1} << shift) - 1;
+    const std::uint64_t text = digits + every_byte('0') - (every_byte('0' - ' ') & blanked);
+    std::uint64_t head = (text << 8 & 0x00FFFFFFFFFFFF00) | ' ' | std::uint64_t{'.'} << 56;
+    head ^= std::uint64_t{minus} * (' ' ^ '-') << shift;
     const std::uint16_t tail = static_cast<std::uint16_t>(text >> 48);
     std::memcpy(to, &head, sizeof head);
     std::memcpy(to + sizeof head, &tail, sizeof tail);

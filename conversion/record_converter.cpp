@@ -4,6 +4,7 @@
 #include "coordinate_format.h"
 #include "segment_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
 // No single record writes more than this: a net header block with its "Tool Up" line.
@@ -109,31 +110,52 @@ void finish(xy_writer &w)
     flush_block(w);
 }
 
+// Converts the common segment records at the start of r's unread bytes where they lie,
+// up to the first other line or to where the next line might not lie whole in the
+// block. Their numbers are taken into s only once, from the last of them, while it
+// still lies in the block.
+static void convert_common_run(trace_reader &r, conversion_state &s, xy_writer &w)
+{
+    std::size_t available;
+    const char *const text = unread_bytes(r, available);
+    const std::size_t limit =
+        r.drained ? available : available - std::min(available, line_size - 2);
+    std::size_t taken = 0, length = 1;
+    const char *last = nullptr;
+    while (taken < limit && length != 0 && !w.write_failed) {
+        // The move lines go straight into the writer's block while it has room for them.
+        char *to = record_space(w);
+        char *const full = w.block + sizeof w.block - record_room;
+        scanned_number x, y;
+        while (taken < limit && to <= full &&
+               (length = convert_common_segment(text + taken, available - taken, to, x, y))) {
+            last = text + taken;
+            taken += length;
+            to += common_move_size;
+            if (s.lower_on_next_point == 1) {
+                to = put(to, "Tool Down \n");
+                s.lower_on_next_point = 0;
+            }
+        }
+        w.used = static_cast<std::size_t>(to - w.block);
+    }
+    if (last) {
+        s.raise_on_next_net = 1;
+        s.scanned = true;
+        take_number(take_number(last + 4, s.x) + 1, s.y);
+    }
+    skip_chunk(r, taken);
+}
+
 // Most lines are common segment records, whole in the reader's block: they are converted
-// where they lie, their numbers kept as scanned. Any other chunk is copied into a
-// cleared line buffer, as the exact rules of the scan and the net header block need it.
+// where they lie. Any other chunk is copied into a cleared line buffer, as the exact
+// rules of the scan and the net header block need it.
 void convert_trace(trace_reader &r, conversion_state &s, xy_writer &w)
 {
     char line[line_size];
     while (!w.write_failed) {
-        std::size_t available;
-        const char *const text = unread_bytes(r, available);
-        char *const start = record_space(w);
-        scanned_number x, y;
-        if (const std::size_t length = convert_common_segment(text, available, start, x, y)) {
-            skip_chunk(r, length);
-            char *end = start + common_move_size;
-            if (s.lower_on_next_point == 1)
-                end = put(end, "Tool Down \n");
-            w.used += static_cast<std::size_t>(end - start);
-            s.lower_on_next_point = 0;
-            s.raise_on_next_net = 1;
-            s.scanned = true;
-            s.x = x;
-            s.y = y;
-            continue;
-        }
-        if (!read_chunk(r, line))
+        convert_common_run(r, s, w);
+        if (w.write_failed || !read_chunk(r, line))
             break;
         convert_chunk(s, line, w);
     }
