@@ -26,17 +26,13 @@ class hand_checked : public testing::TestWithParam<order_case> {};
 // The moves of the ordered file, as "net: x x; net: x x".
 std::string moves_of(const std::string &xy)
 {
-    stream in = stream_holding(xy);
-    coordinates_reader r;
-    start_reading(r, in.get());
     std::string shown;
-    xy_unit unit;
-    while (read_unit(r, unit) == read_result::unit) {
+    for_each_unit(xy, [&](const xy_unit &unit) {
         if (unit.kind == unit_kind::net)
-            shown += std::string(shown.empty() ? "" : "; ") + unit.net + ":";
+            shown.append(shown.empty() ? "" : "; ").append(unit.net).append(":");
         if (unit.kind == unit_kind::move)
-            shown += " " + std::to_string(unit.x / 100);
-    }
+            shown.append(" ").append(std::to_string(unit.x / 100));
+    });
     return shown;
 }
 
@@ -90,16 +86,10 @@ std::vector<std::vector<std::pair<long, long>>> strokes_of(const job_blocks &job
 
 job_summary summary_of(const std::string &xy)
 {
-    stream in = stream_holding(xy);
-    coordinates_reader r;
-    start_reading(r, in.get());
     plotter p;
     start_plotting(p);
-    xy_unit unit;
-    read_result result;
-    while ((result = read_unit(r, unit)) == read_result::unit)
-        plot(p, unit, nullptr);
-    EXPECT_EQ(result, read_result::finished);
+    EXPECT_EQ(for_each_unit(xy, [&](const xy_unit &unit) { plot(p, unit, nullptr); }),
+              read_result::finished);
     return p.job;
 }
 

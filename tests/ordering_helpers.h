@@ -11,14 +11,9 @@
 // The job in the coordinates file xy, which must be sound.
 inline job_blocks job_of(const std::string &xy)
 {
-    stream in = stream_holding(xy);
-    coordinates_reader r;
-    start_reading(r, in.get());
     job_blocks job;
     start_job(job);
-    xy_unit unit;
-    while (read_unit(r, unit) == read_result::unit)
-        add_unit(job, unit);
+    for_each_unit(xy, [&](const xy_unit &unit) { add_unit(job, unit); });
     finish_job(job);
     return job;
 }

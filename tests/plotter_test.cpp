@@ -15,14 +15,9 @@ namespace {
 // Plots all of xy, drawing on picture when it is not null.
 job_summary plotted(const std::string &xy, svg_picture *picture = nullptr)
 {
-    stream in = stream_holding(xy);
-    coordinates_reader r;
-    start_reading(r, in.get());
     plotter p;
     start_plotting(p);
-    xy_unit unit;
-    while (read_unit(r, unit) == read_result::unit)
-        plot(p, unit, picture);
+    for_each_unit(xy, [&](const xy_unit &unit) { plot(p, unit, picture); });
     return p.job;
 }
 

@@ -15,6 +15,16 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+// A failure that a companion must report, with its status and text, leaving no file
+// behind and the file it reads intact.
+struct fault_case {
+    const char *name;
+    std::string arguments;
+    std::string file; // written to in.xy when not empty
+    int status;
+    std::string err;
+};
+
 struct run_result {
     int status;
     std::string out; // standard output
@@ -65,6 +75,22 @@ class scratch_directory : public testing::Test {
         const int status = std::system(line.c_str());
         EXPECT_TRUE(WIFEXITED(status));
         return {WEXITSTATUS(status), file_contents(dir + ".out"), file_contents(dir + ".err")};
+    }
+
+    // Runs command with the arguments of fault, in.xy written first, and checks what it
+    // reports and that the directory and in.xy are as they were.
+    void expect_fault(const std::string &command, const fault_case &fault)
+    {
+        if (!fault.file.empty())
+            put("in.xy", fault.file);
+        const std::set<std::string> before = names();
+        const run_result result = run("{ " + command + " " + fault.arguments + "; }");
+        EXPECT_EQ(result.status, fault.status);
+        EXPECT_EQ(result.err, fault.err);
+        EXPECT_EQ(names(), before);
+        if (!fault.file.empty()) {
+            EXPECT_EQ(get("in.xy"), fault.file);
+        }
     }
 
     std::string dir;

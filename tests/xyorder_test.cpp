@@ -51,28 +51,11 @@ TEST_F(xyorder, keeps_an_order_that_cannot_be_shortened)
                           "found, the file's order is kept\n");
 }
 
-struct fault_case {
-    const char *name;
-    std::string arguments;
-    std::string file; // written to in.xy when not empty
-    int status;
-    std::string err;
-};
-
 class order_fault : public xyorder, public testing::WithParamInterface<fault_case> {};
 
 TEST_P(order_fault, is_reported_and_writes_nothing)
 {
-    if (!GetParam().file.empty())
-        put("in.xy", GetParam().file);
-    const auto before = names();
-    const run_result result = xyorder_with(GetParam().arguments);
-    EXPECT_EQ(result.status, GetParam().status);
-    EXPECT_EQ(result.err, GetParam().err);
-    EXPECT_EQ(names(), before);
-    if (!GetParam().file.empty()) {
-        EXPECT_EQ(get("in.xy"), GetParam().file);
-    }
+    expect_fault("'" XYORDER "'", GetParam());
 }
 
 const std::string sound = "Go To       1.00       2.00\n" + trailer;
