@@ -4,6 +4,7 @@
 
 #include "net_blocks.h"
 #include "streams.h"
+#include "units.h"
 
 #include <random>
 #include <string>

@@ -4,6 +4,7 @@
 #include "plotter.h"
 #include "streams.h"
 #include "svg_picture.h"
+#include "units.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 // streams that fail on cue.
 #pragma once
 
-#include "coordinates_reader.h"
 #include "record_converter.h"
 
 #include <cstdio>
@@ -83,20 +82,6 @@ inline stream faulty_stream(faulty_device &device, const char *mode)
         return static_cast<ssize_t>(size);
     };
     return stream(fopencookie(&device, mode, io));
-}
-
-// Reads every unit of the coordinates file xy, handing each to take; returns what ended
-// the reading.
-template <typename Take> read_result for_each_unit(const std::string &xy, Take take)
-{
-    stream in = stream_holding(xy);
-    coordinates_reader r;
-    start_reading(r, in.get());
-    xy_unit unit;
-    read_result result;
-    while ((result = read_unit(r, unit)) == read_result::unit)
-        take(unit);
-    return result;
 }
 
 struct run_failures {
