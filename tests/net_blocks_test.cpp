@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         round_trip_case{"only_moves", "SEG 100000 0\nSEG 0 100000\n"},
         round_trip_case{"moveless_nets_first_and_between",
                         "  NET 'A'\n  NET 'B'\nSEG 1 1\n  NET 'C'\n  NET 'D'\nSEG 2 2\n"},
-        round_trip_case{"generated_board", board_trace(200, 3)}),
+        round_trip_case{"generated_board", routed_board(200)}),
     [](const auto &info) { return info.param.name; });
 
 // Moves before the first net stay first, a moveless net stays behind the net it

@@ -100,7 +100,7 @@ class board : public testing::TestWithParam<bool> {};
 TEST_P(board, keeps_the_strokes_and_travels_less)
 {
     const bool reversible = GetParam();
-    const std::string xy = converted(board_trace(2000, 11));
+    const std::string xy = converted(routed_board(2000));
     const job_blocks job = job_of(xy);
     const ordering_problem problem = problem_of(job, reversible);
     const std::vector<visit> order = short_order(problem);
