@@ -41,7 +41,8 @@ void refill(trace_reader &r)
     // line feed in the block, npos + 1 keeps nothing.
     if (r.read_failed)
         r.end = std::string_view(r.block, r.end).rfind('\n') + 1;
-    // The word-wise search reads up to seven bytes past the end; they must be defined.
+    // The word-wise search and scan read up to block_slack bytes past the end; they must
+    // be defined.
     std::memset(r.block + r.end, 0, block_slack);
 }
 
@@ -65,12 +66,11 @@ bool read_chunk(trace_reader &r, char *line)
     // The line is cleared even when nothing follows, so that a caller that looks only
     // at the buffer sees the end of the input as an empty line.
     clearbuf(line);
-    if (r.end - r.next < line_size - 1 && !r.drained)
-        refill(r);
-    const std::size_t available = std::min(r.end - r.next, line_size - 1);
+    std::size_t unread;
+    const char *const start = unread_bytes(r, unread);
+    const std::size_t available = std::min(unread, line_size - 1);
     if (available == 0)
         return false;
-    const char *const start = r.block + r.next;
     std::size_t size = 0;
     for (;;) {
         std::uint64_t word;
@@ -88,6 +88,6 @@ bool read_chunk(trace_reader &r, char *line)
         if (feeds || size == available)
             break;
     }
-    r.next += size;
+    skip_chunk(r, size);
     return true;
 }

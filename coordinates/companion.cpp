@@ -31,6 +31,16 @@ void put_escaped(std::FILE *to, const coordinates_reader &r)
 
 } // namespace
 
+std::FILE *open_coordinates(const char *program, const char *path, const char *&name)
+{
+    const bool from_stdin = std::strcmp(path, "-") == 0;
+    name = from_stdin ? "(standard input)" : path;
+    std::FILE *in = from_stdin ? stdin : std::fopen(path, "r");
+    if (!in)
+        std::fprintf(stderr, "%s: %s: %s\n", program, name, std::strerror(errno));
+    return in;
+}
+
 int report_unread(const char *program, read_result result, const coordinates_reader &r,
                   const char *name)
 {

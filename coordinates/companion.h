@@ -13,6 +13,11 @@
 constexpr int status_malformed = 1;
 constexpr int status_trouble = 2;
 
+// Opens the coordinates file at path for reading, standard input for "-", and sets name
+// to what messages call it; returns null, having said why on standard error after
+// program, when it does not open.
+std::FILE *open_coordinates(const char *program, const char *path, const char *&name);
+
 // Writes to standard error why the unit after r could not be read (result is not unit
 // or finished), program and name leading the line; returns the exit status for it.
 int report_unread(const char *program, read_result result, const coordinates_reader &r,

@@ -38,7 +38,7 @@ char *put(char *to, const char *text, std::size_t size)
 }
 
 // Writes hundredths as "%10.2f" writes the number they stand for.
-char *put_field(char *to, std::int64_t hundredths, bool minus)
+char *put_hundredths(char *to, std::int64_t hundredths, bool minus)
 {
     const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
                                                    : static_cast<std::uint64_t>(hundredths);
@@ -60,9 +60,9 @@ void put_move(block_writer &w, const job_blocks &job, std::size_t move)
 {
     char *const start = room(w);
     char *to = put(start, "Go To ", 6);
-    to = put_field(to, job.moves[move].x, job.minus[move] & 1);
+    to = put_hundredths(to, job.moves[move].x, job.minus[move] & 1);
     *to++ = ' ';
-    to = put_field(to, job.moves[move].y, job.minus[move] & 2);
+    to = put_hundredths(to, job.moves[move].y, job.minus[move] & 2);
     *to++ = '\n';
     if (w.lower_on_next_point)
         to = put(to, "Tool Down \n", 11);

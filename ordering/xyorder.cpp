@@ -137,13 +137,10 @@ int main(int argc, char **argv)
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return standard_output_written("xyorder", status);
-    const bool from_stdin = std::strcmp(o.input, "-") == 0;
-    const char *const name = from_stdin ? "(standard input)" : o.input;
-    std::FILE *in = from_stdin ? stdin : std::fopen(o.input, "r");
-    if (!in) {
-        std::fprintf(stderr, "xyorder: %s: %s\n", name, std::strerror(errno));
+    const char *name;
+    std::FILE *in = open_coordinates("xyorder", o.input, name);
+    if (!in)
         return status_trouble;
-    }
     if (std::strcmp(o.output, "-") != 0 && is_the_input(o.output, in)) {
         std::fprintf(stderr, "xyorder: %s: is the coordinates file being read\n", o.output);
         return status_trouble;

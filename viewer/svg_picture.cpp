@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
-#include <string>
+#include <limits>
 
 namespace {
 
@@ -25,9 +25,11 @@ constexpr std::size_t colour_length = 7;
 static_assert(palette_size <= 32, "the colours near a net are kept in a 32-bit mask");
 
 // A net group's colour is not known while its strokes are written, so the group opens
-// with this mark in its place; control characters appear nowhere else in the picture,
+// with these marks in its place; control characters appear nowhere else in the picture,
 // since net names are written with them replaced.
 constexpr char colour_mark = '\x01';
+constexpr char colour_marks[] = "\x01\x01\x01\x01\x01\x01\x01";
+static_assert(sizeof colour_marks == colour_length + 1);
 
 constexpr double picture_width_px = 1000;
 
@@ -221,8 +223,7 @@ void picture_net(svg_picture &p, const char *name)
     close_stroke(p);
     if (p.group_open)
         std::fputs("</g>\n", p.strokes);
-    std::fprintf(p.strokes, "<g stroke=\"%s\"><title>",
-                 std::string(colour_length, colour_mark).c_str());
+    std::fprintf(p.strokes, "<g stroke=\"%s\"><title>", colour_marks);
     put_xml_text(p.strokes, name);
     std::fputs("</title>\n", p.strokes);
     p.nets.push_back(net_box{});
@@ -335,16 +336,20 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     // that a job of one point or one straight line still has an area to show. It is
     // scaled to a fixed width in pixels, in which the axes and marks are drawn, so that
     // line widths and lettering keep their size whatever the job's.
-    double left = job.has_points ? job.min_x / 100.0 : 0,
-           right = job.has_points ? job.max_x / 100.0 : 0;
-    double bottom = job.has_points ? job.min_y / 100.0 : 0,
-           top = job.has_points ? job.max_y / 100.0 : 0;
-    if (bed.given) {
-        left = job.has_points ? std::min(left, bed.x) : bed.x;
-        bottom = job.has_points ? std::min(bottom, bed.y) : bed.y;
-        right = job.has_points ? std::max(right, bed.x + bed.width) : bed.x + bed.width;
-        top = job.has_points ? std::max(top, bed.y + bed.height) : bed.y + bed.height;
-    }
+    constexpr double nowhere = std::numeric_limits<double>::infinity();
+    double left = nowhere, bottom = nowhere, right = -nowhere, top = -nowhere;
+    const auto include = [&](double from_x, double from_y, double to_x, double to_y) {
+        left = std::min(left, from_x);
+        bottom = std::min(bottom, from_y);
+        right = std::max(right, to_x);
+        top = std::max(top, to_y);
+    };
+    if (job.has_points)
+        include(job.min_x / 100.0, job.min_y / 100.0, job.max_x / 100.0, job.max_y / 100.0);
+    if (bed.given)
+        include(bed.x, bed.y, bed.x + bed.width, bed.y + bed.height);
+    if (left > right)
+        left = bottom = right = top = 0;
     const double width = std::max(right - left, 1.0), height = std::max(top - bottom, 1.0);
     view v{left - (width - (right - left)) / 2,
            bottom - (height - (top - bottom)) / 2,

@@ -216,13 +216,10 @@ int main(int argc, char **argv)
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return standard_output_written("xyview", status);
-    const bool from_stdin = std::strcmp(o.input, "-") == 0;
-    const char *const name = from_stdin ? "(standard input)" : o.input;
-    std::FILE *in = from_stdin ? stdin : std::fopen(o.input, "r");
-    if (!in) {
-        std::fprintf(stderr, "xyview: %s: %s\n", name, std::strerror(errno));
+    const char *name;
+    std::FILE *in = open_coordinates("xyview", o.input, name);
+    if (!in)
         return status_trouble;
-    }
     if (o.svg && is_the_input(o.svg, in)) {
         std::fprintf(stderr,
                      "xyview: %s: is the coordinates file being read; the picture would "
