@@ -104,10 +104,11 @@ void common_segment_where_it_lies(benchmark::State &state)
 {
     const std::vector<line_buffer> lines = segment_lines();
     char move[2 * coordinate_room];
+    scanned_number x, y;
     std::size_t i = 0;
     for (auto _ : state) {
         const line_buffer &line = lines[i++ % (sample_size / 2)];
-        benchmark::DoNotOptimize(convert_common_segment(line.data(), line_size - 16, move));
+        benchmark::DoNotOptimize(convert_common_segment(line.data(), line_size - 16, move, x, y));
         benchmark::ClobberMemory();
     }
 }

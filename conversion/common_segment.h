@@ -74,12 +74,13 @@ inline char *format_number(char *to, const scanned_number &number)
 constexpr std::size_t common_move_size = 28;
 
 // Converts the line at text, when it is a common segment record whose digits tell its
-// move line, into that line at to (common_move_size bytes), and returns the line's
-// length, line feed included. text has available bytes, and 16 readable ones after them.
-// Returns 0 for any other line, having written nothing that counts.
-inline std::size_t convert_common_segment(const char *text, std::size_t available, char *to)
+// move line, into that line at to (common_move_size bytes), its numbers into x and y;
+// returns the line's length, line feed included. text has available bytes, and 16
+// readable ones after them. Returns 0 for any other line, having written nothing that
+// counts.
+inline std::size_t convert_common_segment(const char *text, std::size_t available, char *to,
+                                          scanned_number &x, scanned_number &y)
 {
-    scanned_number x, y;
     std::uint32_t head;
     std::memcpy(&head, text, sizeof head);
     if (available < 8 || head != ('S' | 'E' << 8 | 'G' << 16 | ' ' << 24))

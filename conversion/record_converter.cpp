@@ -126,8 +126,9 @@ static void convert_common_run(trace_reader &r, conversion_state &s, xy_writer &
         // The move lines go straight into the writer's block while it has room for them.
         char *to = record_space(w);
         char *const full = w.block + sizeof w.block - record_room;
+        scanned_number x, y;
         while (taken < limit && to <= full &&
-               (length = convert_common_segment(text + taken, available - taken, to))) {
+               (length = convert_common_segment(text + taken, available - taken, to, x, y))) {
             last = text + taken;
             taken += length;
             to += common_move_size;
