@@ -152,6 +152,7 @@ void start_reading(coordinates_reader &r, std::FILE *in)
 {
     r.in = in;
     r.line_number = 0;
+    r.unit_line = 0;
     r.line[0] = '\0';
     r.line_length = 0;
     r.line_cut = false;
@@ -167,6 +168,7 @@ read_result read_unit(coordinates_reader &r, xy_unit &unit)
         return r.after_trailer && !std::ferror(r.in) ? read_result::finished : ended(r);
     if (r.after_trailer)
         return read_result::malformed;
+    r.unit_line = r.line_number;
     const std::string_view line = line_of(r);
     const bool after_tool_up = r.after_tool_up;
     r.after_tool_up = false;

@@ -33,6 +33,7 @@ enum class read_result {
 struct coordinates_reader {
     std::FILE *in;
     long line_number;        // of line, the last line taken
+    long unit_line;          // where the last unit read began
     char line[xy_line_size]; // the last line taken, without its line feed
     std::size_t line_length; // its length, at most xy_line_size - 1 bytes kept
     bool line_cut;           // the line was longer than the room kept for it

@@ -71,20 +71,68 @@ void put_move(block_writer &w, const job_blocks &job, std::size_t move)
     w.raise_on_next_net = true;
 }
 
-void put_net(block_writer &w, const job_blocks &job, const net_block &net, bool reversed)
+// Where the record and the moves of net n end.
+std::size_t record_end(const job_blocks &job, std::size_t n)
+{
+    return n + 1 < job.nets.size() ? job.nets[n + 1].record_at : job.records.size();
+}
+
+std::size_t moves_end(const job_blocks &job, std::size_t n)
+{
+    return n + 1 < job.nets.size() ? job.nets[n + 1].first_move : job.moves.size();
+}
+
+std::size_t group_end(const job_blocks &job, std::size_t g)
+{
+    return g + 1 < job.groups.size() ? job.groups[g + 1] : job.nets.size();
+}
+
+void put_net(block_writer &w, const job_blocks &job, std::size_t n, bool reversed)
 {
     char *const start = room(w);
     char *to = start;
     if (w.raise_on_next_net)
         to = put(to, "Tool Up \n", 9);
     to = put(to, "\n ", 2);
-    to = put(to, job.records.data() + net.record_at, net.record_length);
+    to = put(to, job.records.data() + job.nets[n].record_at,
+             record_end(job, n) - job.nets[n].record_at);
     to = put(to, " \n", 2);
     w.used += static_cast<std::size_t>(to - start);
     w.lower_on_next_point = true;
     w.raise_on_next_net = false;
-    for (std::size_t i = 0; i < net.move_count; ++i)
-        put_move(w, job, net.first_move + (reversed ? net.move_count - 1 - i : i));
+    const std::size_t first = job.nets[n].first_move, end = moves_end(job, n);
+    for (std::size_t i = first; i < end; ++i)
+        put_move(w, job, reversed ? end - 1 - (i - first) : i);
+}
+
+// The layout after unit, read in state; misplaced when trace2xy writes no such unit there.
+layout next_layout(layout state, unit_kind unit)
+{
+    switch (state) {
+    case layout::start:
+    case layout::after_net:
+        // Moves before the first net are travel: no "Tool Down" follows them.
+        if (unit == unit_kind::move && state == layout::start)
+            return layout::after_move;
+        return unit == unit_kind::move      ? layout::lower_next
+               : unit == unit_kind::net     ? layout::after_net
+               : unit == unit_kind::tool_up ? layout::trailer_next
+                                            : layout::misplaced;
+    case layout::lower_next:
+        return unit == unit_kind::tool_down ? layout::after_move : layout::misplaced;
+    case layout::after_move:
+        return unit == unit_kind::move      ? layout::after_move
+               : unit == unit_kind::tool_up ? layout::raised
+                                            : layout::misplaced;
+    case layout::raised:
+        return unit == unit_kind::net       ? layout::after_net
+               : unit == unit_kind::trailer ? layout::raised
+                                            : layout::misplaced;
+    case layout::trailer_next:
+        return unit == unit_kind::trailer ? layout::trailer_next : layout::misplaced;
+    case layout::misplaced: break;
+    }
+    return layout::misplaced;
 }
 
 } // namespace
@@ -92,23 +140,24 @@ void put_net(block_writer &w, const job_blocks &job, const net_block &net, bool 
 void start_job(job_blocks &job)
 {
     job = job_blocks{};
+    job.state = layout::start;
 }
 
-void add_unit(job_blocks &job, const xy_unit &unit)
+bool add_unit(job_blocks &job, const xy_unit &unit)
 {
+    const layout next = next_layout(job.state, unit.kind);
+    if (next == layout::misplaced)
+        return false;
+    job.state = next;
     if (unit.kind == unit_kind::net) {
-        job.nets.push_back({static_cast<std::uint32_t>(job.records.size()),
-                            static_cast<std::uint32_t>(unit.record_length),
-                            static_cast<std::uint32_t>(job.moves.size()), 0});
+        job.nets.push_back({job.records.size(), job.moves.size()});
         job.records.append(unit.record, unit.record_length);
     } else if (unit.kind == unit_kind::move) {
         job.moves.push_back({unit.x, unit.y});
         job.minus.push_back(static_cast<unsigned char>(unit.x_negative | unit.y_negative << 1));
-        if (job.nets.empty())
-            ++job.leading_moves;
-        else
-            ++job.nets.back().move_count;
+        job.leading_moves += job.nets.empty();
     }
+    return true;
 }
 
 void finish_job(job_blocks &job)
@@ -117,16 +166,20 @@ void finish_job(job_blocks &job)
     job.minus.shrink_to_fit();
     job.records.shrink_to_fit();
     job.nets.shrink_to_fit();
-    std::uint32_t n = 0;
-    while (n < job.nets.size() && job.nets[n].move_count == 0)
+    std::size_t n = 0;
+    while (n < job.nets.size() && moves_end(job, n) == job.nets[n].first_move)
         ++n;
     job.leading_nets = n;
-    for (; n < job.nets.size(); ++n) {
-        if (job.nets[n].move_count > 0)
-            job.groups.push_back({n, 0});
-        ++job.groups.back().net_count;
-    }
+    for (; n < job.nets.size(); ++n)
+        if (moves_end(job, n) > job.nets[n].first_move)
+            job.groups.push_back(n);
     job.groups.shrink_to_fit();
+}
+
+stroke_ends stroke_of(const job_blocks &job, std::size_t group)
+{
+    const std::size_t n = job.groups[group];
+    return {job.moves[job.nets[n].first_move], job.moves[moves_end(job, n) - 1]};
 }
 
 std::vector<visit> file_order(const job_blocks &job)
@@ -144,12 +197,10 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
     for (std::size_t move = 0; move < job.leading_moves; ++move)
         put_move(*w, job, move);
     for (std::size_t net = 0; net < job.leading_nets; ++net)
-        put_net(*w, job, job.nets[net], false);
-    for (const visit &v : order) {
-        const net_group &group = job.groups[v.group];
-        for (std::size_t net = 0; net < group.net_count; ++net)
-            put_net(*w, job, job.nets[group.first_net + net], net == 0 && v.reversed);
-    }
+        put_net(*w, job, net, false);
+    for (const visit &v : order)
+        for (std::size_t net = job.groups[v.group]; net < group_end(job, v.group); ++net)
+            put_net(*w, job, net, net == job.groups[v.group] && v.reversed);
     char *const start = room(*w);
     w->used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n", 11) - start);
     w->failed |= std::fwrite(w->block, 1, w->used, out) != w->used;

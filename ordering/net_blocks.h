@@ -16,15 +16,21 @@ struct point {
     std::int64_t x, y; // hundredths of an output unit
 };
 
-// Positions within a job are 32 bits wide, which keeps a job of millions of nets small.
+// Where a net's record and moves begin; they end where the next net's begin.
 struct net_block {
-    std::uint32_t record_at, record_length; // the net's record, in job_blocks::records
-    std::uint32_t first_move, move_count;   // its moves, in job_blocks::moves
+    std::size_t record_at;  // in job_blocks::records
+    std::size_t first_move; // in job_blocks::moves
 };
 
-// A net block with moves and the moveless blocks after it, which stay with it.
-struct net_group {
-    std::uint32_t first_net, net_count; // in job_blocks::nets; the first has the moves
+// Where in a file trace2xy would write the units read so far leaves the tool lines.
+enum class layout {
+    start,        // nothing read yet
+    after_net,    // a net header block came last
+    lower_next,   // the first move of a net came last: "Tool Down" comes next
+    after_move,   // a move came last, and "Tool Down" after it if it was a net's first
+    raised,       // "Tool Up" after a move: a net or the trailer comes next
+    trailer_next, // "Tool Up" where only the trailer's may stand
+    misplaced,    // a unit stood where trace2xy writes none
 };
 
 struct job_blocks {
@@ -34,7 +40,14 @@ struct job_blocks {
     std::vector<net_block> nets;      // in file order
     std::size_t leading_moves;        // moves before the first net
     std::size_t leading_nets;         // moveless nets before the first net with moves
-    std::vector<net_group> groups;    // the rest, in file order
+    std::vector<std::size_t> groups;  // the first net of each group after those, in file
+                                      // order; a group runs to the next one's first net
+    layout state;
+};
+
+// The first and last move of a group, as the file draws them.
+struct stroke_ends {
+    point start, end;
 };
 
 // One group in a drawing order; reversed draws its moves last to first.
@@ -47,11 +60,15 @@ struct visit {
 void start_job(job_blocks &job);
 
 // Adds unit, just read, to the job; the tool lines are left out, since they follow from
-// the order of the moves and nets. Call finish_job after the trailer.
-void add_unit(job_blocks &job, const xy_unit &unit);
+// the order of the moves and nets. Returns false, adding nothing, when unit stands where
+// trace2xy would not write it (a file rewritten in another order would then draw other
+// strokes); the job takes no more units after that. Call finish_job after the trailer.
+bool add_unit(job_blocks &job, const xy_unit &unit);
 
 // Groups the nets read into job.groups, and gives back the room kept for growing.
 void finish_job(job_blocks &job);
+
+stroke_ends stroke_of(const job_blocks &job, std::size_t group);
 
 // The order in which the file had the groups.
 std::vector<visit> file_order(const job_blocks &job);

@@ -1,28 +1,31 @@
-// The ordering works on the ends of the groups' strokes: end 2g is the start of group g,
-// end 2g + 1 its end. Nearest ends are found in a grid of square cells. The tour is an
-// array of groups behind a fixed anchor; a reversal of a run of it is the one way it
-// changes, which also turns every group in the run round.
+// The search works on a closed tour of nodes: node 0 stands for where the tool is before
+// the first net, the others for the groups, node v for group v - 1. End 2v is where a
+// node is entered and end 2v + 1 where it is left, unless the tour passes it turned
+// round. Node 0 is entered from anywhere at no cost (the tool stops after the last net)
+// and left from the anchor, or from anywhere when there is none. With every hop's cost
+// the same read either way, a tour read backwards is the same tour, which lets the
+// tour list reverse whichever side of a path is shorter.
 #include "net_order.h"
 
+#include "end_tree.h"
+#include "tour_list.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <deque>
-#include <initializer_list>
 #include <limits>
+#include <queue>
 
 namespace {
 
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
-// Ends near each end that the local search looks at.
+// Ends near each end that the search looks at.
 constexpr std::size_t neighbour_count = 8;
 
-// Longest run the local search reverses, so that a few far moves cannot make it slow.
-constexpr std::size_t longest_reversal = 50'000;
-
-// Gains below this many hundredths are rounding, not gains.
-constexpr double least_gain = 1e-7;
+// The longest run of nodes that a random change moves.
+constexpr std::uint32_t longest_run = 30;
 
 // A hop as xyview measures it, in output units.
 double hop_length(point from, point to)
@@ -30,364 +33,468 @@ double hop_length(point from, point to)
     return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
 }
 
-double distance(point a, point b)
+struct node_ends {
+    std::vector<double> x, y;            // of each end, in hundredths
+    bool anchored;                       // end 1 is the anchor
+    std::vector<unsigned char> turnable; // a node that may be passed either way round
+    bool symmetric;                      // every node but node 0 may
+};
+
+bool is_free(const node_ends &e, std::uint32_t end)
 {
-    const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
-    const double dy = static_cast<double>(a.y) - static_cast<double>(b.y);
+    return end == 0 || (end == 1 && !e.anchored);
+}
+
+double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
+{
+    if (is_free(e, from) || is_free(e, to))
+        return 0;
+    const double dx = e.x[from] - e.x[to], dy = e.y[from] - e.y[to];
     return std::sqrt(dx * dx + dy * dy);
 }
 
-point end_point(const ordering_problem &problem, std::size_t end)
+// The ends of node v, which stands for group group_of[v - 1].
+node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32_t> &group_of)
 {
-    const stroke_ends &s = problem.strokes[end / 2];
-    return end & 1 ? s.end : s.start;
-}
-
-std::int64_t floor_div(std::int64_t a, std::int64_t b)
-{
-    return a / b - (a % b != 0 && a < 0);
-}
-
-// Ends sorted by cell, each cell holding the ends from first[c] to first[c] + live[c].
-struct end_grid {
-    std::int64_t min_x, min_y, cell;
-    std::int64_t columns, rows;
-    std::vector<std::uint32_t> first, live, ends, place;
-};
-
-std::int64_t column_of(const end_grid &g, point p)
-{
-    return floor_div(p.x - g.min_x, g.cell);
-}
-
-std::int64_t row_of(const end_grid &g, point p)
-{
-    return floor_div(p.y - g.min_y, g.cell);
-}
-
-std::size_t cell_of(const end_grid &g, point p)
-{
-    const std::int64_t column = std::clamp<std::int64_t>(column_of(g, p), 0, g.columns - 1);
-    const std::int64_t row = std::clamp<std::int64_t>(row_of(g, p), 0, g.rows - 1);
-    return static_cast<std::size_t>(row * g.columns + column);
-}
-
-// A grid of about two of the given ends to a cell.
-end_grid grid_of(const ordering_problem &problem, const std::vector<std::uint32_t> &ends)
-{
-    end_grid g{};
-    point low = end_point(problem, ends[0]), high = low;
-    for (const std::uint32_t end : ends) {
-        const point p = end_point(problem, end);
-        low = {std::min(low.x, p.x), std::min(low.y, p.y)};
-        high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+    const std::size_t nodes = problem.job->groups.size() + 1;
+    node_ends e{std::vector<double>(2 * nodes), std::vector<double>(2 * nodes), problem.anchored,
+                std::vector<unsigned char>(nodes), true};
+    e.x[1] = static_cast<double>(problem.anchor.x);
+    e.y[1] = static_cast<double>(problem.anchor.y);
+    for (std::size_t v = 1; v < nodes; ++v) {
+        const stroke_ends s = stroke_of(*problem.job, group_of[v - 1]);
+        e.x[2 * v] = static_cast<double>(s.start.x);
+        e.y[2 * v] = static_cast<double>(s.start.y);
+        e.x[2 * v + 1] = static_cast<double>(s.end.x);
+        e.y[2 * v + 1] = static_cast<double>(s.end.y);
+        e.turnable[v] = problem.reversible || (s.start.x == s.end.x && s.start.y == s.end.y);
+        e.symmetric = e.symmetric && e.turnable[v];
     }
-    const double width = static_cast<double>(high.x - low.x) + 1;
-    const double height = static_cast<double>(high.y - low.y) + 1;
-    const double cells = std::max(1.0, static_cast<double>(ends.size()) / 2);
-    // Square cells, unless the ends lie along a line, where the cells line up along it.
-    const double side =
-        std::max(std::sqrt(width * height / cells), std::max(width, height) / cells);
-    g.min_x = low.x;
-    g.min_y = low.y;
-    g.cell = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(side)));
-    g.columns = (high.x - low.x) / g.cell + 1;
-    g.rows = (high.y - low.y) / g.cell + 1;
-    const std::size_t count = static_cast<std::size_t>(g.columns * g.rows);
-    g.first.assign(count + 1, 0);
-    g.live.assign(count, 0);
-    for (const std::uint32_t end : ends)
-        ++g.live[cell_of(g, end_point(problem, end))];
-    for (std::size_t c = 0; c < count; ++c)
-        g.first[c + 1] = g.first[c] + g.live[c];
-    g.ends.resize(ends.size());
-    g.place.assign(2 * problem.strokes.size(), none);
-    std::vector<std::uint32_t> filled(count, 0);
-    for (const std::uint32_t end : ends) {
-        const std::size_t c = cell_of(g, end_point(problem, end));
-        const std::uint32_t at = g.first[c] + filled[c]++;
-        g.ends[at] = end;
-        g.place[end] = at;
-    }
-    return g;
+    return e;
 }
 
-void remove_end(end_grid &g, const ordering_problem &problem, std::uint32_t end)
+// The groups' starts, their ends, or both; with the anchor among the ends when asked.
+std::vector<tree_point> points_of(const node_ends &e, bool starts, bool ends, bool anchor)
 {
-    if (g.place[end] == none)
-        return;
-    const std::size_t c = cell_of(g, end_point(problem, end));
-    const std::uint32_t last = g.first[c] + --g.live[c];
-    const std::uint32_t moved = g.ends[last];
-    g.ends[g.place[end]] = moved;
-    g.place[moved] = g.place[end];
-    g.ends[last] = end;
-    g.place[end] = none;
+    std::vector<tree_point> points;
+    points.reserve(e.x.size());
+    if (anchor && ends && e.anchored)
+        points.push_back({e.x[1], e.y[1], 1});
+    for (std::uint32_t end = 2; end < e.x.size(); ++end)
+        if (end % 2 == 0 ? starts : ends)
+            points.push_back({e.x[end], e.y[end], end});
+    return points;
 }
 
-// Calls look(end) for the live ends of the grid ring by ring around p, until done(r)
-// says that nothing beyond ring r, whose ends are at least r cells away, can matter.
-template <typename Look, typename Done>
-void search_rings(const end_grid &g, point p, Look look, Done done)
+// The nearest ends that a hop from each end may reach, nearest first, cut short with
+// none: any end of another node when nodes may be turned round, and otherwise the
+// starts for a node's end and the ends for its start.
+std::vector<std::uint32_t> neighbours_of(const node_ends &e)
 {
-    const std::int64_t cx = column_of(g, p), cy = row_of(g, p);
-    const std::int64_t nearest_ring =
-        std::max({std::int64_t{0}, -cx, cx - (g.columns - 1), -cy, cy - (g.rows - 1)});
-    const std::int64_t farthest_ring = std::max(
-        {std::abs(cx), std::abs(cx - (g.columns - 1)), std::abs(cy), std::abs(cy - (g.rows - 1))});
-    const auto visit_cell = [&](std::int64_t column, std::int64_t row) {
-        const std::size_t c = static_cast<std::size_t>(row * g.columns + column);
-        for (std::uint32_t at = g.first[c]; at < g.first[c] + g.live[c]; ++at)
-            look(g.ends[at]);
-    };
-    for (std::int64_t r = nearest_ring; r <= farthest_ring; ++r) {
-        const std::int64_t left = std::max<std::int64_t>(cx - r, 0);
-        const std::int64_t right = std::min(cx + r, g.columns - 1);
-        for (const std::int64_t row : {cy - r, cy + r}) {
-            if (row >= 0 && row < g.rows)
-                for (std::int64_t column = left; column <= right; ++column)
-                    visit_cell(column, row);
-            if (r == 0)
-                break;
-        }
-        const std::int64_t bottom = std::max<std::int64_t>(cy - r + 1, 0);
-        const std::int64_t top = std::min(cy + r - 1, g.rows - 1);
-        for (const std::int64_t column : {cx - r, cx + r}) {
-            if (r > 0 && column >= 0 && column < g.columns)
-                for (std::int64_t row = bottom; row <= top; ++row)
-                    visit_cell(column, row);
-        }
-        if (done(static_cast<double>(r) * static_cast<double>(g.cell)))
-            return;
-    }
-}
-
-// The neighbour_count nearest ends of other groups for every end, nearest first; a
-// list is cut short with none when there are fewer.
-std::vector<std::uint32_t> neighbours_of(const ordering_problem &problem)
-{
-    const std::size_t ends = 2 * problem.strokes.size();
-    std::vector<std::uint32_t> all(ends);
-    for (std::uint32_t end = 0; end < ends; ++end)
-        all[end] = end;
-    const end_grid g = grid_of(problem, all);
-    std::vector<std::uint32_t> lists(ends * neighbour_count, none);
-    std::vector<std::pair<double, std::uint32_t>> best;
-    for (std::uint32_t end = 0; end < ends; ++end) {
-        const point p = end_point(problem, end);
-        best.clear();
-        search_rings(
-            g, p,
-            [&](std::uint32_t other) {
-                if (other / 2 == end / 2)
-                    return;
-                const std::pair<double, std::uint32_t> found{distance(p, end_point(problem, other)),
-                                                             other};
-                if (best.size() == neighbour_count && found >= best.back())
-                    return;
-                if (best.size() == neighbour_count)
-                    best.pop_back();
-                best.insert(std::upper_bound(best.begin(), best.end(), found), found);
-            },
-            [&](double reach) {
-                return best.size() == neighbour_count && best.back().first <= reach;
-            });
-        for (std::size_t i = 0; i < best.size(); ++i)
-            lists[end * neighbour_count + i] = best[i].second;
+    const std::size_t count = e.x.size();
+    std::vector<std::uint32_t> lists(count * neighbour_count, none);
+    for (int side = 0; side < (e.symmetric ? 1 : 2); ++side) {
+        end_tree tree;
+        build_tree(tree, points_of(e, e.symmetric || side == 0, e.symmetric || side == 1, true), 0);
+        // Nodes are numbered by place, so that searches in that order find the tree's
+        // nodes still in the cache.
+        for (std::uint32_t end = 1; end < count; ++end)
+            if (!is_free(e, end) && (e.symmetric || end % 2 != static_cast<unsigned>(side)))
+                nearest_points(tree, e.x[end], e.y[end], neighbour_count, end / 2,
+                               &lists[end * neighbour_count]);
     }
     return lists;
 }
 
-// The order as positions: at[0] is the anchor, at[1] to at[n] the groups.
-struct tour {
-    const ordering_problem *problem;
-    std::size_t n;
-    std::vector<std::uint32_t> at, place;
-    std::vector<unsigned char> turned;
-};
-
-std::uint32_t entry_end(const tour &t, std::uint32_t group)
+// Union-find over nodes, for the fragments of the greedy start.
+std::uint32_t root_of(std::vector<std::uint32_t> &parent, std::uint32_t v)
 {
-    return 2 * group + t.turned[group];
+    while (parent[v] != v) {
+        parent[v] = parent[parent[v]];
+        v = parent[v];
+    }
+    return v;
 }
 
-std::uint32_t exit_end(const tour &t, std::uint32_t group)
+// Joins the ends nearest each other first, as long as no end takes two hops and no hop
+// closes a loop: gives for each end the end it is joined to, or none.
+std::vector<std::uint32_t> shortest_hops(const node_ends &e,
+                                         const std::vector<std::uint32_t> &neighbours)
 {
-    return 2 * group + 1 - t.turned[group];
+    const std::size_t count = e.x.size(), nodes = count / 2;
+    std::vector<std::uint32_t> partner(count, none), parent(nodes);
+    for (std::uint32_t v = 0; v < nodes; ++v)
+        parent[v] = v;
+    // A hop may leave any end of a symmetric problem, else only a node's end.
+    const auto may_leave = [&](std::uint32_t end) {
+        return !is_free(e, end) && (e.symmetric || end % 2 == 1);
+    };
+    using candidate = std::pair<double, std::uint64_t>; // length, then end and list place
+    std::vector<candidate> heap;
+    heap.reserve(count);
+    for (std::uint32_t end = 0; end < count; ++end)
+        if (may_leave(end) && neighbours[end * neighbour_count] != none)
+            heap.push_back(
+                {gap(e, end, neighbours[end * neighbour_count]), std::uint64_t{end} << 8});
+    std::priority_queue queue(std::greater<candidate>{}, std::move(heap));
+    while (!queue.empty()) {
+        const auto [length, key] = queue.top();
+        queue.pop();
+        const auto end = static_cast<std::uint32_t>(key >> 8);
+        const std::size_t place = key & 0xff;
+        if (partner[end] != none)
+            continue;
+        const std::uint32_t other = neighbours[end * neighbour_count + place];
+        const std::uint32_t a = root_of(parent, end / 2), b = root_of(parent, other / 2);
+        if (partner[other] == none && a != b) {
+            partner[end] = other;
+            partner[other] = end;
+            parent[a] = b;
+        } else if (place + 1 < neighbour_count &&
+                   neighbours[end * neighbour_count + place + 1] != none) {
+            const std::uint32_t next = neighbours[end * neighbour_count + place + 1];
+            queue.push({gap(e, end, next), key + 1});
+        }
+    }
+    return partner;
 }
 
-// Where the tool leaves position k, and where it enters position k; null where the
-// travel is free: out of an anchor that is not fixed, and into the end of the tour.
-const point *exit_of(const tour &t, std::size_t k, point &room)
+// A start built from the shortest hops, its fragments then joined from the tour's start,
+// each time to the nearest free fragment. Gives the nodes from node 0 on, and how each
+// is passed.
+void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbours,
+                  std::vector<std::uint32_t> &order, std::vector<unsigned char> &turned)
 {
-    if (k == 0)
-        return t.problem->anchored ? &t.problem->anchor : nullptr;
-    room = end_point(*t.problem, exit_end(t, t.at[k]));
-    return &room;
-}
-
-const point *entry_of(const tour &t, std::size_t k, point &room)
-{
-    if (k > t.n)
-        return nullptr;
-    room = end_point(*t.problem, entry_end(t, t.at[k]));
-    return &room;
-}
-
-double gap(const point *from, const point *to)
-{
-    return from && to ? distance(*from, *to) : 0;
-}
-
-double link(const tour &t, std::size_t k)
-{
-    point a, b;
-    return gap(exit_of(t, k, a), entry_of(t, k + 1, b));
-}
-
-// Reverses the groups at positions from to to, turning each round.
-void reverse(tour &t, std::size_t from, std::size_t to)
-{
-    std::reverse(t.at.begin() + static_cast<std::ptrdiff_t>(from),
-                 t.at.begin() + static_cast<std::ptrdiff_t>(to) + 1);
-    for (std::size_t k = from; k <= to; ++k) {
-        t.turned[t.at[k]] ^= 1;
-        t.place[t.at[k]] = static_cast<std::uint32_t>(k);
+    const std::size_t count = e.x.size();
+    const std::vector<std::uint32_t> partner = shortest_hops(e, neighbours);
+    // The fragments' free ends where a fragment may be entered: either free end of a
+    // symmetric problem, else the starts of fragments.
+    std::vector<tree_point> entries;
+    for (std::uint32_t end = 2; end < count; ++end)
+        if (partner[end] == none && (e.symmetric || end % 2 == 0))
+            entries.push_back({e.x[end], e.y[end], end});
+    end_tree free_ends;
+    build_tree(free_ends, std::move(entries), count);
+    order.clear();
+    turned.clear();
+    double at_x = 0, at_y = 0;
+    bool placed = false;
+    for (std::uint32_t end = 0; end != none;) {
+        // Walks the fragment entered at end, then hops to the nearest fragment left.
+        std::uint32_t from = end;
+        for (;;) {
+            order.push_back(from / 2);
+            turned.push_back(static_cast<unsigned char>(from & 1));
+            remove_point(free_ends, from);
+            const std::uint32_t out = from ^ 1;
+            if (partner[out] == none) {
+                remove_point(free_ends, out);
+                placed = !is_free(e, out);
+                at_x = e.x[out];
+                at_y = e.y[out];
+                break;
+            }
+            from = partner[out];
+        }
+        if (!placed) {
+            // A free start begins at the lower left, from which the order sweeps the job
+            // rather than leaving its far side for last.
+            at_x = at_y = std::numeric_limits<double>::infinity();
+            for (std::uint32_t v = 2; v < count; ++v) {
+                at_x = std::min(at_x, e.x[v]);
+                at_y = std::min(at_y, e.y[v]);
+            }
+            placed = true;
+        }
+        end = nearest_alive(free_ends, at_x, at_y);
     }
 }
 
-// The gain of reversing positions i + 1 to j, 0 <= i < j <= n.
-double two_opt_gain(const tour &t, std::size_t i, std::size_t j)
-{
-    point a, b, c, d;
-    return link(t, i) + link(t, j) - gap(exit_of(t, i, a), exit_of(t, j, b)) -
-           gap(entry_of(t, i + 1, c), entry_of(t, j + 1, d));
-}
-
-// The gain of moving positions s to e between positions k and k + 1 (k outside s - 1 to
-// e), turned round when turned is true.
-double or_opt_gain(const tour &t, std::size_t s, std::size_t e, std::size_t k, bool turned)
-{
-    point a, b, c, d, f, h;
-    const double removed = link(t, s - 1) + link(t, e) + link(t, k);
-    const double closed = gap(exit_of(t, s - 1, a), entry_of(t, e + 1, b));
-    const point *first = turned ? exit_of(t, e, c) : entry_of(t, s, c);
-    const point *last = turned ? entry_of(t, s, d) : exit_of(t, e, d);
-    return removed - closed - gap(exit_of(t, k, f), first) - gap(last, entry_of(t, k + 1, h));
-}
-
-void or_opt(tour &t, std::size_t s, std::size_t e, std::size_t k, bool turned)
-{
-    const std::size_t length = e - s + 1;
-    if (k > e) {
-        reverse(t, s, k);
-        reverse(t, s, k - length);
-        if (!turned)
-            reverse(t, k - length + 1, k);
-    } else {
-        reverse(t, k + 1, e);
-        if (!turned)
-            reverse(t, k + 1, k + length);
-        reverse(t, k + length + 1, e);
-    }
-}
-
-struct local_search {
-    tour t;
-    std::vector<std::uint32_t> neighbours;
-    std::deque<std::uint32_t> queue;
+struct search {
+    const node_ends &e;
+    const std::vector<std::uint32_t> &neighbours;
+    double least_gain; // gains below this are rounding
+    tour_list t;
+    std::vector<std::uint32_t> queue;
+    std::size_t queue_head, queue_size;
     std::vector<unsigned char> queued;
+    // Reversals made since the last random change, to undo it: the path and the nodes
+    // around it before.
+    std::vector<std::uint32_t> journal;
+    bool journaling;
+    double gained;
 };
 
-void wake(local_search &s, std::uint32_t group)
+// The tour read forward (dir 0) or backward (dir 1).
+std::uint32_t next_of(const search &s, std::uint32_t v, int dir)
 {
-    if (group != none && !s.queued[group]) {
-        s.queued[group] = 1;
-        s.queue.push_back(group);
-    }
+    return dir ? tour_prev(s.t, v) : tour_next(s.t, v);
 }
 
-// The group at position k, or none for the anchor and past the end.
-std::uint32_t group_at(const tour &t, std::size_t k)
+std::uint32_t prev_of(const search &s, std::uint32_t v, int dir)
 {
-    return k == 0 || k > t.n ? none : t.at[k];
+    return dir ? tour_next(s.t, v) : tour_prev(s.t, v);
 }
 
-// Queues the groups on both sides of the links after positions a, b and c, which a move
-// is about to change.
-void wake_links(local_search &s, std::initializer_list<std::size_t> links)
+std::uint32_t entry_of(const search &s, std::uint32_t v, int dir)
 {
-    std::uint32_t groups[6];
-    std::size_t count = 0;
-    for (const std::size_t k : links) {
-        groups[count++] = group_at(s.t, k);
-        groups[count++] = group_at(s.t, k + 1);
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        wake(s, groups[i]);
+    return 2 * v + (is_turned(s.t, v) != (dir != 0));
 }
 
-bool try_two_opt(local_search &s, std::size_t i, std::size_t j)
+std::uint32_t exit_of(const search &s, std::uint32_t v, int dir)
 {
-    if (j - i > longest_reversal || two_opt_gain(s.t, i, j) <= least_gain)
+    return entry_of(s, v, dir) ^ 1;
+}
+
+double link_after(const search &s, std::uint32_t v, int dir)
+{
+    return gap(s.e, exit_of(s, v, dir), entry_of(s, next_of(s, v, dir), dir));
+}
+
+bool on_path(const search &s, std::uint32_t a, std::uint32_t b, std::uint32_t c, int dir)
+{
+    return dir ? between(s.t, c, b, a) : between(s.t, a, b, c);
+}
+
+bool reverse_logged(search &s, std::uint32_t a, std::uint32_t b)
+{
+    if (s.journaling)
+        s.journal.insert(s.journal.end(), {tour_prev(s.t, a), a, b, tour_next(s.t, b)});
+    return reverse_path(s.t, a, b);
+}
+
+// Reverses the path from a to b as read in direction dir. When the list reversed the
+// rest of the tour instead, the same paths now read the other way, and so does dir.
+void flip(search &s, std::uint32_t a, std::uint32_t b, int &dir)
+{
+    if (dir ? reverse_logged(s, b, a) : reverse_logged(s, a, b))
+        dir ^= 1;
+}
+
+void wake(search &s, std::uint32_t v)
+{
+    if (s.queued[v])
+        return;
+    s.queued[v] = 1;
+    s.queue[(s.queue_head + s.queue_size++) % s.queue.size()] = v;
+}
+
+void wake_all(search &s, std::initializer_list<std::uint32_t> nodes)
+{
+    for (const std::uint32_t v : nodes)
+        wake(s, v);
+}
+
+// Moves the run b2 to c1 in front of the run a2 to b1, which it follows (read in
+// direction dir), keeping every node's direction.
+void swap_runs(search &s, std::uint32_t a2, std::uint32_t b1, std::uint32_t b2, std::uint32_t c1,
+               int dir)
+{
+    flip(s, a2, c1, dir);
+    flip(s, c1, b2, dir);
+    flip(s, b1, a2, dir);
+}
+
+bool accept(search &s, double gain)
+{
+    if (gain <= s.least_gain)
         return false;
-    wake_links(s, {i, j});
-    reverse(s.t, i + 1, j);
+    s.gained += gain;
     return true;
 }
 
-bool try_or_opt(local_search &s, std::size_t first, std::size_t last, std::size_t k, bool turned)
+// The moves that give node p, read in direction dir, a hop from its exit to a near end.
+// The first that shortens the tour is made.
+bool improve(search &s, std::uint32_t p, const int read)
 {
-    if ((k + 1 >= first && k <= last) ||
-        std::max(k, last) - std::min(k, first) > longest_reversal ||
-        or_opt_gain(s.t, first, last, k, turned) <= least_gain)
+    int dir = read;
+    const node_ends &e = s.e;
+    const std::uint32_t p_exit = exit_of(s, p, dir);
+    if (is_free(e, p_exit))
         return false;
-    wake_links(s, {first - 1, last, k});
-    or_opt(s.t, first, last, k, turned);
-    return true;
-}
-
-// Looks for a move that gives the group at position p a link from its exit (or into its
-// entry) to one of the ends near it, and makes the first that shortens the travel.
-bool improve_at(local_search &s, std::uint32_t group, bool at_exit)
-{
-    tour &t = s.t;
-    const std::size_t p = t.place[group];
-    const std::uint32_t own = at_exit ? exit_end(t, group) : entry_end(t, group);
-    const double current = link(t, at_exit ? p : p - 1);
-    const point here = end_point(*t.problem, own);
-    const bool reversible = t.problem->reversible;
+    const std::uint32_t t2 = next_of(s, p, dir);
+    const double removed = link_after(s, p, dir);
     for (std::size_t i = 0; i < neighbour_count; ++i) {
-        const std::uint32_t other = s.neighbours[own * neighbour_count + i];
-        if (other == none || distance(here, end_point(*t.problem, other)) >= current)
+        const std::uint32_t c = s.neighbours[p_exit * neighbour_count + i];
+        if (c == none)
             return false;
-        const std::uint32_t near = other / 2;
-        const std::size_t q = t.place[near];
-        const bool near_exit = other == exit_end(t, near);
-        if (at_exit && near_exit) {
-            if (reversible && try_two_opt(s, std::min(p, q), std::max(p, q)))
+        const double added = gap(e, p_exit, c);
+        const double g1 = removed - added;
+        if (g1 <= s.least_gain)
+            return false;
+        const std::uint32_t q = c / 2;
+        const std::uint32_t qn = next_of(s, q, dir), pq = prev_of(s, q, dir);
+        if (c == exit_of(s, q, dir)) {
+            // Reaching q's exit turns q round: reverse t2 to q, or move a run ending at q
+            // (or at p) between the other two, turned.
+            if (e.symmetric && accept(s, g1 + link_after(s, q, dir) -
+                                             gap(e, entry_of(s, t2, dir), entry_of(s, qn, dir)))) {
+                flip(s, t2, q, dir);
+                wake_all(s, {p, t2, q, qn});
                 return true;
-            for (std::size_t length = 1; reversible && length <= 3 && length <= p; ++length)
-                if (try_or_opt(s, p - length + 1, p, q, true))
+            }
+            for (std::uint32_t first = q, length = 1; length <= 3; ++length) {
+                if (!e.turnable[first] || first == p || first == t2)
+                    break;
+                const std::uint32_t before = prev_of(s, first, dir);
+                if (accept(s, g1 + link_after(s, before, dir) + link_after(s, q, dir) -
+                                  gap(e, exit_of(s, before, dir), entry_of(s, qn, dir)) -
+                                  gap(e, entry_of(s, first, dir), entry_of(s, t2, dir)))) {
+                    flip(s, t2, q, dir);
+                    flip(s, before, t2, dir);
+                    wake_all(s, {p, t2, before, first, q, qn});
                     return true;
-        } else if (at_exit) {
-            for (std::size_t length = 1; length <= 3 && length <= p; ++length)
-                if (try_or_opt(s, p - length + 1, p, q - 1, false))
+                }
+                first = before;
+            }
+            for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+                if (!e.turnable[first] || first == q || first == qn)
+                    break;
+                const std::uint32_t before = prev_of(s, first, dir);
+                if (before == q)
+                    break;
+                if (accept(s, g1 + link_after(s, before, dir) + link_after(s, q, dir) -
+                                  gap(e, exit_of(s, before, dir), entry_of(s, t2, dir)) -
+                                  gap(e, entry_of(s, first, dir), entry_of(s, qn, dir)))) {
+                    flip(s, first, q, dir);
+                    flip(s, q, t2, dir);
+                    wake_all(s, {before, first, p, t2, q, qn});
                     return true;
-        } else if (!near_exit) {
-            if (reversible && try_two_opt(s, std::min(p, q) - 1, std::max(p, q) - 1))
+                }
+                first = before;
+            }
+            continue;
+        }
+        if (q == t2)
+            continue;
+        // Reaching q's entry: move a run starting at q between p and t2, or a run ending
+        // at p between pq and q, or swap t2 to pq with q to c1, for some c1 whose
+        // successor lies near pq.
+        const double pq_link = link_after(s, pq, dir);
+        for (std::uint32_t last = q, length = 1; length <= 3 && last != p; ++length) {
+            const std::uint32_t after = next_of(s, last, dir);
+            if (accept(s, g1 + pq_link + link_after(s, last, dir) -
+                              gap(e, exit_of(s, last, dir), entry_of(s, t2, dir)) -
+                              gap(e, exit_of(s, pq, dir), entry_of(s, after, dir)))) {
+                swap_runs(s, t2, pq, q, last, dir);
+                wake_all(s, {p, t2, pq, q, last, after});
                 return true;
-            for (std::size_t length = 1; reversible && length <= 3 && p + length - 1 <= t.n;
-                 ++length)
-                if (try_or_opt(s, p, p + length - 1, q - 1, true))
-                    return true;
-        } else {
-            for (std::size_t length = 1; length <= 3 && p + length - 1 <= t.n; ++length)
-                if (try_or_opt(s, p, p + length - 1, q, false))
-                    return true;
+            }
+            last = after;
+        }
+        for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+            if (first == q || first == pq)
+                break;
+            const std::uint32_t before = prev_of(s, first, dir);
+            if (accept(s, g1 + link_after(s, before, dir) + pq_link -
+                              gap(e, exit_of(s, before, dir), entry_of(s, t2, dir)) -
+                              gap(e, exit_of(s, pq, dir), entry_of(s, first, dir)))) {
+                swap_runs(s, first, p, t2, pq, dir);
+                wake_all(s, {before, first, p, t2, pq, q});
+                return true;
+            }
+            first = before;
+        }
+        const std::uint32_t pq_exit = exit_of(s, pq, dir);
+        if (is_free(e, pq_exit))
+            continue;
+        const std::uint32_t after_q = next_of(s, q, dir);
+        for (std::size_t j = 0; j < neighbour_count; ++j) {
+            const std::uint32_t c2 = s.neighbours[pq_exit * neighbour_count + j];
+            if (c2 == none)
+                break;
+            const double g2 = g1 + pq_link - gap(e, pq_exit, c2);
+            if (g2 <= s.least_gain)
+                break;
+            const std::uint32_t r = c2 / 2;
+            if (r == q || c2 != entry_of(s, r, dir) || !on_path(s, after_q, r, p, dir))
+                continue;
+            const std::uint32_t c1 = prev_of(s, r, dir);
+            if (accept(s, g2 + link_after(s, c1, dir) -
+                              gap(e, exit_of(s, c1, dir), entry_of(s, t2, dir)))) {
+                swap_runs(s, t2, pq, q, c1, dir);
+                wake_all(s, {p, t2, pq, q, c1, r});
+                return true;
+            }
         }
     }
     return false;
+}
+
+void local_search(search &s)
+{
+    while (s.queue_size > 0) {
+        const std::uint32_t v = s.queue[s.queue_head];
+        s.queue_head = (s.queue_head + 1) % s.queue.size();
+        --s.queue_size;
+        s.queued[v] = 0;
+        if (improve(s, v, 0) || improve(s, v, 1))
+            wake(s, v);
+    }
+}
+
+void undo_journal(search &s)
+{
+    for (std::size_t k = s.journal.size(); k >= 4; k -= 4) {
+        const std::uint32_t before = s.journal[k - 4], a = s.journal[k - 3], b = s.journal[k - 2];
+        // The reversal may have been made on the rest of the tour, which reads the tour
+        // the other way; either way a and b bound the run that was turned.
+        if (tour_next(s.t, before) == b)
+            reverse_path(s.t, b, a);
+        else
+            reverse_path(s.t, a, b);
+    }
+    s.journal.clear();
+}
+
+std::uint64_t next_random(std::uint64_t &state)
+{
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return state * 0x2545F4914F6CDD1DULL;
+}
+
+// Tries random swaps of two short neighbouring runs, each repaired by the local search
+// and undone unless the tour came out no longer.
+void perturb(search &s, const search_budget &budget)
+{
+    const auto nodes = static_cast<std::uint32_t>(s.t.next.size());
+    if (nodes < 8)
+        return;
+    const auto trials = static_cast<std::uint64_t>(budget.trials_per_group * (nodes - 1));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(budget.seconds);
+    const std::uint32_t longest = std::min(longest_run, (nodes - 2) / 2);
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    s.journaling = true;
+    for (std::uint64_t trial = 0; trial < trials; ++trial) {
+        if (trial % 256 == 0 && std::chrono::steady_clock::now() > deadline)
+            break;
+        const auto a1 = static_cast<std::uint32_t>(next_random(state) % nodes);
+        const auto first = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
+        const auto second = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
+        const std::uint32_t a2 = tour_next(s.t, a1);
+        std::uint32_t b1 = a2;
+        for (std::uint32_t k = 1; k < first; ++k)
+            b1 = tour_next(s.t, b1);
+        const std::uint32_t b2 = tour_next(s.t, b1);
+        std::uint32_t c1 = b2;
+        for (std::uint32_t k = 1; k < second; ++k)
+            c1 = tour_next(s.t, c1);
+        const std::uint32_t c2 = tour_next(s.t, c1);
+        s.gained = link_after(s, a1, 0) + link_after(s, b1, 0) + link_after(s, c1, 0) -
+                   gap(s.e, exit_of(s, a1, 0), entry_of(s, b2, 0)) -
+                   gap(s.e, exit_of(s, c1, 0), entry_of(s, a2, 0)) -
+                   gap(s.e, exit_of(s, b1, 0), entry_of(s, c2, 0));
+        swap_runs(s, a2, b1, b2, c1, 0);
+        wake_all(s, {a1, a2, b1, b2, c1, c2});
+        local_search(s);
+        if (s.gained < -s.least_gain)
+            undo_journal(s);
+        s.journal.clear();
+    }
+    s.journaling = false;
 }
 
 } // namespace
@@ -395,12 +502,8 @@ bool improve_at(local_search &s, std::uint32_t group, bool at_exit)
 ordering_problem problem_of(const job_blocks &job, bool reversible)
 {
     ordering_problem problem{};
+    problem.job = &job;
     problem.reversible = reversible;
-    for (const net_group &group : job.groups) {
-        const net_block &net = job.nets[group.first_net];
-        problem.strokes.push_back(
-            {job.moves[net.first_move], job.moves[net.first_move + net.move_count - 1]});
-    }
     problem.anchored = job.leading_moves > 0;
     for (std::size_t move = 1; move < job.leading_moves; ++move)
         problem.leading_idle += hop_length(job.moves[move - 1], job.moves[move]);
@@ -415,7 +518,7 @@ double idle_travel(const ordering_problem &problem, const std::vector<visit> &or
     bool placed = problem.anchored;
     point at = problem.anchor;
     for (const visit &v : order) {
-        const stroke_ends &s = problem.strokes[v.group];
+        const stroke_ends s = stroke_of(*problem.job, v.group);
         if (placed)
             travel += hop_length(at, v.reversed ? s.end : s.start);
         at = v.reversed ? s.start : s.end;
@@ -426,74 +529,87 @@ double idle_travel(const ordering_problem &problem, const std::vector<visit> &or
 
 point first_point(const ordering_problem &problem)
 {
-    return problem.anchored || problem.strokes.empty() ? problem.anchor : problem.strokes[0].start;
+    return problem.anchored || problem.job->groups.empty() ? problem.anchor
+                                                           : stroke_of(*problem.job, 0).start;
 }
+
+namespace {
+
+// The groups in the order of a tree over their starts, which puts groups that lie near
+// each other near each other in memory too, wherever the file had them.
+std::vector<std::uint32_t> groups_by_place(const ordering_problem &problem)
+{
+    std::vector<tree_point> starts(problem.job->groups.size());
+    for (std::uint32_t g = 0; g < starts.size(); ++g) {
+        const point start = stroke_of(*problem.job, g).start;
+        starts[g] = {static_cast<double>(start.x), static_cast<double>(start.y), g};
+    }
+    end_tree tree;
+    build_tree(tree, std::move(starts), 0);
+    std::vector<std::uint32_t> group_of(problem.job->groups.size());
+    for (std::size_t k = 0; k < group_of.size(); ++k)
+        group_of[k] = tree.points[k].id;
+    return group_of;
+}
+
+} // namespace
 
 std::vector<visit> greedy_order(const ordering_problem &problem, point from)
 {
-    const std::size_t n = problem.strokes.size();
+    std::vector<std::uint32_t> group_of(problem.job->groups.size());
+    for (std::uint32_t g = 0; g < group_of.size(); ++g)
+        group_of[g] = g;
+    const node_ends e = ends_of(problem, group_of);
+    end_tree tree;
+    build_tree(tree, points_of(e, true, problem.reversible, false), e.x.size());
     std::vector<visit> order;
-    if (n == 0)
-        return order;
-    std::vector<std::uint32_t> ends;
-    for (std::uint32_t end = 0; end < 2 * n; ++end)
-        if (problem.reversible || end % 2 == 0)
-            ends.push_back(end);
-    end_grid g = grid_of(problem, ends);
-    point at = from;
-    for (std::size_t step = 0; step < n; ++step) {
-        std::pair<double, std::uint32_t> best{std::numeric_limits<double>::infinity(), none};
-        search_rings(
-            g, at,
-            [&](std::uint32_t end) {
-                best = std::min(best, {distance(at, end_point(problem, end)), end});
-            },
-            [&](double reach) { return best.first <= reach; });
-        const std::uint32_t group = best.second / 2;
-        remove_end(g, problem, 2 * group);
-        remove_end(g, problem, 2 * group + 1);
-        order.push_back({group, (best.second & 1) != 0});
-        at = best.second & 1 ? problem.strokes[group].start : problem.strokes[group].end;
+    double x = static_cast<double>(from.x), y = static_cast<double>(from.y);
+    for (std::uint32_t end; (end = nearest_alive(tree, x, y)) != none;) {
+        remove_point(tree, end & ~1U);
+        remove_point(tree, end | 1);
+        order.push_back({end / 2 - 1, (end & 1) != 0});
+        x = e.x[end ^ 1];
+        y = e.y[end ^ 1];
     }
     return order;
 }
 
-std::vector<visit> improved_order(const ordering_problem &problem, std::vector<visit> order)
+std::vector<visit> short_order(const ordering_problem &problem, const search_budget &budget)
 {
-    const std::size_t n = order.size();
-    if (n < 2)
-        return order;
-    local_search s{};
-    s.t = {&problem, n, std::vector<std::uint32_t>(n + 1, none), std::vector<std::uint32_t>(n),
-           std::vector<unsigned char>(n)};
-    for (std::size_t k = 1; k <= n; ++k) {
-        s.t.at[k] = order[k - 1].group;
-        s.t.place[order[k - 1].group] = static_cast<std::uint32_t>(k);
-        s.t.turned[order[k - 1].group] = order[k - 1].reversed;
-    }
-    s.neighbours = neighbours_of(problem);
-    s.queued.assign(n, 0);
-    for (std::size_t k = 1; k <= n; ++k)
-        wake(s, s.t.at[k]);
-    while (!s.queue.empty()) {
-        const std::uint32_t group = s.queue.front();
-        s.queue.pop_front();
-        s.queued[group] = 0;
-        if (improve_at(s, group, true) || improve_at(s, group, false))
-            wake(s, group);
-    }
-    for (std::size_t k = 1; k <= n; ++k)
-        order[k - 1] = {s.t.at[k], s.t.turned[s.t.at[k]] != 0};
-    return order;
-}
+    const std::size_t groups = problem.job->groups.size();
+    // Node numbers are 32 bits wide; a job of more groups keeps the file's order.
+    if (groups == 0 || groups >= none - 1)
+        return file_order(*problem.job);
+    std::vector<visit> result;
+    const std::vector<std::uint32_t> group_of = groups_by_place(problem);
+    const node_ends e = ends_of(problem, group_of);
+    const std::vector<std::uint32_t> neighbours = neighbours_of(e);
+    std::vector<std::uint32_t> order;
+    std::vector<unsigned char> turned;
+    greedy_start(e, neighbours, order, turned);
 
-std::vector<visit> short_order(const ordering_problem &problem)
-{
-    point from = first_point(problem);
-    // A free start begins at a corner, from which the greedy order sweeps the board rather
-    // than leaving its far side for last.
-    for (const stroke_ends &s : problem.strokes)
-        if (!problem.anchored && s.start.x + s.start.y < from.x + from.y)
-            from = s.start;
-    return improved_order(problem, greedy_order(problem, from));
+    double extent = 0;
+    for (std::size_t end = 2; end < e.x.size(); ++end)
+        extent = std::max({extent, std::abs(e.x[end]), std::abs(e.y[end])});
+    search s{e,
+             neighbours,
+             1e-7 + 1e-12 * extent,
+             {},
+             std::vector<std::uint32_t>(groups + 1),
+             0,
+             0,
+             std::vector<unsigned char>(groups + 1),
+             {},
+             false,
+             0};
+    build_tour(s.t, order, turned);
+    for (std::uint32_t v = 0; v <= groups; ++v)
+        wake(s, order[v]);
+    local_search(s);
+    perturb(s, budget);
+
+    read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
+    for (std::size_t k = 1; k < order.size(); ++k)
+        result.push_back({group_of[order[k] - 1], problem.reversible && turned[k]});
+    return result;
 }

@@ -82,7 +82,8 @@ read_result read_job(std::FILE *in, job_blocks &job, double &idle, coordinates_r
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
         plot(tool, unit, nullptr);
-        add_unit(job, unit);
+        if (!add_unit(job, unit))
+            break;
     }
     finish_job(job);
     idle = tool.job.idle_length;
@@ -94,7 +95,7 @@ read_result read_job(std::FILE *in, job_blocks &job, double &idle, coordinates_r
 std::vector<visit> shortest_order(const job_blocks &job, bool reversible, double &travel)
 {
     const ordering_problem problem = problem_of(job, reversible);
-    std::vector<visit> order = short_order(problem);
+    std::vector<visit> order = short_order(problem, {0.3, 10});
     travel = idle_travel(problem, order);
     const std::vector<visit> kept = file_order(job);
     if (const double kept_travel = idle_travel(problem, kept); kept_travel <= travel) {

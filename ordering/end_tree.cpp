@@ -1,0 +1,186 @@
+// The tree is implicit: node k holds the points from lo to hi, its halves split that run
+// at the middle, so no node is deeper than the logarithm of the count, whatever the
+// coordinates. Each node keeps the box of its points, which bounds the searches.
+#include "end_tree.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t leaf_size = 8;
+constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+
+struct range {
+    std::size_t node, lo, hi;
+    std::size_t middle() const
+    {
+        return lo + (hi - lo) / 2;
+    }
+    range low_half() const
+    {
+        return {2 * node + 1, lo, middle()};
+    }
+    range high_half() const
+    {
+        return {2 * node + 2, middle(), hi};
+    }
+    bool leaf() const
+    {
+        return hi - lo <= leaf_size;
+    }
+};
+
+double box_distance2(const tree_box &b, double x, double y)
+{
+    const double dx = x < b.low_x ? b.low_x - x : x > b.high_x ? x - b.high_x : 0;
+    const double dy = y < b.low_y ? b.low_y - y : y > b.high_y ? y - b.high_y : 0;
+    return dx * dx + dy * dy;
+}
+
+double distance2(const tree_point &p, double x, double y)
+{
+    const double dx = p.x - x, dy = p.y - y;
+    return dx * dx + dy * dy;
+}
+
+void build(end_tree &t, range r)
+{
+    tree_box box{t.points[r.lo].x, t.points[r.lo].y, t.points[r.lo].x, t.points[r.lo].y};
+    for (std::size_t i = r.lo; i < r.hi; ++i) {
+        box.low_x = std::min(box.low_x, t.points[i].x);
+        box.low_y = std::min(box.low_y, t.points[i].y);
+        box.high_x = std::max(box.high_x, t.points[i].x);
+        box.high_y = std::max(box.high_y, t.points[i].y);
+    }
+    t.boxes[r.node] = box;
+    t.alive[r.node] = static_cast<std::uint32_t>(r.hi - r.lo);
+    if (r.leaf())
+        return;
+    const auto first = t.points.begin();
+    const auto middle = first + static_cast<std::ptrdiff_t>(r.middle());
+    if (box.high_x - box.low_x >= box.high_y - box.low_y)
+        std::nth_element(first + static_cast<std::ptrdiff_t>(r.lo), middle,
+                         first + static_cast<std::ptrdiff_t>(r.hi),
+                         [](const tree_point &a, const tree_point &b) { return a.x < b.x; });
+    else
+        std::nth_element(first + static_cast<std::ptrdiff_t>(r.lo), middle,
+                         first + static_cast<std::ptrdiff_t>(r.hi),
+                         [](const tree_point &a, const tree_point &b) { return a.y < b.y; });
+    build(t, r.low_half());
+    build(t, r.high_half());
+}
+
+// The nearest points found so far, nearest first.
+struct nearest {
+    std::size_t wanted, count;
+    std::uint32_t skip_pair;
+    std::uint32_t *ids;
+    double d2[32];
+};
+
+void search(const end_tree &t, range r, double x, double y, nearest &n)
+{
+    if (r.leaf()) {
+        for (std::size_t i = r.lo; i < r.hi; ++i) {
+            const tree_point &p = t.points[i];
+            const double d2 = distance2(p, x, y);
+            if (p.id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
+                continue;
+            std::size_t at = n.count < n.wanted ? n.count++ : n.count - 1;
+            for (; at > 0 && n.d2[at - 1] > d2; --at) {
+                n.d2[at] = n.d2[at - 1];
+                n.ids[at] = n.ids[at - 1];
+            }
+            n.d2[at] = d2;
+            n.ids[at] = p.id;
+        }
+        return;
+    }
+    range halves[2] = {r.low_half(), r.high_half()};
+    double reach[2] = {box_distance2(t.boxes[halves[0].node], x, y),
+                       box_distance2(t.boxes[halves[1].node], x, y)};
+    if (reach[1] < reach[0]) {
+        std::swap(halves[0], halves[1]);
+        std::swap(reach[0], reach[1]);
+    }
+    for (int h = 0; h < 2; ++h)
+        if (n.count < n.wanted || reach[h] < n.d2[n.count - 1])
+            search(t, halves[h], x, y, n);
+}
+
+// The nearest live point below r that is nearer than best_d2, if any.
+void search_alive(const end_tree &t, range r, double x, double y, double &best_d2,
+                  std::uint32_t &best)
+{
+    if (r.leaf()) {
+        for (std::size_t i = r.lo; i < r.hi; ++i) {
+            const tree_point &p = t.points[i];
+            if (p.id == none)
+                continue;
+            if (const double d2 = distance2(p, x, y); d2 < best_d2) {
+                best_d2 = d2;
+                best = p.id;
+            }
+        }
+        return;
+    }
+    range halves[2] = {r.low_half(), r.high_half()};
+    double reach[2] = {box_distance2(t.boxes[halves[0].node], x, y),
+                       box_distance2(t.boxes[halves[1].node], x, y)};
+    if (reach[1] < reach[0]) {
+        std::swap(halves[0], halves[1]);
+        std::swap(reach[0], reach[1]);
+    }
+    for (int h = 0; h < 2; ++h)
+        if (t.alive[halves[h].node] > 0 && reach[h] < best_d2)
+            search_alive(t, halves[h], x, y, best_d2, best);
+}
+
+} // namespace
+
+void build_tree(end_tree &t, std::vector<tree_point> points, std::size_t id_limit)
+{
+    t.points = std::move(points);
+    std::size_t nodes = 1;
+    for (std::size_t widest = t.points.size(); widest > leaf_size; widest = (widest + 1) / 2)
+        nodes = 2 * nodes + 1;
+    t.boxes.assign(nodes, tree_box{});
+    t.alive.assign(nodes, 0);
+    if (!t.points.empty())
+        build(t, {0, 0, t.points.size()});
+    t.slot.assign(id_limit, none);
+    for (std::size_t i = 0; i < t.points.size() && id_limit > 0; ++i)
+        t.slot[t.points[i].id] = static_cast<std::uint32_t>(i);
+}
+
+std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
+                           std::uint32_t skip_pair, std::uint32_t *found)
+{
+    nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
+    if (!t.points.empty() && n.wanted > 0)
+        search(t, {0, 0, t.points.size()}, x, y, n);
+    return n.count;
+}
+
+std::uint32_t nearest_alive(const end_tree &t, double x, double y)
+{
+    double best_d2 = std::numeric_limits<double>::infinity();
+    std::uint32_t best = none;
+    if (!t.points.empty() && t.alive[0] > 0)
+        search_alive(t, {0, 0, t.points.size()}, x, y, best_d2, best);
+    return best;
+}
+
+void remove_point(end_tree &t, std::uint32_t id)
+{
+    const std::uint32_t at = id < t.slot.size() ? t.slot[id] : none;
+    if (at == none || t.points[at].id == none)
+        return;
+    t.points[at].id = none;
+    for (range r{0, 0, t.points.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
+        --t.alive[r.node];
+        if (r.leaf())
+            break;
+    }
+}

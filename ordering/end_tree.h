@@ -1,0 +1,41 @@
+// Nearest points among a set of stroke ends, found in a k-d tree that halves by count, so
+// that a search costs the same wherever the points lie: spread out, all on one spot, on
+// one line, or with one far away.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct tree_point {
+    double x, y;
+    std::uint32_t id;
+};
+
+struct tree_box {
+    double low_x, low_y, high_x, high_y;
+};
+
+// Node k covers a run of points; its halves are nodes 2k + 1 and 2k + 2.
+struct end_tree {
+    std::vector<tree_point> points;   // in tree order
+    std::vector<tree_box> boxes;      // the points' extent under each node
+    std::vector<std::uint32_t> alive; // points not removed under each node
+    std::vector<std::uint32_t> slot;  // for each id, where it lies in points
+};
+
+// Builds t over points, which it takes. Points may be removed only when their ids lie
+// below id_limit.
+void build_tree(end_tree &t, std::vector<tree_point> points, std::size_t id_limit);
+
+// Writes to found, nearest first, the ids of the at most count (up to 32) points
+// nearest (x, y) whose id / 2 is not skip_pair, and returns how many there are. For a
+// tree with no point removed.
+std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
+                           std::uint32_t skip_pair, std::uint32_t *found);
+
+// The id of the nearest point to (x, y) not removed, or UINT32_MAX when all are.
+std::uint32_t nearest_alive(const end_tree &t, double x, double y);
+
+// Removes the point id from the searches for live points; removing it twice is harmless.
+void remove_point(end_tree &t, std::uint32_t id);
