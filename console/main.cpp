@@ -2,6 +2,7 @@
 // the one into the other, and tells through its exit status how the run ended:
 // 0 converted, 1 the trace data file failed, 2 the coordinates file failed.
 #include "record_converter.h"
+#include "standard_descriptors.h"
 #include "trace_reader.h"
 
 #include <csignal>
@@ -128,6 +129,7 @@ int close_files(const trace_reader &reader, const typed_name &trace_name, xy_wri
 
 int main()
 {
+    open_standard_descriptors();
     // Past a file-size limit a write should fail and be reported, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
     conversion_state state;

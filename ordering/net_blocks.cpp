@@ -12,6 +12,7 @@ namespace {
 // Collects the file in a block, handed to the stream whole.
 struct block_writer {
     std::FILE *out;
+    motion_timer *timer;
     bool failed;
     bool lower_on_next_point; // the last record was a net
     bool raise_on_next_net;   // the last record was a move
@@ -64,8 +65,13 @@ void put_move(block_writer &w, const job_blocks &job, std::size_t move)
     *to++ = ' ';
     to = put_hundredths(to, job.moves[move].y, job.minus[move] & 2);
     *to++ = '\n';
-    if (w.lower_on_next_point)
+    if (w.timer)
+        time_move(*w.timer, job.moves[move].x, job.moves[move].y);
+    if (w.lower_on_next_point) {
         to = put(to, "Tool Down \n", 11);
+        if (w.timer)
+            time_tool(*w.timer, true);
+    }
     w.used += static_cast<std::size_t>(to - start);
     w.lower_on_next_point = false;
     w.raise_on_next_net = true;
@@ -91,8 +97,11 @@ void put_net(block_writer &w, const job_blocks &job, std::size_t n, bool reverse
 {
     char *const start = room(w);
     char *to = start;
-    if (w.raise_on_next_net)
+    if (w.raise_on_next_net) {
         to = put(to, "Tool Up \n", 9);
+        if (w.timer)
+            time_tool(*w.timer, false);
+    }
     to = put(to, "\n ", 2);
     to = put(to, job.records.data() + job.nets[n].record_at,
              record_end(job, n) - job.nets[n].record_at);
@@ -190,10 +199,12 @@ std::vector<visit> file_order(const job_blocks &job)
     return order;
 }
 
-bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out)
+bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out,
+               motion_timer *timer)
 {
     auto w = std::make_unique<block_writer>();
     w->out = out;
+    w->timer = timer;
     for (std::size_t move = 0; move < job.leading_moves; ++move)
         put_move(*w, job, move);
     for (std::size_t net = 0; net < job.leading_nets; ++net)
@@ -203,6 +214,8 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
             put_net(*w, job, net, net == job.groups[v.group] && v.reversed);
     char *const start = room(*w);
     w->used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n", 11) - start);
+    if (timer)
+        time_tool(*timer, false);
     w->failed |= std::fwrite(w->block, 1, w->used, out) != w->used;
     return !w->failed && std::fflush(out) == 0 && !std::ferror(out);
 }

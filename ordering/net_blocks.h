@@ -5,6 +5,7 @@
 #pragma once
 
 #include "coordinates_reader.h"
+#include "plotting_time.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,5 +76,7 @@ std::vector<visit> file_order(const job_blocks &job);
 
 // Writes the job to out in order (each group once), with "Tool Down" after the first move
 // of each net, "Tool Up" before each net that follows a move, and the trailer: the file
-// trace2xy writes from the same records. Returns false if a write failed.
-bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out);
+// trace2xy writes from the same records; and carries out each move and tool line on
+// timer when it is not null. Returns false if a write failed.
+bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE *out,
+               motion_timer *timer);

@@ -33,8 +33,12 @@ double hop_length(point from, point to)
     return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
 }
 
+struct place {
+    double x, y; // in hundredths
+};
+
 struct node_ends {
-    std::vector<double> x, y;            // of each end, in hundredths
+    std::vector<place> at;               // of each end
     bool anchored;                       // end 1 is the anchor
     std::vector<unsigned char> turnable; // a node that may be passed either way round
     bool symmetric;                      // every node but node 0 may
@@ -49,7 +53,7 @@ double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
 {
     if (is_free(e, from) || is_free(e, to))
         return 0;
-    const double dx = e.x[from] - e.x[to], dy = e.y[from] - e.y[to];
+    const double dx = e.at[from].x - e.at[to].x, dy = e.at[from].y - e.at[to].y;
     return std::sqrt(dx * dx + dy * dy);
 }
 
@@ -57,16 +61,13 @@ double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
 node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32_t> &group_of)
 {
     const std::size_t nodes = problem.job->groups.size() + 1;
-    node_ends e{std::vector<double>(2 * nodes), std::vector<double>(2 * nodes), problem.anchored,
-                std::vector<unsigned char>(nodes), true};
-    e.x[1] = static_cast<double>(problem.anchor.x);
-    e.y[1] = static_cast<double>(problem.anchor.y);
+    node_ends e{std::vector<place>(2 * nodes), problem.anchored, std::vector<unsigned char>(nodes),
+                true};
+    e.at[1] = {static_cast<double>(problem.anchor.x), static_cast<double>(problem.anchor.y)};
     for (std::size_t v = 1; v < nodes; ++v) {
         const stroke_ends s = stroke_of(*problem.job, group_of[v - 1]);
-        e.x[2 * v] = static_cast<double>(s.start.x);
-        e.y[2 * v] = static_cast<double>(s.start.y);
-        e.x[2 * v + 1] = static_cast<double>(s.end.x);
-        e.y[2 * v + 1] = static_cast<double>(s.end.y);
+        e.at[2 * v] = {static_cast<double>(s.start.x), static_cast<double>(s.start.y)};
+        e.at[2 * v + 1] = {static_cast<double>(s.end.x), static_cast<double>(s.end.y)};
         e.turnable[v] = problem.reversible || (s.start.x == s.end.x && s.start.y == s.end.y);
         e.symmetric = e.symmetric && e.turnable[v];
     }
@@ -77,12 +78,12 @@ node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32
 std::vector<tree_point> points_of(const node_ends &e, bool starts, bool ends, bool anchor)
 {
     std::vector<tree_point> points;
-    points.reserve(e.x.size());
+    points.reserve(e.at.size());
     if (anchor && ends && e.anchored)
-        points.push_back({e.x[1], e.y[1], 1});
-    for (std::uint32_t end = 2; end < e.x.size(); ++end)
+        points.push_back({e.at[1].x, e.at[1].y, 1});
+    for (std::uint32_t end = 2; end < e.at.size(); ++end)
         if (end % 2 == 0 ? starts : ends)
-            points.push_back({e.x[end], e.y[end], end});
+            points.push_back({e.at[end].x, e.at[end].y, end});
     return points;
 }
 
@@ -91,7 +92,7 @@ std::vector<tree_point> points_of(const node_ends &e, bool starts, bool ends, bo
 // starts for a node's end and the ends for its start.
 std::vector<std::uint32_t> neighbours_of(const node_ends &e)
 {
-    const std::size_t count = e.x.size();
+    const std::size_t count = e.at.size();
     std::vector<std::uint32_t> lists(count * neighbour_count, none);
     for (int side = 0; side < (e.symmetric ? 1 : 2); ++side) {
         end_tree tree;
@@ -100,7 +101,7 @@ std::vector<std::uint32_t> neighbours_of(const node_ends &e)
         // nodes still in the cache.
         for (std::uint32_t end = 1; end < count; ++end)
             if (!is_free(e, end) && (e.symmetric || end % 2 != static_cast<unsigned>(side)))
-                nearest_points(tree, e.x[end], e.y[end], neighbour_count, end / 2,
+                nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
                                &lists[end * neighbour_count]);
     }
     return lists;
@@ -121,7 +122,7 @@ std::uint32_t root_of(std::vector<std::uint32_t> &parent, std::uint32_t v)
 std::vector<std::uint32_t> shortest_hops(const node_ends &e,
                                          const std::vector<std::uint32_t> &neighbours)
 {
-    const std::size_t count = e.x.size(), nodes = count / 2;
+    const std::size_t count = e.at.size(), nodes = count / 2;
     std::vector<std::uint32_t> partner(count, none), parent(nodes);
     for (std::uint32_t v = 0; v < nodes; ++v)
         parent[v] = v;
@@ -165,14 +166,14 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
 void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbours,
                   std::vector<std::uint32_t> &order, std::vector<unsigned char> &turned)
 {
-    const std::size_t count = e.x.size();
+    const std::size_t count = e.at.size();
     const std::vector<std::uint32_t> partner = shortest_hops(e, neighbours);
     // The fragments' free ends where a fragment may be entered: either free end of a
     // symmetric problem, else the starts of fragments.
     std::vector<tree_point> entries;
     for (std::uint32_t end = 2; end < count; ++end)
         if (partner[end] == none && (e.symmetric || end % 2 == 0))
-            entries.push_back({e.x[end], e.y[end], end});
+            entries.push_back({e.at[end].x, e.at[end].y, end});
     end_tree free_ends;
     build_tree(free_ends, std::move(entries), count);
     order.clear();
@@ -190,8 +191,8 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
             if (partner[out] == none) {
                 remove_point(free_ends, out);
                 placed = !is_free(e, out);
-                at_x = e.x[out];
-                at_y = e.y[out];
+                at_x = e.at[out].x;
+                at_y = e.at[out].y;
                 break;
             }
             from = partner[out];
@@ -201,8 +202,8 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
             // rather than leaving its far side for last.
             at_x = at_y = std::numeric_limits<double>::infinity();
             for (std::uint32_t v = 2; v < count; ++v) {
-                at_x = std::min(at_x, e.x[v]);
-                at_y = std::min(at_y, e.y[v]);
+                at_x = std::min(at_x, e.at[v].x);
+                at_y = std::min(at_y, e.at[v].y);
             }
             placed = true;
         }
@@ -223,6 +224,7 @@ struct search {
     std::vector<std::uint32_t> journal;
     bool journaling;
     double gained;
+    std::uint64_t steps; // looks for a move, to measure the search by
 };
 
 // The tour read forward (dir 0) or backward (dir 1).
@@ -308,6 +310,7 @@ bool accept(search &s, double gain)
 bool improve(search &s, std::uint32_t p, const int read)
 {
     int dir = read;
+    ++s.steps;
     const node_ends &e = s.e;
     const std::uint32_t p_exit = exit_of(s, p, dir);
     if (is_free(e, p_exit))
@@ -462,13 +465,13 @@ void perturb(search &s, const search_budget &budget)
     const auto nodes = static_cast<std::uint32_t>(s.t.next.size());
     if (nodes < 8)
         return;
-    const auto trials = static_cast<std::uint64_t>(budget.trials_per_group * (nodes - 1));
+    const auto limit = s.steps + static_cast<std::uint64_t>(budget.steps_per_group * (nodes - 1));
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration<double>(budget.seconds);
     const std::uint32_t longest = std::min(longest_run, (nodes - 2) / 2);
     std::uint64_t state = 0x9E3779B97F4A7C15ULL;
     s.journaling = true;
-    for (std::uint64_t trial = 0; trial < trials; ++trial) {
+    for (std::uint64_t trial = 0; s.steps < limit; ++trial) {
         if (trial % 256 == 0 && std::chrono::steady_clock::now() > deadline)
             break;
         const auto a1 = static_cast<std::uint32_t>(next_random(state) % nodes);
@@ -498,6 +501,12 @@ void perturb(search &s, const search_budget &budget)
 }
 
 } // namespace
+
+search_budget budget_for(std::size_t groups, double effort)
+{
+    const double n = static_cast<double>(std::max<std::size_t>(groups, 1));
+    return {effort * std::min(100.0, 1e6 / n + 2), effort * (1 + 4e-6 * n)};
+}
 
 ordering_problem problem_of(const job_blocks &job, bool reversible)
 {
@@ -561,15 +570,15 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
         group_of[g] = g;
     const node_ends e = ends_of(problem, group_of);
     end_tree tree;
-    build_tree(tree, points_of(e, true, problem.reversible, false), e.x.size());
+    build_tree(tree, points_of(e, true, problem.reversible, false), e.at.size());
     std::vector<visit> order;
     double x = static_cast<double>(from.x), y = static_cast<double>(from.y);
     for (std::uint32_t end; (end = nearest_alive(tree, x, y)) != none;) {
         remove_point(tree, end & ~1U);
         remove_point(tree, end | 1);
         order.push_back({end / 2 - 1, (end & 1) != 0});
-        x = e.x[end ^ 1];
-        y = e.y[end ^ 1];
+        x = e.at[end ^ 1].x;
+        y = e.at[end ^ 1].y;
     }
     return order;
 }
@@ -589,8 +598,8 @@ std::vector<visit> short_order(const ordering_problem &problem, const search_bud
     greedy_start(e, neighbours, order, turned);
 
     double extent = 0;
-    for (std::size_t end = 2; end < e.x.size(); ++end)
-        extent = std::max({extent, std::abs(e.x[end]), std::abs(e.y[end])});
+    for (std::size_t end = 2; end < e.at.size(); ++end)
+        extent = std::max({extent, std::abs(e.at[end].x), std::abs(e.at[end].y)});
     search s{e,
              neighbours,
              1e-7 + 1e-12 * extent,
@@ -601,6 +610,7 @@ std::vector<visit> short_order(const ordering_problem &problem, const search_bud
              std::vector<unsigned char>(groups + 1),
              {},
              false,
+             0,
              0};
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)

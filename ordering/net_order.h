@@ -17,12 +17,18 @@ struct ordering_problem {
     bool reversible;       // a group may be drawn from its other end
 };
 
-// How much the search may spend beyond the local search: random changes tried, per
-// group, and a limit in seconds that stops it sooner on a slow machine.
+// How much the search may spend on random changes after the local search: steps of the
+// search (each a look for a move around one group), per group, which keeps the result
+// the same on any machine; and a limit in seconds, past which it stops sooner.
 struct search_budget {
-    double trials_per_group;
+    double steps_per_group;
     double seconds;
 };
+
+// The budget xyorder gives a job of groups groups, effort times its default: a hundred
+// steps a group for small jobs, about a million and two a group beyond ten thousand
+// groups (about a second on a machine of 2026), with a time limit somewhat above that.
+search_budget budget_for(std::size_t groups, double effort);
 
 // The groups, anchor and travel before the first net of job, which must outlive it.
 ordering_problem problem_of(const job_blocks &job, bool reversible);

@@ -1,101 +1,155 @@
 // xyorder: reorders the nets of an xy coordinates file so that the plotter travels less
 // with the tool up, and writes the file that trace2xy would write from the same records
-// in that order. Says on standard error how far the idle travel fell.
+// in that order. Says on standard error how far the idle travel, and the plotting time
+// when a speed is given, fell.
 #include "companion.h"
 #include "coordinates_reader.h"
 #include "net_blocks.h"
 #include "net_order.h"
 #include "plotter.h"
+#include "plotting_time.h"
+#include "standard_descriptors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
+#include <iterator>
 
 namespace {
 
 constexpr const char *usage_text =
-    "usage: xyorder [--keep-direction] IN.xy OUT.xy\n"
+    "usage: xyorder [-k] [--effort E] [--speed V ...] IN.xy OUT.xy\n"
     "\n"
     "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle travel, and\n"
     "writes the result to OUT.xy (- for standard input or output): every net with its moves,\n"
     "drawn from either end, in an order that travels less with the tool up; the moves\n"
     "before the first net stay first. OUT.xy is written whole or not at all.\n"
     "\n"
-    "  --keep-direction   draw every net from the end it starts at, as a router must\n"
-    "  --help, --version  show this text or the version, and exit\n"
+    "  -k, --keep-direction   draw every net from the end it starts at, as a router must\n"
+    "  --effort E             search E times as long as by default (0: the local search\n"
+    "                         alone)\n";
+
+constexpr const char *usage_end =
+    "  -h, --help             show this text and exit\n"
+    "  -V, --version          show the version and exit\n"
     "\n"
-    "Exit status: 0 written, 1 IN.xy is malformed, 2 a file could not be read or written or\n"
-    "the arguments are wrong.\n";
+    "With --speed, the plotting time before and after is told too.\n"
+    "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes a\n"
+    "file, 2 a file could not be read or written or the arguments are wrong.\n";
+
+constexpr int effort_option = motion_option_end;
 
 struct options {
     const char *input;  // or "-"
     const char *output; // or "-"
     bool keep_direction;
+    double effort;
+    motion_model motion;
 };
+
+int wrong_arguments(const char *why, const char *what)
+{
+    std::fprintf(stderr, "xyorder: %s%s\nTry 'xyorder --help'.\n", why, what);
+    return status_trouble;
+}
 
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
-    o = options{};
-    bool options_ended = false;
-    int files = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (options_ended || argument == "-" || !argument.starts_with('-')) {
-            (files == 0 ? o.input : o.output) = argv[i];
-            if (++files > 2)
-                break;
-        } else if (argument == "--") {
-            options_ended = true;
-        } else if (argument == "--keep-direction") {
+    constexpr option own[] = {{"keep-direction", no_argument, nullptr, 'k'},
+                              {"effort", required_argument, nullptr, effort_option},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, 'V'}};
+    option table[std::size(own) + std::size(motion_long_options) + 1] = {};
+    std::copy(std::begin(motion_long_options), std::end(motion_long_options),
+              std::copy(std::begin(own), std::end(own), table));
+    o = options{nullptr, nullptr, false, 1, {}};
+    motion_arguments motion{};
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv, ":khV", table, nullptr)) != -1;) {
+        if (code == 'k') {
             o.keep_direction = true;
-        } else if (argument == "--help") {
+        } else if (code == effort_option) {
+            const char *text = optarg;
+            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0) {
+                std::fprintf(stderr, "xyorder: --effort wants a number at or above zero: '%s'\n",
+                             optarg);
+                return status_trouble;
+            }
+        } else if (code >= speed_option && code < motion_option_end) {
+            motion.values[code - speed_option] = optarg;
+        } else if (code == 'h') {
             std::fputs(usage_text, stdout);
+            std::fputs(motion_usage, stdout);
+            std::fputs(usage_end, stdout);
             return EXIT_SUCCESS;
-        } else if (argument == "--version") {
+        } else if (code == 'V') {
             std::puts("xyorder " XYORDER_VERSION);
             return EXIT_SUCCESS;
+        } else if (code == ':') {
+            return wrong_arguments("this option needs a value: ", argv[optind - 1]);
         } else {
-            std::fprintf(stderr, "xyorder: unknown option %s\n%s", argv[i], usage_text);
-            return status_trouble;
+            char shown[3] = {'-', static_cast<char>(optopt), '\0'};
+            return wrong_arguments("unknown or ambiguous option: ",
+                                   optopt ? shown : argv[optind - 1]);
         }
     }
-    if (files != 2) {
-        std::fprintf(stderr, "xyorder: name IN.xy and OUT.xy\n%s", usage_text);
-        return status_trouble;
-    }
-    return -1;
+    if (argc - optind != 2)
+        return wrong_arguments("name IN.xy and OUT.xy", "");
+    o.input = argv[optind];
+    o.output = argv[optind + 1];
+    return motion_of("xyorder", motion, o.motion) ? -1 : status_trouble;
 }
 
-// Reads the whole file into job, measuring its idle travel as xyview does. Returns the
-// result that ended the reading: finished when the file was sound.
-read_result read_job(std::FILE *in, job_blocks &job, double &idle, coordinates_reader &reader)
+// What the file said of itself while it was read.
+struct job_before {
+    double idle;        // idle travel, as xyview measures it
+    plotting_time time; // when the motion is timed
+};
+
+// Reads the whole file into job, measuring it as xyview does. Returns the result that
+// ended the reading: finished when the file was sound, unit when the unit read into unit
+// stands where trace2xy writes none.
+read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job, job_before &before,
+                     coordinates_reader &reader, xy_unit &unit)
 {
     start_reading(reader, in);
     plotter tool;
     start_plotting(tool);
+    motion_timer timer;
+    start_timing(timer, motion);
     start_job(job);
-    xy_unit unit;
     read_result result;
-    while ((result = read_unit(reader, unit)) == read_result::unit) {
+    while ((result = read_unit(reader, unit)) == read_result::unit && add_unit(job, unit)) {
         plot(tool, unit, nullptr);
-        if (!add_unit(job, unit))
-            break;
+        time_unit(timer, unit);
     }
     finish_job(job);
-    idle = tool.job.idle_length;
+    before = {tool.job.idle_length, finish_timing(timer)};
     return result;
 }
 
-// The order that travels least: the improved greedy order, or the file's own when that
-// is no longer.
-std::vector<visit> shortest_order(const job_blocks &job, bool reversible, double &travel)
+int report_misplaced(const coordinates_reader &r, const xy_unit &unit, const char *name)
 {
-    const ordering_problem problem = problem_of(job, reversible);
-    std::vector<visit> order = short_order(problem, {0.3, 10});
+    if (unit.kind == unit_kind::net)
+        std::fprintf(stderr, "xyorder: %s:%ld: the net header block of %s", name, r.unit_line,
+                     unit.net);
+    else
+        std::fprintf(stderr, "xyorder: %s:%ld: '%s'", name, r.unit_line, r.line);
+    std::fputs(" is out of place: xyorder reorders only files laid out as trace2xy writes "
+               "them\n",
+               stderr);
+    return status_malformed;
+}
+
+// The order that travels least: xyorder's, or the file's own when that is no longer.
+std::vector<visit> shortest_order(const job_blocks &job, const options &o, double &travel)
+{
+    const ordering_problem problem = problem_of(job, !o.keep_direction);
+    std::vector<visit> order = short_order(problem, budget_for(job.groups.size(), o.effort));
     travel = idle_travel(problem, order);
     const std::vector<visit> kept = file_order(job);
     if (const double kept_travel = idle_travel(problem, kept); kept_travel <= travel) {
@@ -105,34 +159,41 @@ std::vector<visit> shortest_order(const job_blocks &job, bool reversible, double
     return order;
 }
 
-bool write_order(const job_blocks &job, const std::vector<visit> &order, const char *name)
+// Writes the job in order to the file named, timing the plotter over it.
+bool write_order(const job_blocks &job, const std::vector<visit> &order, const char *name,
+                 motion_timer &timer)
 {
-    if (std::strcmp(name, "-") == 0) {
-        if (write_job(job, order, stdout))
-            return true;
-        std::fprintf(stderr, "xyorder: standard output: %s\n", std::strerror(errno));
-        return false;
-    }
     whole_file file;
-    if (open_whole_file(file, name) && close_whole_file(file, write_job(job, order, file.out)))
+    if (open_whole_file(file, name) &&
+        close_whole_file(file, write_job(job, order, file.out, &timer)))
         return true;
-    std::fprintf(stderr, "xyorder: %s: %s\n", name, std::strerror(errno));
+    std::fprintf(stderr, "xyorder: %s: %s\n", std::strcmp(name, "-") ? name : "standard output",
+                 std::strerror(errno));
     return false;
 }
 
-void report_travel(double before, double after)
+void report(const job_before &before, double after, const motion_model &motion,
+            const plotting_time &time_after)
 {
-    std::fprintf(stderr, "xyorder: idle travel %.2f before, %.2f after", before, after);
-    if (after < before)
-        std::fprintf(stderr, ": %.1f %% less\n", 100 * (before - after) / before);
+    std::fprintf(stderr, "xyorder: idle travel %.2f before, %.2f after", before.idle, after);
+    if (after < before.idle)
+        std::fprintf(stderr, ": %.1f %% less", 100 * (before.idle - after) / before.idle);
     else
-        std::fputs(": no shorter order found, the file's order is kept\n", stderr);
+        std::fputs(": no shorter order found, the file's order is kept", stderr);
+    if (motion.speed > 0) {
+        char was[32], is[32];
+        format_duration(before.time.drawing + before.time.travel + before.time.tool, was);
+        format_duration(time_after.drawing + time_after.travel + time_after.tool, is);
+        std::fprintf(stderr, "; plotting time %s before, %s after", was, is);
+    }
+    std::fputc('\n', stderr);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    open_standard_descriptors();
     // Past a file-size limit a write should fail and be reported, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
     options o;
@@ -142,21 +203,26 @@ int main(int argc, char **argv)
     std::FILE *in = open_coordinates("xyorder", o.input, name);
     if (!in)
         return status_trouble;
-    if (std::strcmp(o.output, "-") != 0 && is_the_input(o.output, in)) {
-        std::fprintf(stderr, "xyorder: %s: is the coordinates file being read\n", o.output);
+    if (writes_to_input(o.output, in)) {
+        std::fprintf(stderr, "xyorder: %s: is the coordinates file being read\n",
+                     std::strcmp(o.output, "-") ? o.output : "standard output");
         return status_trouble;
     }
 
     job_blocks job;
+    job_before before;
     coordinates_reader reader;
-    double before;
-    if (const read_result result = read_job(in, job, before, reader);
+    xy_unit unit;
+    if (const read_result result = read_job(in, o.motion, job, before, reader, unit);
         result != read_result::finished)
-        return report_unread("xyorder", result, reader, name);
+        return result == read_result::unit ? report_misplaced(reader, unit, name)
+                                           : report_unread("xyorder", result, reader, name);
     double after;
-    const std::vector<visit> order = shortest_order(job, !o.keep_direction, after);
-    if (!write_order(job, order, o.output))
+    const std::vector<visit> order = shortest_order(job, o, after);
+    motion_timer timer;
+    start_timing(timer, o.motion);
+    if (!write_order(job, order, o.output, timer))
         return status_trouble;
-    report_travel(before, after);
+    report(before, after, o.motion, finish_timing(timer));
     return EXIT_SUCCESS;
 }

@@ -55,3 +55,24 @@ TEST(blocks, groups_move_whole_and_tool_lines_follow_the_order)
 }
 
 } // namespace
+
+namespace {
+
+// Fifty million nets or so hold 4 GiB of records; the nets after them are still written
+// from their own records. The room for the records is kept to what they need, so that
+// the test holds 4 GiB only once.
+TEST(blocks, records_past_four_gibibytes_are_written_from_their_place)
+{
+    const std::string xy = converted("  NET 'A'\nSEG 1 2\n  NET 'B'\n");
+    const std::size_t past = (std::size_t{1} << 32) + 7;
+    job_blocks job;
+    start_job(job);
+    job.records.reserve(past + 20);
+    job.records.assign(past, '-');
+    for_each_unit(xy, [&](const xy_unit &unit) { add_unit(job, unit); });
+    finish_job(job);
+    EXPECT_EQ(job.nets[0].record_at, past);
+    EXPECT_EQ(written(job, file_order(job)), xy);
+}
+
+} // namespace

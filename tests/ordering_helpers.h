@@ -23,6 +23,6 @@ inline job_blocks job_of(const std::string &xy)
 inline std::string written(const job_blocks &job, const std::vector<visit> &order)
 {
     stream out(std::tmpfile());
-    write_job(job, order, out.get());
+    write_job(job, order, out.get(), nullptr);
     return contents(out.get());
 }

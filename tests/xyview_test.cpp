@@ -65,6 +65,14 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     EXPECT_EQ(result.out, worked_summary);
     EXPECT_EQ(names(), (std::set<std::string>{"board.svg", "board.xy", "long.xy"}));
     EXPECT_EQ(run("xmllint --noout board.svg").status, 0) << "is libxml2-utils installed?";
+    const run_result piped = xyview_with("--svg=- board.xy");
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, get("board.svg"));
+    EXPECT_EQ(piped.err, worked_summary);
+    const run_result quiet = xyview_with("-qs - -a 3x3-1+0 board.xy");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_TRUE(quiet.out.starts_with("<?xml"));
+    EXPECT_EQ(quiet.err, "");
 }
 
 struct picture_case {
@@ -96,6 +104,7 @@ struct bed_case {
     const char *area;
     int status;
     std::string warning;
+    std::string standing; // what the summary says of the job on the bed
 };
 
 class bed : public xyview, public testing::WithParamInterface<bed_case> {};
@@ -110,24 +119,37 @@ TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
     const run_result result = xyview_with("--area "s + GetParam().area + " --svg job.svg job.xy");
     EXPECT_EQ(result.status, GetParam().status);
     EXPECT_EQ(result.err, GetParam().warning);
+    EXPECT_NE(result.out.find("bounding box      x 10.00 to 12.00, y 20.00 to 23.00\n"
+                              "size              2.00 x 3.00\nbed  "),
+              std::string::npos);
+    EXPECT_TRUE(result.out.ends_with("): " + GetParam().standing + "\n")) << result.out;
     EXPECT_TRUE(names().contains("job.svg"));
 }
 
 const std::string off_bed = "xyview: warning: the job does not fit the bed ";
+const std::string bad_area = "xyview: --area wants WxH[+X+Y], a positive width and height and "
+                             "the corner's position, plain decimal numbers: ";
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, bed,
-    testing::Values(bed_case{"exactly_on_the_bed", "2x3+10+20", 0, ""},
-                    bed_case{"inside_a_bed_at_the_origin", "20x30", 0, ""},
-                    bed_case{"left", "5x5+10.5+20", 3,
-                             off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n"},
-                    bed_case{"right", "1.75x5+10+20", 3,
-                             off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n"},
-                    bed_case{"below_and_above", "5x1+10+21", 3,
-                             off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n"},
-                    bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
-                             off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n"},
-                    bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, ""}),
+    testing::Values(
+        bed_case{"exactly_on_the_bed", "2x3+10+20", 0, "", "fits"},
+        bed_case{"inside_a_bed_at_the_origin", "20x30", 0, "", "fits"},
+        bed_case{"left", "5x5+10.5+20", 3, off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n",
+                 "the job crosses its left side; move it by 0.50, 0.00 to fit"},
+        bed_case{"right", "1.75x5+10+20", 3,
+                 off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n",
+                 "the job crosses its right side"},
+        bed_case{"below_and_above", "5x1+10+21", 3,
+                 off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n",
+                 "the job crosses its bottom and top sides"},
+        bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
+                 off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n",
+                 "the job crosses its right side; move it by -11.00, 0.00 to fit"},
+        bed_case{"corner_at_the_origin_when_not_given", "11.5x22.5", 3,
+                 off_bed + "11.5 x 22.5 at (0, 0): 0.50 right of the bed, 0.50 above it\n",
+                 "the job crosses its right and top sides; move it by -0.50, -0.50 to fit"},
+        bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, "", "fits"}),
     [](const auto &info) { return info.param.name; });
 
 class fault : public xyview, public testing::WithParamInterface<fault_case> {};
@@ -170,12 +192,30 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: standard output: No space left on device\n"},
         fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
                    "xyview: temporary file of the picture: File too large\n"},
-        fault_case{"bad_area", "--area 10 board.xy", "", 2,
-                   "xyview: --area wants WxH[+X+Y], a positive width and height and the "
-                   "corner's position: 10\n"},
+        fault_case{"bad_area", "--area 10 board.xy", "", 2, bad_area + "10\n"},
         fault_case{"area_with_one_offset", "--area 10x10+5 board.xy", "", 2,
-                   "xyview: --area wants WxH[+X+Y], a positive width and height and the "
-                   "corner's position: 10x10+5\n"}),
+                   bad_area + "10x10+5\n"},
+        fault_case{"area_in_hexadecimal", "--area=0x10x1 board.xy", "", 2, bad_area + "0x10x1\n"},
+        fault_case{"area_with_blanks", "-a ' 1x 1' board.xy", "", 2, bad_area + " 1x 1\n"},
+        fault_case{"zero_height_bed", "-a 1x0 board.xy", "", 2, bad_area + "1x0\n"},
+        fault_case{"bed_side_past_the_largest_double", "-a 1e308x1+1e308+0 board.xy", "", 2,
+                   bad_area + "1e308x1+1e308+0\n"},
+        fault_case{"trace_data_given", "in.xy", "  NET 'A'\nSEG 1 2\n", 1,
+                   "xyview: in.xy:1: not a coordinates line: '  NET \\'A\\''\n"
+                   "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
+                   "converts it into one\n"},
+        fault_case{"summary_to_a_closed_standard_output", "in.xy >&-", sound, 2,
+                   "xyview: standard output: Bad file descriptor\n"},
+        fault_case{"unknown_option", "--bogus in.xy", sound, 2,
+                   "xyview: unknown or ambiguous option: --bogus\nTry 'xyview --help'.\n"},
+        fault_case{"speed_not_a_number", "--speed fast in.xy", sound, 2,
+                   "xyview: --speed wants a number above zero: 'fast'\n"},
+        fault_case{"negative_tool_time", "--speed 1 --tool-time 1,-1 in.xy", sound, 2,
+                   "xyview: --tool-time wants DOWN[,UP], seconds at or above zero: '1,-1'\n"},
+        fault_case{"corner_without_speed", "--corner 0.1 in.xy", sound, 2,
+                   "xyview: --corner 0.1 needs --speed\n"},
+        fault_case{"corner_without_acceleration", "--speed 1 --corner 0.1 in.xy", sound, 2,
+                   "xyview: --corner 0.1 needs --accel\n"}),
     [](const auto &info) { return info.param.name; });
 
 // Renaming a finished picture onto a device or a link would replace it, not write to it.
@@ -220,9 +260,8 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
 {
     const run_result help = xyview_with("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(
-        help.out.starts_with("usage: xyview [--svg OUT.svg] [--no-travel] [--area WxH[+X+Y]] "
-                             "COORDS_FILE\n"));
+    EXPECT_TRUE(help.out.starts_with(
+        "usage: xyview [-q] [-s OUT.svg] [-n] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"));
     const run_result version = xyview_with("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");

@@ -4,8 +4,11 @@
 #include "companion.h"
 #include "coordinates_reader.h"
 #include "plotter.h"
+#include "plotting_time.h"
+#include "standard_descriptors.h"
 #include "svg_picture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -20,19 +24,24 @@ namespace {
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
-    "usage: xyview [--svg OUT.svg] [--no-travel] [--area WxH[+X+Y]] COORDS_FILE\n"
+    "usage: xyview [-q] [-s OUT.svg] [-n] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"
     "\n"
     "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
     "and prints a summary of the job: nets, moves, tool downs, the length drawn, the idle\n"
     "travel and the bounding box, in output units.\n"
     "\n"
-    "  --svg OUT.svg          also draw the job as an SVG picture, y up: strokes in one colour\n"
-    "                         per net, idle travel dashed, axes in output units\n"
-    "  --no-travel            leave the idle travel out of the picture\n"
-    "  --area WxH[+X+Y]       the plotter's bed: W wide and H high, its lower-left corner at\n"
+    "  -s, --svg OUT.svg      also draw the job as an SVG picture, y up: strokes in one colour\n"
+    "                         per net, idle travel dashed, axes in output units (- writes it\n"
+    "                         to standard output, and the summary to standard error)\n"
+    "  -n, --no-travel        leave the idle travel out of the picture\n"
+    "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
     "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
     "                         of the job lies off it\n"
-    "  --help, --version      show this text or the version, and exit\n"
+    "  -q, --quiet            leave the summary out\n";
+
+constexpr const char *usage_end =
+    "  -h, --help             show this text and exit\n"
+    "  -V, --version          show the version and exit\n"
     "\n"
     "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
     "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
@@ -41,91 +50,89 @@ struct options {
     const char *input; // the coordinates file, or "-"
     const char *svg;   // where to draw the picture, or null
     bool no_travel;    // leave idle travel out of the picture
+    bool quiet;        // leave the summary out
     bool has_area;
     double area_width, area_height; // the bed, in output units
     double area_x, area_y;          // its lower-left corner
+    motion_model motion;
 };
 
-// Reads a number at text that ends where the next part of the value begins.
-bool parse_number(const char *&text, double &value)
-{
-    char *end;
-    value = std::strtod(text, &end);
-    const bool read = end != text && std::isfinite(value);
-    text = end;
-    return read;
-}
-
 // Reads WxH, then +X+Y when given; each offset may carry its own sign instead of the
-// plus (10x10-5+0).
+// plus (10x10-5+0). Every number is a plain decimal, and the bed's sides must be finite.
 bool parse_area(const char *text, options &o)
 {
     o.has_area = true;
     o.area_x = o.area_y = 0;
-    if (!parse_number(text, o.area_width) || (*text != 'x' && *text != 'X'))
+    if (!read_decimal(text, o.area_width) || (*text != 'x' && *text != 'X'))
         return false;
     ++text;
-    if (!parse_number(text, o.area_height) || o.area_width <= 0 || o.area_height <= 0)
+    if (!read_decimal(text, o.area_height) || o.area_width <= 0 || o.area_height <= 0)
         return false;
-    if (*text == '\0')
-        return true;
-    for (double *offset : {&o.area_x, &o.area_y}) {
-        if (*text != '+' && *text != '-')
-            return false;
-        text += *text == '+';
-        if (!parse_number(text, *offset))
+    if (*text != '\0') {
+        if ((*text != '+' && *text != '-') || !read_decimal(text, o.area_x) ||
+            (*text != '+' && *text != '-') || !read_decimal(text, o.area_y) || *text != '\0')
             return false;
     }
-    return *text == '\0';
+    return std::isfinite(o.area_x + o.area_width) && std::isfinite(o.area_y + o.area_height);
+}
+
+int wrong_arguments(const char *why, const char *what)
+{
+    std::fprintf(stderr, "xyview: %s%s\nTry 'xyview --help'.\n", why, what);
+    return status_trouble;
 }
 
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
+    constexpr option own[] = {
+        {"svg", required_argument, nullptr, 's'},  {"no-travel", no_argument, nullptr, 'n'},
+        {"area", required_argument, nullptr, 'a'}, {"quiet", no_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},       {"version", no_argument, nullptr, 'V'}};
+    option table[std::size(own) + std::size(motion_long_options) + 1] = {};
+    std::copy(std::begin(motion_long_options), std::end(motion_long_options),
+              std::copy(std::begin(own), std::end(own), table));
     o = options{};
-    bool options_ended = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool takes_value = argument == "--svg" || argument == "--area";
-        if (options_ended || argument == "-" || argument[0] != '-') {
-            if (o.input) {
-                std::fprintf(stderr, "xyview: one coordinates file only\n%s", usage_text);
-                return status_trouble;
-            }
-            o.input = argv[i];
-        } else if (argument == "--") {
-            options_ended = true;
-        } else if (argument == "--help") {
-            std::fputs(usage_text, stdout);
-            return EXIT_SUCCESS;
-        } else if (argument == "--version") {
-            std::puts("xyview " XYVIEW_VERSION);
-            return EXIT_SUCCESS;
-        } else if (takes_value && i + 1 == argc) {
-            std::fprintf(stderr, "xyview: %s needs a value\n", argv[i]);
-            return status_trouble;
-        } else if (argument == "--svg") {
-            o.svg = argv[++i];
-        } else if (argument == "--no-travel") {
+    motion_arguments motion{};
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv, ":s:na:qhV", table, nullptr)) != -1;) {
+        if (code == 's') {
+            o.svg = optarg;
+        } else if (code == 'n') {
             o.no_travel = true;
-        } else if (argument == "--area") {
-            if (!parse_area(argv[++i], o)) {
+        } else if (code == 'q') {
+            o.quiet = true;
+        } else if (code == 'a') {
+            if (!parse_area(optarg, o)) {
                 std::fprintf(stderr,
                              "xyview: --area wants WxH[+X+Y], a positive width and height and "
-                             "the corner's position: %s\n",
-                             argv[i]);
+                             "the corner's position, plain decimal numbers: %s\n",
+                             optarg);
                 return status_trouble;
             }
+        } else if (code >= speed_option && code < motion_option_end) {
+            motion.values[code - speed_option] = optarg;
+        } else if (code == 'h') {
+            std::fputs(usage_text, stdout);
+            std::fputs(motion_usage, stdout);
+            std::fputs(usage_end, stdout);
+            return EXIT_SUCCESS;
+        } else if (code == 'V') {
+            std::puts("xyview " XYVIEW_VERSION);
+            return EXIT_SUCCESS;
+        } else if (code == ':') {
+            return wrong_arguments("this option needs a value: ", argv[optind - 1]);
         } else {
-            std::fprintf(stderr, "xyview: unknown option %s\n%s", argv[i], usage_text);
-            return status_trouble;
+            char shown[3] = {'-', static_cast<char>(optopt), '\0'};
+            return wrong_arguments("unknown or ambiguous option: ",
+                                   optopt ? shown : argv[optind - 1]);
         }
     }
-    if (!o.input) {
-        std::fprintf(stderr, "xyview: no coordinates file named\n%s", usage_text);
-        return status_trouble;
-    }
-    return -1;
+    if (argc - optind != 1)
+        return wrong_arguments(
+            argc == optind ? "no coordinates file named" : "one coordinates file only", "");
+    o.input = argv[optind];
+    return motion_of("xyview", motion, o.motion) ? -1 : status_trouble;
 }
 
 std::string units(std::int64_t hundredths)
@@ -136,33 +143,110 @@ std::string units(std::int64_t hundredths)
     return text;
 }
 
-void print_summary(const char *name, const job_summary &job)
+// The bed in hundredths held as doubles, so that a bed too large for the job's integers
+// simply holds every job.
+struct bed_edges {
+    double left, right, bottom, top;
+};
+
+bed_edges edges_of(const options &o)
 {
-    std::printf("coordinates file  %s\n"
-                "nets              %ld\n"
-                "moves             %ld\n"
-                "tool downs        %ld\n"
-                "pen-down length   %.2f\n"
-                "idle travel       %.2f\n",
-                name, job.nets, job.moves, job.tool_downs, job.pen_down_length, job.idle_length);
-    if (!job.has_points) {
-        std::puts("bounding box      none: no moves");
+    const double left = std::round(o.area_x * 100), bottom = std::round(o.area_y * 100);
+    return {left, left + std::round(o.area_width * 100), bottom,
+            bottom + std::round(o.area_height * 100)};
+}
+
+// How far the job reaches past the bed's left, right, bottom and top sides, in
+// hundredths; 0 where it does not.
+void overhang(const job_summary &job, const bed_edges &bed, double over[4])
+{
+    over[0] = std::max(0.0, bed.left - static_cast<double>(job.min_x));
+    over[1] = std::max(0.0, static_cast<double>(job.max_x) - bed.right);
+    over[2] = std::max(0.0, bed.bottom - static_cast<double>(job.min_y));
+    over[3] = std::max(0.0, static_cast<double>(job.max_y) - bed.top);
+}
+
+// Where the job stands on the bed: that it fits, or which sides it crosses and, when it
+// is no larger than the bed, how far to move it to fit.
+void print_bed(std::FILE *to, const job_summary &job, const options &o)
+{
+    std::fprintf(to, "bed               %.2f x %.2f at (%.2f, %.2f): ", o.area_width, o.area_height,
+                 o.area_x, o.area_y);
+    double over[4] = {0, 0, 0, 0};
+    const bed_edges bed = edges_of(o);
+    if (job.has_points)
+        overhang(job, bed, over);
+    const char *const sides[] = {"left", "right", "bottom", "top"};
+    const int crossed = (over[0] > 0) + (over[1] > 0) + (over[2] > 0) + (over[3] > 0);
+    if (crossed == 0) {
+        std::fputs("fits\n", to);
         return;
     }
-    std::printf("bounding box      x %s to %s, y %s to %s\n"
-                "size              %s x %s\n",
-                units(job.min_x).c_str(), units(job.max_x).c_str(), units(job.min_y).c_str(),
-                units(job.max_y).c_str(), units(job.max_x - job.min_x).c_str(),
-                units(job.max_y - job.min_y).c_str());
+    std::fputs("the job crosses its ", to);
+    for (int side = 0, told = 0; side < 4; ++side) {
+        if (over[side] <= 0)
+            continue;
+        std::fprintf(to, "%s%s",
+                     told == 0             ? ""
+                     : told + 1 == crossed ? " and "
+                                           : ", ",
+                     sides[side]);
+        ++told;
+    }
+    std::fputs(crossed == 1 ? " side" : " sides", to);
+    const double width = static_cast<double>(job.max_x - job.min_x);
+    const double height = static_cast<double>(job.max_y - job.min_y);
+    if (width <= bed.right - bed.left && height <= bed.top - bed.bottom)
+        std::fprintf(to, "; move it by %.2f, %.2f to fit", (over[0] - over[1]) / 100,
+                     (over[2] - over[3]) / 100);
+    std::fputc('\n', to);
+}
+
+void print_time(std::FILE *to, const plotting_time &time)
+{
+    char total[32], drawing[32], travel[32], tool[32];
+    format_duration(time.drawing + time.travel + time.tool, total);
+    format_duration(time.drawing, drawing);
+    format_duration(time.travel, travel);
+    format_duration(time.tool, tool);
+    std::fprintf(to, "plotting time     %s (drawing %s, travel %s, tool %s)\n", total, drawing,
+                 travel, tool);
+}
+
+void print_summary(std::FILE *to, const char *name, const job_summary &job,
+                   const plotting_time &time, const options &o)
+{
+    std::fprintf(to,
+                 "coordinates file  %s\n"
+                 "nets              %ld\n"
+                 "moves             %ld\n"
+                 "tool downs        %ld\n"
+                 "pen-down length   %.2f\n"
+                 "idle travel       %.2f\n",
+                 name, job.nets, job.moves, job.tool_downs, job.pen_down_length, job.idle_length);
+    if (o.motion.speed > 0)
+        print_time(to, time);
+    if (!job.has_points)
+        std::fputs("bounding box      none: no moves\n", to);
+    else
+        std::fprintf(to,
+                     "bounding box      x %s to %s, y %s to %s\n"
+                     "size              %s x %s\n",
+                     units(job.min_x).c_str(), units(job.max_x).c_str(), units(job.min_y).c_str(),
+                     units(job.max_y).c_str(), units(job.max_x - job.min_x).c_str(),
+                     units(job.max_y - job.min_y).c_str());
+    if (o.has_area)
+        print_bed(to, job, o);
 }
 
 // Writes the picture whole or not at all: a failed run leaves no half picture, and an
 // existing one untouched.
 bool write_picture(svg_picture &picture, const job_summary &job, const options &o)
 {
+    const char *shown = std::strcmp(o.svg, "-") ? o.svg : "standard output";
     whole_file file;
     if (!open_whole_file(file, o.svg)) {
-        std::fprintf(stderr, "xyview: %s: %s\n", o.svg, std::strerror(errno));
+        std::fprintf(stderr, "xyview: %s: %s\n", shown, std::strerror(errno));
         discard_picture(picture);
         return false;
     }
@@ -171,24 +255,19 @@ bool write_picture(svg_picture &picture, const job_summary &job, const options &
     if (close_whole_file(file, drawn))
         return true;
     const bool temporary = picture.temporary_error != 0;
-    std::fprintf(stderr, "xyview: %s: %s\n", temporary ? "temporary file of the picture" : o.svg,
+    std::fprintf(stderr, "xyview: %s: %s\n", temporary ? "temporary file of the picture" : shown,
                  std::strerror(temporary ? picture.temporary_error : errno));
     return false;
 }
 
 // Warns when any point of the job lies off the bed, naming each side it crosses and by
-// how much; returns whether the job lies on it. The bed is compared in hundredths held
-// as doubles, so that a bed too large for the job's integers simply holds every job.
+// how much; returns whether the job lies on it.
 bool fits(const job_summary &job, const options &o)
 {
     if (!o.has_area || !job.has_points)
         return true;
-    const double left = std::round(o.area_x * 100), bottom = std::round(o.area_y * 100);
-    const double right = left + std::round(o.area_width * 100);
-    const double top = bottom + std::round(o.area_height * 100);
-    const double over[] = {
-        left - static_cast<double>(job.min_x), static_cast<double>(job.max_x) - right,
-        bottom - static_cast<double>(job.min_y), static_cast<double>(job.max_y) - top};
+    double over[4];
+    overhang(job, edges_of(o), over);
     const char *const sides[] = {"left of", "right of", "below", "above"};
     bool warned = false;
     for (int side = 0; side < 4; ++side) {
@@ -207,10 +286,26 @@ bool fits(const job_summary &job, const options &o)
     return !warned;
 }
 
+// Prints the summary where it goes: to standard error when the picture takes standard
+// output. Returns whether all of it was written, having said why not.
+bool summary_written(const char *name, const job_summary &job, const plotting_time &time,
+                     const options &o)
+{
+    if (o.quiet)
+        return true;
+    const bool to_stdout = !o.svg || std::strcmp(o.svg, "-") != 0;
+    std::FILE *to = to_stdout ? stdout : stderr;
+    print_summary(to, name, job, time, o);
+    if (to_stdout)
+        return standard_output_written("xyview", EXIT_SUCCESS) == EXIT_SUCCESS;
+    return std::fflush(stderr) == 0 && !std::ferror(stderr);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    open_standard_descriptors();
     // Past a file-size limit a write should fail and be reported, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
     options o;
@@ -220,11 +315,11 @@ int main(int argc, char **argv)
     std::FILE *in = open_coordinates("xyview", o.input, name);
     if (!in)
         return status_trouble;
-    if (o.svg && is_the_input(o.svg, in)) {
+    if (o.svg && writes_to_input(o.svg, in)) {
         std::fprintf(stderr,
                      "xyview: %s: is the coordinates file being read; the picture would "
                      "replace it\n",
-                     o.svg);
+                     std::strcmp(o.svg, "-") ? o.svg : "standard output");
         return status_trouble;
     }
     svg_picture picture{};
@@ -237,17 +332,20 @@ int main(int argc, char **argv)
     start_reading(reader, in);
     plotter tool;
     start_plotting(tool);
+    motion_timer timer;
+    start_timing(timer, o.motion);
     xy_unit unit;
     read_result result;
-    while ((result = read_unit(reader, unit)) == read_result::unit)
+    while ((result = read_unit(reader, unit)) == read_result::unit) {
         plot(tool, unit, o.svg ? &picture : nullptr);
+        time_unit(timer, unit);
+    }
     if (result != read_result::finished) {
         discard_picture(picture);
         return report_unread("xyview", result, reader, name);
     }
 
-    print_summary(name, tool.job);
-    if (standard_output_written("xyview", EXIT_SUCCESS) != EXIT_SUCCESS) {
+    if (!summary_written(name, tool.job, finish_timing(timer), o)) {
         discard_picture(picture);
         return status_trouble;
     }

@@ -1,0 +1,147 @@
+// The plan of a run goes backwards from its end (the head able to stop in time) and then
+// forwards from its start (the head able to speed up in time). A run that grows long is
+// planned as if it stopped after its last move; a vertex from which more than the
+// stopping distance of the fastest speed lies ahead cannot be slowed by what comes later,
+// so the moves up to it are timed then and let go.
+#include "plotting_time.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Cosines of the angle between two moves beyond which the head goes straight on, or
+// turns back.
+constexpr double straight_on = 0.999999;
+
+double segment_time(const motion_model &m, const motion_segment &s, double entry, double exit)
+{
+    const double a = m.accel, v = s.speed;
+    const double rising = (v * v - entry * entry) / (2 * a);
+    const double falling = (v * v - exit * exit) / (2 * a);
+    if (rising + falling <= s.length)
+        return (v - entry) / a + (v - exit) / a + (s.length - rising - falling) / v;
+    const double peak = std::sqrt((2 * a * s.length + entry * entry + exit * exit) / 2);
+    return (peak - entry) / a + (peak - exit) / a;
+}
+
+// The fastest the head may pass from move a into move b.
+double junction_limit(const motion_model &m, const motion_segment &a, const motion_segment &b)
+{
+    const double c = -(a.ux * b.ux + a.uy * b.uy);
+    const double limit = std::min(a.speed, b.speed);
+    if (c < -straight_on)
+        return limit;
+    if (c > straight_on)
+        return 0;
+    const double s = std::sqrt((1 - c) / 2);
+    return std::min(limit, std::sqrt(m.accel * m.corner * s / (1 - s)));
+}
+
+// Times the moves of the run that nothing later can change, all of them when the head
+// stops after the last.
+void plan(motion_timer &t, bool stop)
+{
+    std::vector<motion_segment> &run = t.run;
+    const motion_model &m = t.model;
+    const std::size_t n = run.size();
+    double after = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        const double limit = i == 0 ? t.entry_speed : run[i].entry_limit;
+        after = std::min(limit, std::sqrt(after * after + 2 * m.accel * run[i].length));
+        run[i].entry_ahead = after;
+    }
+    std::size_t done = n;
+    if (!stop) {
+        const double fastest = std::max(m.speed, m.travel_speed);
+        const double stopping = fastest * fastest / (2 * m.accel);
+        for (double ahead = 0; done > 0 && ahead < stopping;)
+            ahead += run[--done].length;
+    }
+    double speed = t.entry_speed;
+    for (std::size_t i = 0; i < done; ++i) {
+        const double limit = i + 1 < n ? run[i + 1].entry_ahead : 0;
+        const double exit = std::min(limit, std::sqrt(speed * speed + 2 * m.accel * run[i].length));
+        (run[i].drawing ? t.time.drawing : t.time.travel) += segment_time(m, run[i], speed, exit);
+        speed = exit;
+    }
+    t.entry_speed = speed;
+    run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(done));
+    t.plan_at = std::max<std::size_t>(64, 2 * run.size());
+}
+
+} // namespace
+
+void start_timing(motion_timer &t, const motion_model &m)
+{
+    t.model = m;
+    t.placed = false;
+    t.tool_down = false;
+    t.x = t.y = 0;
+    t.run.clear();
+    t.entry_speed = 0;
+    t.plan_at = 64;
+    t.time = {};
+}
+
+void time_move(motion_timer &t, std::int64_t x, std::int64_t y)
+{
+    if (!t.placed) {
+        t.placed = true;
+        t.x = x;
+        t.y = y;
+        return;
+    }
+    const double dx = static_cast<double>(x - t.x) / 100, dy = static_cast<double>(y - t.y) / 100;
+    if (dx == 0 && dy == 0)
+        return;
+    t.x = x;
+    t.y = y;
+    const motion_model &m = t.model;
+    const double length = std::hypot(dx, dy);
+    const double speed = t.tool_down ? m.speed : m.travel_speed;
+    if (m.accel == 0) {
+        (t.tool_down ? t.time.drawing : t.time.travel) += length / speed;
+        return;
+    }
+    motion_segment s{length, dx / length, dy / length, speed, 0, 0, t.tool_down};
+    if (!t.run.empty())
+        s.entry_limit = junction_limit(m, t.run.back(), s);
+    t.run.push_back(s);
+    if (t.run.size() >= t.plan_at)
+        plan(t, false);
+}
+
+void time_tool(motion_timer &t, bool down)
+{
+    if (down == t.tool_down)
+        return;
+    plan(t, true);
+    t.entry_speed = 0;
+    t.tool_down = down;
+    t.time.tool += down ? t.model.tool_down_time : t.model.tool_up_time;
+}
+
+void time_unit(motion_timer &t, const xy_unit &unit)
+{
+    if (unit.kind == unit_kind::move)
+        time_move(t, unit.x, unit.y);
+    else if (unit.kind == unit_kind::tool_down || unit.kind == unit_kind::tool_up)
+        time_tool(t, unit.kind == unit_kind::tool_down);
+}
+
+plotting_time finish_timing(motion_timer &t)
+{
+    plan(t, true);
+    t.entry_speed = 0;
+    return t.time;
+}
+
+void format_duration(double seconds, char *text)
+{
+    const auto tenths = static_cast<std::int64_t>(std::llround(seconds * 10));
+    std::snprintf(text, 32, "%" PRId64 ":%02" PRId64 ":%02" PRId64 ".%" PRId64, tenths / 36000,
+                  tenths / 600 % 60, tenths / 10 % 60, tenths % 10);
+}
