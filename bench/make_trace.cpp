@@ -1,13 +1,14 @@
 // Writes a deterministic, realistic trace data file to standard output. By size: nets
 // followed by runs of segments wandering over a board up to 50000 units across, with
 // other records and a few segments that carry extra words. Or a routed board of a given
-// number of nets.
+// number of nets, or nets laid out in one of the shapes that trouble an ordering.
 #include "routed_board.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -19,17 +20,45 @@ std::int64_t wander(std::uint64_t &state, std::int64_t at)
     return to > edge || to < -edge ? at - step : to;
 }
 
+// Nets of two points each: all on one spot, all on one line, or a routed board with one
+// net far away, or with every net twice.
+std::string shaped(const char *shape, long nets)
+{
+    std::string trace;
+    std::uint64_t state = 7;
+    if (std::strcmp(shape, "outlier") == 0)
+        return routed_board(nets - 1) + "  NET 'FAR'\nSEG 100000000000000 100000000000000\n";
+    if (std::strcmp(shape, "duplicates") == 0)
+        return routed_board(nets / 2) + routed_board(nets / 2);
+    const bool spot = std::strcmp(shape, "one-spot") == 0;
+    if (!spot && std::strcmp(shape, "line") != 0)
+        return trace;
+    for (long net = 1; net <= nets; ++net) {
+        const auto at = [&] { return spot ? 500000 : on_grid(state, 4 * nets); };
+        trace.append("  NET 'N").append(std::to_string(net)).append("'\nSEG ");
+        trace.append(std::to_string(at())).append(spot ? " 500000\nSEG " : " 0\nSEG ");
+        trace.append(std::to_string(at())).append(spot ? " 500000\n" : " 0\n");
+    }
+    return trace;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--board") == 0 && std::atol(argv[2]) > 0) {
-        return std::fputs(routed_board(std::atol(argv[2])).c_str(), stdout) < 0;
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--board") == 0 &&
+        std::atol(argv[2]) > 0) {
+        const auto variant = static_cast<unsigned>(argc == 4 ? std::atol(argv[3]) : 0);
+        return std::fputs(routed_board(std::atol(argv[2]), variant).c_str(), stdout) < 0;
     }
+    if (argc == 4 && std::strcmp(argv[1], "--shape") == 0 && std::atol(argv[3]) > 1 &&
+        !shaped(argv[2], 2).empty())
+        return std::fputs(shaped(argv[2], std::atol(argv[3])).c_str(), stdout) < 0;
     if (argc != 2 || std::atoll(argv[1]) <= 0) {
-        std::fputs(
-            "usage: make_trace BYTES > file.trc\n       make_trace --board NETS > file.trc\n",
-            stderr);
+        std::fputs("usage: make_trace BYTES > file.trc\n"
+                   "       make_trace --board NETS [VARIANT] > file.trc\n"
+                   "       make_trace --shape outlier|one-spot|line|duplicates NETS > file.trc\n",
+                   stderr);
         return 2;
     }
     const long long wanted = std::atoll(argv[1]);

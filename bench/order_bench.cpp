@@ -7,14 +7,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char **argv)
 {
     const bool reversible = !(argc >= 3 && std::strcmp(argv[1], "--keep-direction") == 0);
-    const char *effort = std::getenv("ORDER_EFFORT");
-    const double trials = effort ? std::atof(effort) : 2;
     std::FILE *in = argc >= 2 ? std::fopen(argv[argc - 1], "r") : nullptr;
     if (!in) {
         std::fputs("usage: order_bench [--keep-direction] FILE.xy\n", stderr);
@@ -37,7 +34,7 @@ int main(int argc, char **argv)
     const auto start = std::chrono::steady_clock::now();
     const std::vector<visit> greedy = greedy_order(problem, first_point(problem));
     const auto greedy_done = std::chrono::steady_clock::now();
-    const std::vector<visit> improved = short_order(problem, {trials, 60});
+    const std::vector<visit> improved = short_order(problem, budget_for(job.groups.size(), 1));
     const auto done = std::chrono::steady_clock::now();
     const double file = idle_travel(problem, file_order(job));
     const double nearest = idle_travel(problem, greedy);

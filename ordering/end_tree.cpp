@@ -38,7 +38,7 @@ double box_distance2(const tree_box &b, double x, double y)
     return dx * dx + dy * dy;
 }
 
-double distance2(const tree_point &p, double x, double y)
+double distance2(const tree_place &p, double x, double y)
 {
     const double dx = p.x - x, dy = p.y - y;
     return dx * dx + dy * dy;
@@ -46,27 +46,32 @@ double distance2(const tree_point &p, double x, double y)
 
 void build(end_tree &t, range r)
 {
-    tree_box box{t.points[r.lo].x, t.points[r.lo].y, t.points[r.lo].x, t.points[r.lo].y};
+    const tree_place *places = t.places;
+    tree_box box{places[t.ids[r.lo]].x, places[t.ids[r.lo]].y, places[t.ids[r.lo]].x,
+                 places[t.ids[r.lo]].y};
     for (std::size_t i = r.lo; i < r.hi; ++i) {
-        box.low_x = std::min(box.low_x, t.points[i].x);
-        box.low_y = std::min(box.low_y, t.points[i].y);
-        box.high_x = std::max(box.high_x, t.points[i].x);
-        box.high_y = std::max(box.high_y, t.points[i].y);
+        const tree_place &p = places[t.ids[i]];
+        box.low_x = std::min(box.low_x, p.x);
+        box.low_y = std::min(box.low_y, p.y);
+        box.high_x = std::max(box.high_x, p.x);
+        box.high_y = std::max(box.high_y, p.y);
     }
     t.boxes[r.node] = box;
     t.alive[r.node] = static_cast<std::uint32_t>(r.hi - r.lo);
     if (r.leaf())
         return;
-    const auto first = t.points.begin();
+    const auto first = t.ids.begin();
     const auto middle = first + static_cast<std::ptrdiff_t>(r.middle());
     if (box.high_x - box.low_x >= box.high_y - box.low_y)
-        std::nth_element(first + static_cast<std::ptrdiff_t>(r.lo), middle,
-                         first + static_cast<std::ptrdiff_t>(r.hi),
-                         [](const tree_point &a, const tree_point &b) { return a.x < b.x; });
+        std::nth_element(
+            first + static_cast<std::ptrdiff_t>(r.lo), middle,
+            first + static_cast<std::ptrdiff_t>(r.hi),
+            [places](std::uint32_t a, std::uint32_t b) { return places[a].x < places[b].x; });
     else
-        std::nth_element(first + static_cast<std::ptrdiff_t>(r.lo), middle,
-                         first + static_cast<std::ptrdiff_t>(r.hi),
-                         [](const tree_point &a, const tree_point &b) { return a.y < b.y; });
+        std::nth_element(
+            first + static_cast<std::ptrdiff_t>(r.lo), middle,
+            first + static_cast<std::ptrdiff_t>(r.hi),
+            [places](std::uint32_t a, std::uint32_t b) { return places[a].y < places[b].y; });
     build(t, r.low_half());
     build(t, r.high_half());
 }
@@ -83,9 +88,9 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const tree_point &p = t.points[i];
-            const double d2 = distance2(p, x, y);
-            if (p.id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
+            const std::uint32_t id = t.ids[i];
+            const double d2 = distance2(t.places[id], x, y);
+            if (id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
                 continue;
             std::size_t at = n.count < n.wanted ? n.count++ : n.count - 1;
             for (; at > 0 && n.d2[at - 1] > d2; --at) {
@@ -93,7 +98,7 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
                 n.ids[at] = n.ids[at - 1];
             }
             n.d2[at] = d2;
-            n.ids[at] = p.id;
+            n.ids[at] = id;
         }
         return;
     }
@@ -115,12 +120,12 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const tree_point &p = t.points[i];
-            if (p.id == none)
+            const std::uint32_t id = t.ids[i];
+            if (id == none)
                 continue;
-            if (const double d2 = distance2(p, x, y); d2 < best_d2) {
+            if (const double d2 = distance2(t.places[id], x, y); d2 < best_d2) {
                 best_d2 = d2;
-                best = p.id;
+                best = id;
             }
         }
         return;
@@ -139,27 +144,29 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 
 } // namespace
 
-void build_tree(end_tree &t, std::vector<tree_point> points, std::size_t id_limit)
+void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
+                bool removable)
 {
-    t.points = std::move(points);
+    t.places = places.data();
+    t.ids = std::move(ids);
     std::size_t nodes = 1;
-    for (std::size_t widest = t.points.size(); widest > leaf_size; widest = (widest + 1) / 2)
+    for (std::size_t widest = t.ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
         nodes = 2 * nodes + 1;
     t.boxes.assign(nodes, tree_box{});
     t.alive.assign(nodes, 0);
-    if (!t.points.empty())
-        build(t, {0, 0, t.points.size()});
-    t.slot.assign(id_limit, none);
-    for (std::size_t i = 0; i < t.points.size() && id_limit > 0; ++i)
-        t.slot[t.points[i].id] = static_cast<std::uint32_t>(i);
+    if (!t.ids.empty())
+        build(t, {0, 0, t.ids.size()});
+    t.slot.assign(removable ? places.size() : 0, none);
+    for (std::size_t i = 0; i < t.ids.size() && removable; ++i)
+        t.slot[t.ids[i]] = static_cast<std::uint32_t>(i);
 }
 
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
                            std::uint32_t skip_pair, std::uint32_t *found)
 {
     nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
-    if (!t.points.empty() && n.wanted > 0)
-        search(t, {0, 0, t.points.size()}, x, y, n);
+    if (!t.ids.empty() && n.wanted > 0)
+        search(t, {0, 0, t.ids.size()}, x, y, n);
     return n.count;
 }
 
@@ -167,18 +174,18 @@ std::uint32_t nearest_alive(const end_tree &t, double x, double y)
 {
     double best_d2 = std::numeric_limits<double>::infinity();
     std::uint32_t best = none;
-    if (!t.points.empty() && t.alive[0] > 0)
-        search_alive(t, {0, 0, t.points.size()}, x, y, best_d2, best);
+    if (!t.ids.empty() && t.alive[0] > 0)
+        search_alive(t, {0, 0, t.ids.size()}, x, y, best_d2, best);
     return best;
 }
 
 void remove_point(end_tree &t, std::uint32_t id)
 {
     const std::uint32_t at = id < t.slot.size() ? t.slot[id] : none;
-    if (at == none || t.points[at].id == none)
+    if (at == none || t.ids[at] == none)
         return;
-    t.points[at].id = none;
-    for (range r{0, 0, t.points.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
+    t.ids[at] = none;
+    for (range r{0, 0, t.ids.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
         --t.alive[r.node];
         if (r.leaf())
             break;

@@ -7,26 +7,28 @@
 #include <cstdint>
 #include <vector>
 
-struct tree_point {
+struct tree_place {
     double x, y;
-    std::uint32_t id;
 };
 
 struct tree_box {
     double low_x, low_y, high_x, high_y;
 };
 
-// Node k covers a run of points; its halves are nodes 2k + 1 and 2k + 2.
+// A point is known by its id, its place kept by the caller. Node k covers a run of
+// points; its halves are nodes 2k + 1 and 2k + 2.
 struct end_tree {
-    std::vector<tree_point> points;   // in tree order
+    const tree_place *places;         // of every id
+    std::vector<std::uint32_t> ids;   // of the points, in tree order
     std::vector<tree_box> boxes;      // the points' extent under each node
     std::vector<std::uint32_t> alive; // points not removed under each node
-    std::vector<std::uint32_t> slot;  // for each id, where it lies in points
+    std::vector<std::uint32_t> slot;  // for each id, where it lies in ids, when removable
 };
 
-// Builds t over points, which it takes. Points may be removed only when their ids lie
-// below id_limit.
-void build_tree(end_tree &t, std::vector<tree_point> points, std::size_t id_limit);
+// Builds t over the points ids, which it takes, at places (which must outlive t).
+// Points may be removed only when removable is true.
+void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
+                bool removable);
 
 // Writes to found, nearest first, the ids of the at most count (up to 32) points
 // nearest (x, y) whose id / 2 is not skip_pair, and returns how many there are. For a

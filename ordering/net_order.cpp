@@ -25,7 +25,7 @@ constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t neighbour_count = 8;
 
 // The longest run of nodes that a random change moves.
-constexpr std::uint32_t longest_run = 30;
+constexpr std::uint32_t longest_run = 8;
 
 // A hop as xyview measures it, in output units.
 double hop_length(point from, point to)
@@ -33,12 +33,8 @@ double hop_length(point from, point to)
     return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
 }
 
-struct place {
-    double x, y; // in hundredths
-};
-
 struct node_ends {
-    std::vector<place> at;               // of each end
+    std::vector<tree_place> at;          // of each end, in hundredths
     bool anchored;                       // end 1 is the anchor
     std::vector<unsigned char> turnable; // a node that may be passed either way round
     bool symmetric;                      // every node but node 0 may
@@ -61,8 +57,8 @@ double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
 node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32_t> &group_of)
 {
     const std::size_t nodes = problem.job->groups.size() + 1;
-    node_ends e{std::vector<place>(2 * nodes), problem.anchored, std::vector<unsigned char>(nodes),
-                true};
+    node_ends e{std::vector<tree_place>(2 * nodes), problem.anchored,
+                std::vector<unsigned char>(nodes), true};
     e.at[1] = {static_cast<double>(problem.anchor.x), static_cast<double>(problem.anchor.y)};
     for (std::size_t v = 1; v < nodes; ++v) {
         const stroke_ends s = stroke_of(*problem.job, group_of[v - 1]);
@@ -75,16 +71,16 @@ node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32
 }
 
 // The groups' starts, their ends, or both; with the anchor among the ends when asked.
-std::vector<tree_point> points_of(const node_ends &e, bool starts, bool ends, bool anchor)
+std::vector<std::uint32_t> chosen_ends(const node_ends &e, bool starts, bool ends, bool anchor)
 {
-    std::vector<tree_point> points;
-    points.reserve(e.at.size());
+    std::vector<std::uint32_t> chosen;
+    chosen.reserve(e.at.size() / (starts && ends ? 1 : 2) + 1);
     if (anchor && ends && e.anchored)
-        points.push_back({e.at[1].x, e.at[1].y, 1});
+        chosen.push_back(1);
     for (std::uint32_t end = 2; end < e.at.size(); ++end)
         if (end % 2 == 0 ? starts : ends)
-            points.push_back({e.at[end].x, e.at[end].y, end});
-    return points;
+            chosen.push_back(end);
+    return chosen;
 }
 
 // The nearest ends that a hop from each end may reach, nearest first, cut short with
@@ -96,7 +92,8 @@ std::vector<std::uint32_t> neighbours_of(const node_ends &e)
     std::vector<std::uint32_t> lists(count * neighbour_count, none);
     for (int side = 0; side < (e.symmetric ? 1 : 2); ++side) {
         end_tree tree;
-        build_tree(tree, points_of(e, e.symmetric || side == 0, e.symmetric || side == 1, true), 0);
+        build_tree(tree, e.at,
+                   chosen_ends(e, e.symmetric || side == 0, e.symmetric || side == 1, true), false);
         // Nodes are numbered by place, so that searches in that order find the tree's
         // nodes still in the cache.
         for (std::uint32_t end = 1; end < count; ++end)
@@ -170,12 +167,12 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
     const std::vector<std::uint32_t> partner = shortest_hops(e, neighbours);
     // The fragments' free ends where a fragment may be entered: either free end of a
     // symmetric problem, else the starts of fragments.
-    std::vector<tree_point> entries;
+    std::vector<std::uint32_t> entries;
     for (std::uint32_t end = 2; end < count; ++end)
         if (partner[end] == none && (e.symmetric || end % 2 == 0))
-            entries.push_back({e.at[end].x, e.at[end].y, end});
+            entries.push_back(end);
     end_tree free_ends;
-    build_tree(free_ends, std::move(entries), count);
+    build_tree(free_ends, e.at, std::move(entries), true);
     order.clear();
     turned.clear();
     double at_x = 0, at_y = 0;
@@ -225,6 +222,7 @@ struct search {
     bool journaling;
     double gained;
     std::uint64_t steps; // looks for a move, to measure the search by
+    std::chrono::steady_clock::time_point deadline;
 };
 
 // The tour read forward (dir 0) or backward (dir 1).
@@ -290,7 +288,7 @@ void wake_all(search &s, std::initializer_list<std::uint32_t> nodes)
 // Moves the run b2 to c1 in front of the run a2 to b1, which it follows (read in
 // direction dir), keeping every node's direction.
 void swap_runs(search &s, std::uint32_t a2, std::uint32_t b1, std::uint32_t b2, std::uint32_t c1,
-               int dir)
+               int &dir)
 {
     flip(s, a2, c1, dir);
     flip(s, c1, b2, dir);
@@ -305,6 +303,39 @@ bool accept(search &s, double gain)
     return true;
 }
 
+// Moves a run ending at node p to the end of the tour read in direction dir, where the
+// tool stops (or to its start, read backwards, when the start is free), turned round or
+// not, when that shortens the tour: the place for a net far from all others.
+bool improve_at_end(search &s, std::uint32_t p, int dir, double removed)
+{
+    const node_ends &e = s.e;
+    const std::uint32_t last = prev_of(s, 0, dir), t2 = next_of(s, p, dir);
+    if (p == 0 || last == p || !is_free(e, entry_of(s, 0, dir)))
+        return false;
+    bool turnable = true;
+    for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+        if (first == 0 || first == last)
+            return false;
+        turnable = turnable && e.turnable[first];
+        const std::uint32_t before = prev_of(s, first, dir);
+        const double kept = removed + link_after(s, before, dir) -
+                            gap(e, exit_of(s, before, dir), entry_of(s, t2, dir));
+        if (accept(s, kept - gap(e, exit_of(s, last, dir), entry_of(s, first, dir)))) {
+            swap_runs(s, first, p, t2, last, dir);
+            wake_all(s, {before, first, p, t2, last});
+            return true;
+        }
+        if (turnable && accept(s, kept - gap(e, exit_of(s, last, dir), exit_of(s, p, dir)))) {
+            swap_runs(s, first, p, t2, last, dir);
+            flip(s, first, p, dir);
+            wake_all(s, {before, first, p, t2, last});
+            return true;
+        }
+        first = before;
+    }
+    return false;
+}
+
 // The moves that give node p, read in direction dir, a hop from its exit to a near end.
 // The first that shortens the tour is made.
 bool improve(search &s, std::uint32_t p, const int read)
@@ -317,6 +348,8 @@ bool improve(search &s, std::uint32_t p, const int read)
         return false;
     const std::uint32_t t2 = next_of(s, p, dir);
     const double removed = link_after(s, p, dir);
+    if (improve_at_end(s, p, dir, removed))
+        return true;
     for (std::size_t i = 0; i < neighbour_count; ++i) {
         const std::uint32_t c = s.neighbours[p_exit * neighbour_count + i];
         if (c == none)
@@ -424,9 +457,17 @@ bool improve(search &s, std::uint32_t p, const int read)
     return false;
 }
 
-void local_search(search &s)
+// Makes moves until none shortens the tour around the groups queued, or until the time
+// is up; returns false then, with the queue emptied.
+bool local_search(search &s)
 {
     while (s.queue_size > 0) {
+        if (s.steps % 1024 == 0 && std::chrono::steady_clock::now() > s.deadline) {
+            for (; s.queue_size > 0;
+                 --s.queue_size, s.queue_head = (s.queue_head + 1) % s.queue.size())
+                s.queued[s.queue[s.queue_head]] = 0;
+            return false;
+        }
         const std::uint32_t v = s.queue[s.queue_head];
         s.queue_head = (s.queue_head + 1) % s.queue.size();
         --s.queue_size;
@@ -434,6 +475,7 @@ void local_search(search &s)
         if (improve(s, v, 0) || improve(s, v, 1))
             wake(s, v);
     }
+    return true;
 }
 
 void undo_journal(search &s)
@@ -466,14 +508,10 @@ void perturb(search &s, const search_budget &budget)
     if (nodes < 8)
         return;
     const auto limit = s.steps + static_cast<std::uint64_t>(budget.steps_per_group * (nodes - 1));
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(budget.seconds);
     const std::uint32_t longest = std::min(longest_run, (nodes - 2) / 2);
     std::uint64_t state = 0x9E3779B97F4A7C15ULL;
     s.journaling = true;
-    for (std::uint64_t trial = 0; s.steps < limit; ++trial) {
-        if (trial % 256 == 0 && std::chrono::steady_clock::now() > deadline)
-            break;
+    while (s.steps < limit) {
         const auto a1 = static_cast<std::uint32_t>(next_random(state) % nodes);
         const auto first = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
         const auto second = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
@@ -490,12 +528,15 @@ void perturb(search &s, const search_budget &budget)
                    gap(s.e, exit_of(s, a1, 0), entry_of(s, b2, 0)) -
                    gap(s.e, exit_of(s, c1, 0), entry_of(s, a2, 0)) -
                    gap(s.e, exit_of(s, b1, 0), entry_of(s, c2, 0));
-        swap_runs(s, a2, b1, b2, c1, 0);
+        int forward = 0;
+        swap_runs(s, a2, b1, b2, c1, forward);
         wake_all(s, {a1, a2, b1, b2, c1, c2});
-        local_search(s);
+        const bool finished = local_search(s);
         if (s.gained < -s.least_gain)
             undo_journal(s);
         s.journal.clear();
+        if (!finished)
+            break;
     }
     s.journaling = false;
 }
@@ -505,7 +546,7 @@ void perturb(search &s, const search_budget &budget)
 search_budget budget_for(std::size_t groups, double effort)
 {
     const double n = static_cast<double>(std::max<std::size_t>(groups, 1));
-    return {effort * std::min(100.0, 1e6 / n + 2), effort * (1 + 4e-6 * n)};
+    return {effort * std::min(100.0, 1e6 / n + 2), std::max(effort, 1.0) * (0.5 + 1.5e-5 * n)};
 }
 
 ordering_problem problem_of(const job_blocks &job, bool reversible)
@@ -548,17 +589,16 @@ namespace {
 // each other near each other in memory too, wherever the file had them.
 std::vector<std::uint32_t> groups_by_place(const ordering_problem &problem)
 {
-    std::vector<tree_point> starts(problem.job->groups.size());
+    std::vector<tree_place> starts(problem.job->groups.size());
+    std::vector<std::uint32_t> group_of(starts.size());
     for (std::uint32_t g = 0; g < starts.size(); ++g) {
         const point start = stroke_of(*problem.job, g).start;
-        starts[g] = {static_cast<double>(start.x), static_cast<double>(start.y), g};
+        starts[g] = {static_cast<double>(start.x), static_cast<double>(start.y)};
+        group_of[g] = g;
     }
     end_tree tree;
-    build_tree(tree, std::move(starts), 0);
-    std::vector<std::uint32_t> group_of(problem.job->groups.size());
-    for (std::size_t k = 0; k < group_of.size(); ++k)
-        group_of[k] = tree.points[k].id;
-    return group_of;
+    build_tree(tree, starts, std::move(group_of), false);
+    return std::move(tree.ids);
 }
 
 } // namespace
@@ -570,7 +610,7 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
         group_of[g] = g;
     const node_ends e = ends_of(problem, group_of);
     end_tree tree;
-    build_tree(tree, points_of(e, true, problem.reversible, false), e.at.size());
+    build_tree(tree, e.at, chosen_ends(e, true, problem.reversible, false), true);
     std::vector<visit> order;
     double x = static_cast<double>(from.x), y = static_cast<double>(from.y);
     for (std::uint32_t end; (end = nearest_alive(tree, x, y)) != none;) {
@@ -589,6 +629,11 @@ std::vector<visit> short_order(const ordering_problem &problem, const search_bud
     // Node numbers are 32 bits wide; a job of more groups keeps the file's order.
     if (groups == 0 || groups >= none - 1)
         return file_order(*problem.job);
+    // The time limit counts from here, so that it holds whatever the job's shape makes of
+    // the search.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(budget.seconds));
     std::vector<visit> result;
     const std::vector<std::uint32_t> group_of = groups_by_place(problem);
     const node_ends e = ends_of(problem, group_of);
@@ -611,12 +656,13 @@ std::vector<visit> short_order(const ordering_problem &problem, const search_bud
              {},
              false,
              0,
-             0};
+             0,
+             deadline};
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)
         wake(s, order[v]);
-    local_search(s);
-    perturb(s, budget);
+    if (local_search(s))
+        perturb(s, budget);
 
     read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
     for (std::size_t k = 1; k < order.size(); ++k)

@@ -19,7 +19,7 @@ struct shape_case {
 
 class nearest : public testing::TestWithParam<shape_case> {};
 
-double squared(const tree_point &p, double x, double y)
+double squared(const tree_place &p, double x, double y)
 {
     return (p.x - x) * (p.x - x) + (p.y - y) * (p.y - y);
 }
@@ -27,22 +27,26 @@ double squared(const tree_point &p, double x, double y)
 TEST_P(nearest, points_are_those_a_full_search_finds)
 {
     std::uint64_t state = 99;
-    std::vector<tree_point> points;
-    for (std::uint32_t id = 0; id < 2000; ++id)
-        points.push_back({GetParam().x(state, id), GetParam().y(state, id), id});
+    std::vector<tree_place> points;
+    std::vector<std::uint32_t> ids;
+    for (std::uint32_t id = 0; id < 2000; ++id) {
+        points.push_back({GetParam().x(state, id), GetParam().y(state, id)});
+        ids.push_back(id);
+    }
     end_tree t;
-    build_tree(t, points, points.size());
-    for (const tree_point &p : points) {
+    build_tree(t, points, ids, true);
+    for (const std::uint32_t id : ids) {
+        const tree_place &p = points[id];
         std::uint32_t found[8];
-        const std::size_t count = nearest_points(t, p.x, p.y, 8, p.id / 2, found);
+        const std::size_t count = nearest_points(t, p.x, p.y, 8, id / 2, found);
         std::vector<double> expected;
-        for (const tree_point &q : points)
-            if (q.id / 2 != p.id / 2)
-                expected.push_back(squared(q, p.x, p.y));
+        for (const std::uint32_t other : ids)
+            if (other / 2 != id / 2)
+                expected.push_back(squared(points[other], p.x, p.y));
         std::sort(expected.begin(), expected.end());
         ASSERT_EQ(count, 8U);
         for (std::size_t i = 0; i < count; ++i)
-            ASSERT_EQ(squared(points[found[i]], p.x, p.y), expected[i]) << p.id;
+            ASSERT_EQ(squared(points[found[i]], p.x, p.y), expected[i]) << id;
     }
     // Removing points one by one, the nearest live one is always a nearest of the rest.
     std::vector<bool> removed(points.size());
@@ -51,9 +55,9 @@ TEST_P(nearest, points_are_those_a_full_search_finds)
         const std::uint32_t id = nearest_alive(t, x, y);
         ASSERT_NE(id, std::numeric_limits<std::uint32_t>::max());
         double best = std::numeric_limits<double>::infinity();
-        for (const tree_point &q : points)
-            if (!removed[q.id])
-                best = std::min(best, squared(q, x, y));
+        for (const std::uint32_t other : ids)
+            if (!removed[other])
+                best = std::min(best, squared(points[other], x, y));
         ASSERT_EQ(squared(points[id], x, y), best);
         remove_point(t, id);
         removed[id] = true;
