@@ -1,6 +1,7 @@
 // The job as the plotter carries it out: the worked example summed up by hand, and the
 // picture's strokes and groups.
 #include "coordinates_reader.h"
+#include "ordering_helpers.h"
 #include "plotter.h"
 #include "streams.h"
 #include "svg_picture.h"
@@ -90,6 +91,42 @@ TEST(picture, net_names_are_escaped_for_xml)
     ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
     EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9;</title>"),
               std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// On a board, nets whose strokes come near each other take different colours.
+TEST(picture, neighbouring_nets_on_a_board_differ_in_colour)
+{
+    svg_picture picture;
+    ASSERT_TRUE(start_picture(picture, false));
+    std::vector<net_box> boxes;
+    for_each_unit(converted(routed_board(300)), [&](const xy_unit &unit) {
+        if (unit.kind == unit_kind::net)
+            boxes.push_back({false, 0, 0, 0, 0});
+        if (unit.kind != unit_kind::move || boxes.empty())
+            return;
+        net_box &box = boxes.back();
+        box = box.drawn ? net_box{true, std::min(box.min_x, unit.x), std::min(box.min_y, unit.y),
+                                  std::max(box.max_x, unit.x), std::max(box.max_y, unit.y)}
+                        : net_box{true, unit.x, unit.y, unit.x, unit.y};
+    });
+    plotted(converted(routed_board(300)), &picture);
+    const std::vector<unsigned char> colours = net_colours(picture.nets);
+    discard_picture(picture);
+    ASSERT_EQ(colours.size(), boxes.size());
+    int same = 0, touching = 0;
+    for (std::size_t a = 0; a < boxes.size(); ++a)
+        for (std::size_t b = a + 1; b < boxes.size(); ++b)
+            if (boxes[a].min_x <= boxes[b].max_x && boxes[b].min_x <= boxes[a].max_x &&
+                boxes[a].min_y <= boxes[b].max_y && boxes[b].min_y <= boxes[a].max_y) {
+                ++touching;
+                same += colours[a] == colours[b];
+            }
+    EXPECT_GT(touching, 100);
+    EXPECT_EQ(same, 0);
 }
 
 } // namespace

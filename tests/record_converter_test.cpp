@@ -79,6 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
                         move("      0.00", "      0.00") + trailer},
         conversion_case{"missing_y_keeps_the_one_before", "SEG 100000 200000\nSEG 7\n",
                         one + move("      0.00", "      2.00") + trailer},
+        conversion_case{"missing_y_keeps_a_long_one_read_where_it_lies",
+                        "SEG 123456789 987654321\nSEG 7\nSEG 1 9876543210\nSEG 8\n"
+                        "SEG 2 98765432109\nSEG 9\n",
+                        move("   1234.57", "   9876.54") + move("      0.00", "   9876.54") +
+                            move("      0.00", "  98765.43") + move("      0.00", "  98765.43") +
+                            move("      0.00", " 987654.32") + move("      0.00", " 987654.32") +
+                            trailer},
         conversion_case{"carriage_return_is_white_space_in_a_segment", "SEG 100000 200000\r\n",
                         one + trailer},
         conversion_case{"carriage_return_is_echoed_in_a_net", "  NET 'A'\r\n",

@@ -36,6 +36,8 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *pic
     job.max_x = std::max(job.max_x, x);
     job.min_y = std::min(job.min_y, y);
     job.max_y = std::max(job.max_y, y);
+    job.last_x = x;
+    job.last_y = y;
     p.has_position = true;
     p.x = x;
     p.y = y;

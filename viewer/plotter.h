@@ -17,6 +17,7 @@ struct job_summary {
     bool has_points;
     std::int64_t min_x, max_x, min_y, max_y; // bounding box of all points, in hundredths
     std::int64_t first_x, first_y;           // where the first move goes, in hundredths
+    std::int64_t last_x, last_y;             // and the last
 };
 
 struct plotter {

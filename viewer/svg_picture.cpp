@@ -1,6 +1,7 @@
 // SVG output. Coordinates are written in output units with the y axis negated, so that
 // the picture shows y up as the plotter table does, and every polyline holds one whole
-// run of moves, which keeps pictures of large jobs small enough for a browser.
+// run of moves, which keeps pictures of large jobs small enough for a browser. The
+// picture is scaled to fit a browser window whatever the job's size and shape.
 #include "svg_picture.h"
 
 #include "plotter.h"
@@ -15,11 +16,11 @@
 
 namespace {
 
-// Strong colours that tell apart on white and from the grey of idle travel, each
-// written as seven characters.
-constexpr const char *palette[] = {"#e6194b", "#3cb44b", "#4363d8", "#f58231",
-                                   "#911eb4", "#42d4f4", "#f032e6", "#469990",
-                                   "#9a6324", "#800000", "#808000", "#000075"};
+// Strong colours, each clearly unlike every other, on white and beside the grey of idle
+// travel; none is the green of the start and end marks or the red of what lies off the
+// bed. Each is written as seven characters.
+constexpr const char *palette[] = {"#1f77b4", "#ff7f0e", "#9467bd", "#8c564b",
+                                   "#e377c2", "#17becf", "#bcbd22", "#000000"};
 constexpr std::size_t palette_size = std::size(palette);
 constexpr std::size_t colour_length = 7;
 static_assert(palette_size <= 32, "the colours near a net are kept in a 32-bit mask");
@@ -31,7 +32,13 @@ constexpr char colour_mark = '\x01';
 constexpr char colour_marks[] = "\x01\x01\x01\x01\x01\x01\x01";
 static_assert(sizeof colour_marks == colour_length + 1);
 
-constexpr double picture_width_px = 1000;
+// The largest the plotting area grows, in pixels: with the axes around it, the picture
+// fits a browser window of 1,100 by 800.
+constexpr double plot_width_px = 910, plot_height_px = 700;
+constexpr double margin_left_px = 70, margin_right_px = 20, margin_top_px = 20,
+                 margin_bottom_px = 45;
+constexpr const char *mark_colour = "#00a000";
+constexpr const char *off_bed_colour = "#e00000";
 
 // Writes hundredths as output units with two decimals.
 void put_units(std::FILE *f, std::int64_t hundredths)
@@ -178,30 +185,49 @@ void put_axes(std::FILE *out, const view &v)
     std::fputs("</g>\n", out);
 }
 
-// The origin when it lies in the picture, the job's first point, and the bed's frame.
-void put_marks(std::FILE *out, const view &v, const job_summary &job, const picture_bed &bed)
+// The bed, under everything else: a light area in a dashed frame, unlike the axes.
+void put_bed(std::FILE *out, const view &v, const picture_bed &bed)
 {
     if (bed.given)
         std::fprintf(out,
-                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
-                     "stroke=\"#202020\" stroke-width=\"1.5\"><title>bed %g x %g at (%g, %g)"
-                     "</title></rect>\n",
+                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" "
+                     "fill=\"#eef3fb\" stroke=\"#2f5fb0\" stroke-width=\"1.5\" "
+                     "stroke-dasharray=\"8 4\"><title>bed %g x %g at (%g, %g)</title></rect>\n",
                      v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
                      bed.width, bed.height, bed.x, bed.y);
+}
+
+// A point of the job marked with a circle and a word.
+void put_point_mark(std::FILE *out, const view &v, std::int64_t x, std::int64_t y, const char *word,
+                    const char *title)
+{
+    std::fprintf(out,
+                 "<g><title>%s</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" "
+                 "stroke=\"%s\" stroke-width=\"2.5\"/><text x=\"%.6g\" y=\"%.6g\" "
+                 "font-family=\"sans-serif\" font-size=\"12\" fill=\"%s\">%s</text></g>\n",
+                 title, v.x(x / 100.0), v.y(y / 100.0), mark_colour, v.x(x / 100.0) + 9,
+                 v.y(y / 100.0) - 9, mark_colour, word);
+}
+
+// The origin when it lies in the picture, the job's first and last points, or the words
+// "no moves" on an empty job.
+void put_marks(std::FILE *out, const view &v, const job_summary &job)
+{
     if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
         std::fprintf(out,
                      "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
                      "</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"4\"/>"
                      "<path d=\"M%.6g %.6gh16M%.6g %.6gv16\"/></g>\n",
                      v.x(0), v.y(0), v.x(0) - 8, v.y(0), v.x(0), v.y(0) - 8);
-    if (job.has_points)
+    if (!job.has_points) {
         std::fprintf(out,
-                     "<g><title>first point</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" "
-                     "fill=\"none\" stroke=\"#008000\" stroke-width=\"2.5\"/>"
-                     "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"12\" "
-                     "fill=\"#008000\">start</text></g>\n",
-                     v.x(job.first_x / 100.0), v.y(job.first_y / 100.0),
-                     v.x(job.first_x / 100.0) + 9, v.y(job.first_y / 100.0) - 9);
+                     "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"20\" "
+                     "fill=\"#808080\" text-anchor=\"middle\">no moves</text>\n",
+                     v.x(v.left + v.width / 2), v.y(v.bottom + v.height / 2) - 20);
+        return;
+    }
+    put_point_mark(out, v, job.first_x, job.first_y, "start", "first point");
+    put_point_mark(out, v, job.last_x, job.last_y, "end", "last point");
 }
 
 } // namespace
@@ -333,9 +359,10 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     }
 
     // The picture shows the job's box and the bed together, at least one unit across so
-    // that a job of one point or one straight line still has an area to show. It is
-    // scaled to a fixed width in pixels, in which the axes and marks are drawn, so that
-    // line widths and lettering keep their size whatever the job's.
+    // that a job of one point or one straight line still has an area to show, with a
+    // little room around them. It is scaled to fit the largest plotting area, in pixels,
+    // in which the axes and marks are drawn, so that lettering keeps its size whatever
+    // the job's.
     constexpr double nowhere = std::numeric_limits<double>::infinity();
     double left = nowhere, bottom = nowhere, right = -nowhere, top = -nowhere;
     const auto include = [&](double from_x, double from_y, double to_x, double to_y) {
@@ -350,26 +377,49 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         include(bed.x, bed.y, bed.x + bed.width, bed.y + bed.height);
     if (left > right)
         left = bottom = right = top = 0;
-    const double width = std::max(right - left, 1.0), height = std::max(top - bottom, 1.0);
-    view v{left - (width - (right - left)) / 2,
-           bottom - (height - (top - bottom)) / 2,
+    const double room = 0.03 * std::max({right - left, top - bottom, 1.0});
+    const double width = std::max(right - left, 1.0) + 2 * room;
+    const double height = std::max(top - bottom, 1.0) + 2 * room;
+    view v{(left + right - width) / 2,
+           (bottom + top - height) / 2,
            width,
            height,
-           0,
-           70,
-           20};
-    v.scale = (picture_width_px - v.margin_left - 20) / v.width;
-    const double picture_height = v.height * v.scale + v.margin_top + 45;
+           std::min(plot_width_px / width, plot_height_px / height),
+           margin_left_px,
+           margin_top_px};
+    const double picture_width = width * v.scale + margin_left_px + margin_right_px;
+    const double picture_height = height * v.scale + margin_top_px + margin_bottom_px;
     const std::vector<unsigned char> colours = net_colours(p.nets);
+    // Strokes stay apart on a dense board: the more there are, the thinner, down to a
+    // pixel.
+    const double stroke_px = std::clamp(
+        2.5 * std::sqrt(2000.0 / static_cast<double>(std::max(p.stroke_count, 1L))), 1.0, 2.5);
+    const bool off_bed =
+        bed.given && job.has_points &&
+        (job.min_x / 100.0 < bed.x || job.min_y / 100.0 < bed.y ||
+         job.max_x / 100.0 > bed.x + bed.width || job.max_y / 100.0 > bed.y + bed.height);
 
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                 "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"%.0f\" "
+                 "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                 "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"%.0f\" "
                  "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n"
                  "<title>xyview: %ld moves, %ld nets</title>\n"
                  "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
-                 picture_width_px, picture_height, picture_width_px, picture_height, job.moves,
-                 job.nets);
+                 picture_width, picture_height, picture_width, picture_height, job.moves, job.nets);
+    // What lies off the bed is the job again, clipped to all but the bed (widened by half a
+    // stroke, so that a stroke along its edge stays as it is) and filled with one colour.
+    const double edge = stroke_px / 2 / v.scale;
+    if (off_bed)
+        std::fprintf(out,
+                     "<defs><clipPath id=\"off-bed\"><path clip-rule=\"evenodd\" "
+                     "d=\"M%.6g %.6gH%.6gV%.6gH%.6gZM%.6g %.6gH%.6gV%.6gH%.6gZ\"/></clipPath>"
+                     "<filter id=\"in-red\"><feFlood flood-color=\"%s\"/>"
+                     "<feComposite in2=\"SourceGraphic\" operator=\"in\"/></filter></defs>\n",
+                     v.left, 0 - v.bottom, v.left + v.width, 0 - (v.bottom + v.height), v.left,
+                     bed.x - edge, edge - bed.y, bed.x + bed.width + edge,
+                     0 - (bed.y + bed.height + edge), bed.x - edge, off_bed_colour);
+    put_bed(out, v, bed);
     if (job.has_points)
         std::fprintf(out,
                      "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
@@ -379,7 +429,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                      (job.max_y - job.min_y) / 100.0 * v.scale);
     put_axes(out, v);
     std::fprintf(out,
-                 "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n"
+                 "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n<g id=\"job\">\n"
                  "<g fill=\"none\" stroke=\"#808080\" stroke-width=\"%.6g\" "
                  "stroke-dasharray=\"%.6g %.6g\">\n<title>idle travel</title>\n",
                  v.x(0), v.y(0), v.scale, 1 / v.scale, 6 / v.scale, 4 / v.scale);
@@ -387,10 +437,15 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     std::fprintf(out,
                  "</g>\n<g fill=\"none\" stroke-width=\"%.6g\" stroke-linecap=\"round\" "
                  "stroke-linejoin=\"round\">\n",
-                 2.5 / v.scale);
+                 stroke_px / v.scale);
     written = copy_all(p.strokes, out, colours.data()) && written;
     std::fputs("</g>\n</g>\n", out);
-    put_marks(out, v, job, bed);
+    if (off_bed)
+        std::fputs("<use xlink:href=\"#job\" clip-path=\"url(#off-bed)\" "
+                   "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
+                   out);
+    std::fputs("</g>\n", out);
+    put_marks(out, v, job);
     std::fputs("</svg>\n", out);
     discard_picture(p);
     return written && std::fflush(out) == 0 && !std::ferror(out);
