@@ -54,7 +54,10 @@ void clearbuf(char *line)
 void start_reading(trace_reader &r, std::FILE *in)
 {
     r.in = in;
-    std::setvbuf(in, nullptr, _IONBF, 0);
+    // The block is the only buffer a file needs; a stream without a file (in memory)
+    // keeps its own, which it reads from a byte at a time otherwise.
+    if (fileno(in) >= 0)
+        std::setvbuf(in, nullptr, _IONBF, 0);
     r.next = 0;
     r.end = 0;
     r.drained = false;

@@ -10,8 +10,13 @@
 constexpr std::size_t line_size = 80;
 
 // Size of the block in which the reader keeps bytes taken from the stream, and of the
-// zeroed bytes after them that a word-wise search or scan may read.
+// zeroed bytes after them that a word-wise search or scan may read. The fuzz build has
+// small blocks, so that short inputs cross their ends and no run zeroes much memory.
+#ifdef TRACE2XY_SMALL_BLOCKS
+constexpr std::size_t block_size = 1 << 9;
+#else
 constexpr std::size_t block_size = 1 << 18;
+#endif
 constexpr std::size_t block_slack = 16;
 
 struct trace_reader {
@@ -27,7 +32,7 @@ struct trace_reader {
 void clearbuf(char *line);
 
 // Makes r read from in, which is open for reading, not yet read and positioned where
-// reading starts, and takes in's own buffering away: r reads whole blocks itself.
+// reading starts, and takes the buffering of a file away: r reads whole blocks itself.
 void start_reading(trace_reader &r, std::FILE *in);
 
 // Moves the unread bytes to the front of r's block and fills the rest from the stream.

@@ -4,6 +4,7 @@
 // signs and tails the bytes choose.
 #include "streams.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,17 +27,25 @@ void compare(const std::string &trace)
 std::string records_of(const std::uint8_t *data, std::size_t size)
 {
     std::string trace;
+    trace.reserve(size / 9 * 40);
     for (std::size_t at = 0, field = 0; at + 9 <= size; at += 9, ++field) {
         const std::uint8_t control = data[at + 8];
-        std::string digits;
-        for (std::size_t i = 0; i < 8; ++i)
-            digits += static_cast<char>('0' + data[at + i] % 10) +
-                      std::string(data[at + i] >= 250 ? 1 : 0,
-                                  static_cast<char>('0' + data[at + i] % 10));
-        digits.resize(1 + control % 17 < digits.size() ? 1 + control % 17 : digits.size());
+        char digits[16];
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            const char digit = static_cast<char>('0' + data[at + i] % 10);
+            digits[count++] = digit;
+            if (data[at + i] >= 250)
+                digits[count++] = digit;
+        }
+        count = std::min<std::size_t>(count, 1 + control % 17);
         if (field % 2 == 0)
             trace += control & 0x80 ? "  NET 'A'\nSEG " : "SEG ";
-        trace += (control & 0x40 ? "-" : control & 0x20 && control & 0x10 ? "+" : "") + digits;
+        if (control & 0x40)
+            trace += '-';
+        else if (control & 0x20 && control & 0x10)
+            trace += '+';
+        trace.append(digits, count);
         trace += field % 2 == 0 ? (control & 0x10 && !(control & 0x20) ? "\t" : " ")
                                 : (control == 0x0F ? " WIDTH 2\n" : "\n");
     }

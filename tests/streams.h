@@ -102,29 +102,57 @@ inline run_failures convert_stream(std::FILE *in, std::FILE *out)
     return {reader->read_failed, writer->write_failed};
 }
 
+// Streams in memory, for conversions run many times over (as fuzz targets do): trace
+// read where it lies, and what is written kept in sink, which refuses nothing.
+struct memory_streams {
+    faulty_device sink;
+    stream in, out;
+    char none; // read in place of an empty trace, which has no bytes to point at
+};
+
+inline void open_in_memory(memory_streams &m, std::string_view trace)
+{
+    m.in.reset(
+        fmemopen(trace.empty() ? &m.none : const_cast<char *>(trace.data()), trace.size(), "r"));
+    m.out = faulty_stream(m.sink, "w");
+}
+
+// Closes the streams and gives all that was written.
+inline std::string close_in_memory(memory_streams &m)
+{
+    m.in.reset();
+    m.out.reset();
+    return std::move(m.sink.written);
+}
+
 // The coordinates file that the chunk-by-chunk conversion, the exact path that every
 // line could take, writes for trace.
 inline std::string converted_chunk_by_chunk(std::string_view trace)
 {
-    stream in = stream_holding(trace), out(std::tmpfile());
+    memory_streams m;
+    open_in_memory(m, trace);
+    std::FILE *const in = m.in.get(), *const out = m.out.get();
     auto reader = std::make_unique<trace_reader>();
     auto writer = std::make_unique<xy_writer>();
     conversion_state state;
     reset(state);
-    start_reading(*reader, in.get());
-    start_writing(*writer, out.get());
+    start_reading(*reader, in);
+    start_writing(*writer, out);
     char line[line_size];
     while (read_chunk(*reader, line))
         convert_chunk(state, line, *writer);
     finish(*writer);
-    return contents(out.get());
+    return close_in_memory(m);
 }
 
-// The coordinates file that a run over a trace data file holding trace writes.
-inline std::string converted(std::string_view trace)
+// The coordinates file that a run over a trace data file holding trace writes, and
+// what failed in it.
+inline std::string converted(std::string_view trace, run_failures *failures = nullptr)
 {
-    stream in = stream_holding(trace);
-    stream out(std::tmpfile());
-    convert_stream(in.get(), out.get());
-    return contents(out.get());
+    memory_streams m;
+    open_in_memory(m, trace);
+    const run_failures found = convert_stream(m.in.get(), m.out.get());
+    if (failures)
+        *failures = found;
+    return close_in_memory(m);
 }
