@@ -72,7 +72,10 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     const run_result quiet = xyview_with("-qs - -a 3x3-1+0 board.xy");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_TRUE(quiet.out.starts_with("<?xml"));
-    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(quiet.err, "");    // A name of 254 characters leaves no room for a suffix beside it.
+    const std::string longest = std::string(250, 'p') + ".svg";
+    EXPECT_EQ(xyview_with("-q --svg " + longest + " board.xy").status, 0);
+    EXPECT_EQ(get(longest), get("board.svg"));
 }
 
 struct picture_case {
