@@ -76,6 +76,19 @@ void build(end_tree &t, range r)
     build(t, r.high_half());
 }
 
+// The halves of r, the one whose box lies nearer (x, y) first, with their distances.
+void nearer_first(const end_tree &t, range r, double x, double y, range halves[2], double reach[2])
+{
+    halves[0] = r.low_half();
+    halves[1] = r.high_half();
+    reach[0] = box_distance2(t.boxes[halves[0].node], x, y);
+    reach[1] = box_distance2(t.boxes[halves[1].node], x, y);
+    if (reach[1] < reach[0]) {
+        std::swap(halves[0], halves[1]);
+        std::swap(reach[0], reach[1]);
+    }
+}
+
 // The nearest points found so far, nearest first.
 struct nearest {
     std::size_t wanted, count;
@@ -102,13 +115,9 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
         }
         return;
     }
-    range halves[2] = {r.low_half(), r.high_half()};
-    double reach[2] = {box_distance2(t.boxes[halves[0].node], x, y),
-                       box_distance2(t.boxes[halves[1].node], x, y)};
-    if (reach[1] < reach[0]) {
-        std::swap(halves[0], halves[1]);
-        std::swap(reach[0], reach[1]);
-    }
+    range halves[2];
+    double reach[2];
+    nearer_first(t, r, x, y, halves, reach);
     for (int h = 0; h < 2; ++h)
         if (n.count < n.wanted || reach[h] < n.d2[n.count - 1])
             search(t, halves[h], x, y, n);
@@ -130,13 +139,9 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
         }
         return;
     }
-    range halves[2] = {r.low_half(), r.high_half()};
-    double reach[2] = {box_distance2(t.boxes[halves[0].node], x, y),
-                       box_distance2(t.boxes[halves[1].node], x, y)};
-    if (reach[1] < reach[0]) {
-        std::swap(halves[0], halves[1]);
-        std::swap(reach[0], reach[1]);
-    }
+    range halves[2];
+    double reach[2];
+    nearer_first(t, r, x, y, halves, reach);
     for (int h = 0; h < 2; ++h)
         if (t.alive[halves[h].node] > 0 && reach[h] < best_d2)
             search_alive(t, halves[h], x, y, best_d2, best);

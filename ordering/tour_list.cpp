@@ -72,29 +72,19 @@ void cut_at(tour_list &t, std::uint32_t v, bool as_tail, std::uint32_t keep)
         move_before = false;
     else if (t.segments[s].next == keep)
         move_before = true;
-    if (move_before) {
-        const std::uint32_t to = t.segments[s].prev;
-        for (std::uint32_t u = head(t, s), stop = after_start; u != stop;) {
-            const std::uint32_t following = tour_next(t, u);
-            --t.segments[s].size;
-            attach(t, to, u, false);
-            u = following;
-        }
-        tour_segment &seg = t.segments[s];
-        (seg.reversed ? seg.last : seg.first) = after_start;
-        (seg.reversed ? t.next : t.prev)[after_start] = none;
-    } else {
-        const std::uint32_t to = t.segments[s].next;
-        for (std::uint32_t u = tail(t, s), stop = before_end; u != stop;) {
-            const std::uint32_t preceding = tour_prev(t, u);
-            --t.segments[s].size;
-            attach(t, to, u, true);
-            u = preceding;
-        }
-        tour_segment &seg = t.segments[s];
-        (seg.reversed ? seg.first : seg.last) = before_end;
-        (seg.reversed ? t.prev : t.next)[before_end] = none;
+    // The part is moved node by node from its far end inward, so that it keeps its order.
+    const std::uint32_t to = move_before ? t.segments[s].prev : t.segments[s].next;
+    const std::uint32_t stop = move_before ? after_start : before_end;
+    for (std::uint32_t u = move_before ? head(t, s) : tail(t, s); u != stop;) {
+        const std::uint32_t step = move_before ? tour_next(t, u) : tour_prev(t, u);
+        --t.segments[s].size;
+        attach(t, to, u, !move_before);
+        u = step;
     }
+    tour_segment &seg = t.segments[s];
+    const bool cut_at_first = move_before != seg.reversed;
+    (cut_at_first ? seg.first : seg.last) = stop;
+    (cut_at_first ? t.prev : t.next)[stop] = none;
 }
 
 // Reverses the path from a to b within one segment, a not after b.
