@@ -162,7 +162,10 @@ bool name_unnamed(whole_file &f)
         f.written = name_beside(f.path);
         for (int k = 0; k < 6; ++k)
             f.written += "abcdefghijklmnopqrstuvwxyz0123456789"[(state >> (16 + 5 * k)) % 36];
-        if (linkat(AT_FDCWD, descriptor, AT_FDCWD, f.written.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        // Without /proc, only a privileged user may link the descriptor itself.
+        if (linkat(AT_FDCWD, descriptor, AT_FDCWD, f.written.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            (errno == ENOENT &&
+             linkat(fileno(f.out), "", AT_FDCWD, f.written.c_str(), AT_EMPTY_PATH) == 0))
             return true;
         if (errno != EEXIST)
             break;
