@@ -251,6 +251,21 @@ bool close_whole_file(whole_file &f, bool complete)
     return false;
 }
 
+int wrong_arguments(const char *program, const char *why, const char *what)
+{
+    std::fprintf(stderr, "%s: %s%s\nTry '%s --help'.\n", program, why, what, program);
+    return status_trouble;
+}
+
+int wrong_option(const char *program, int code, char **argv)
+{
+    if (code == ':')
+        return wrong_arguments(program, "this option needs a value: ", argv[optind - 1]);
+    const char shown[3] = {'-', static_cast<char>(optopt), '\0'};
+    return wrong_arguments(program,
+                           "unknown or ambiguous option: ", optopt ? shown : argv[optind - 1]);
+}
+
 bool read_decimal(const char *&text, double &value)
 {
     const char *at = text;

@@ -75,6 +75,14 @@ struct motion_arguments {
     const char *values[motion_option_end - speed_option]; // null when not given
 };
 
+// Writes to standard error why the arguments are wrong (why, then what), on one line,
+// and a line pointing to program's --help; returns status_trouble.
+int wrong_arguments(const char *program, const char *why, const char *what);
+
+// The same for what getopt_long returned ':' (a value missing) or '?' (an option unknown
+// or ambiguous) for, with opterr 0.
+int wrong_option(const char *program, int code, char **argv);
+
 // Reads the motion model from the options given; a model without a speed times nothing.
 // Returns false, having said on standard error which option and value are wrong, for a
 // value that is no number in range or an option that needs another one not given.

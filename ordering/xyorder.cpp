@@ -50,12 +50,6 @@ struct options {
     motion_model motion;
 };
 
-int wrong_arguments(const char *why, const char *what)
-{
-    std::fprintf(stderr, "xyorder: %s%s\nTry 'xyorder --help'.\n", why, what);
-    return status_trouble;
-}
-
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
@@ -89,16 +83,12 @@ int parse_arguments(int argc, char **argv, options &o)
         } else if (code == 'V') {
             std::puts("xyorder " XYORDER_VERSION);
             return EXIT_SUCCESS;
-        } else if (code == ':') {
-            return wrong_arguments("this option needs a value: ", argv[optind - 1]);
         } else {
-            char shown[3] = {'-', static_cast<char>(optopt), '\0'};
-            return wrong_arguments("unknown or ambiguous option: ",
-                                   optopt ? shown : argv[optind - 1]);
+            return wrong_option("xyorder", code, argv);
         }
     }
     if (argc - optind != 2)
-        return wrong_arguments("name IN.xy and OUT.xy", "");
+        return wrong_arguments("xyorder", "name IN.xy and OUT.xy", "");
     o.input = argv[optind];
     o.output = argv[optind + 1];
     return motion_of("xyorder", motion, o.motion) ? -1 : status_trouble;

@@ -76,12 +76,6 @@ bool parse_area(const char *text, options &o)
     return std::isfinite(o.area_x + o.area_width) && std::isfinite(o.area_y + o.area_height);
 }
 
-int wrong_arguments(const char *why, const char *what)
-{
-    std::fprintf(stderr, "xyview: %s%s\nTry 'xyview --help'.\n", why, what);
-    return status_trouble;
-}
-
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
@@ -120,17 +114,14 @@ int parse_arguments(int argc, char **argv, options &o)
         } else if (code == 'V') {
             std::puts("xyview " XYVIEW_VERSION);
             return EXIT_SUCCESS;
-        } else if (code == ':') {
-            return wrong_arguments("this option needs a value: ", argv[optind - 1]);
         } else {
-            char shown[3] = {'-', static_cast<char>(optopt), '\0'};
-            return wrong_arguments("unknown or ambiguous option: ",
-                                   optopt ? shown : argv[optind - 1]);
+            return wrong_option("xyview", code, argv);
         }
     }
     if (argc - optind != 1)
         return wrong_arguments(
-            argc == optind ? "no coordinates file named" : "one coordinates file only", "");
+            "xyview", argc == optind ? "no coordinates file named" : "one coordinates file only",
+            "");
     o.input = argv[optind];
     return motion_of("xyview", motion, o.motion) ? -1 : status_trouble;
 }
