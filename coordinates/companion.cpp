@@ -2,37 +2,44 @@
 #include "companion.h"
 
 #include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdint>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Shows a line between quotes, with the bytes that would not print escaped.
-void put_escaped(std::FILE *to, const coordinates_reader &r)
+// The most characters of a faulty line that an error line shows: a binary file's line
+// may be long and mostly escapes.
+constexpr std::size_t shown_at_most = 60;
+
+// Writes a line between quotes into text, with the bytes that would not print escaped,
+// cut short with "..." where it is longer than an error line should show.
+void quote_line(const coordinates_reader &r, std::string &text)
 {
-    std::fputc('\'', to);
-    for (std::size_t i = 0; i < r.line_length; ++i) {
+    text = "'";
+    bool cut = r.line_cut;
+    for (std::size_t i = 0; i < r.line_length && !cut; ++i) {
         const unsigned char c = static_cast<unsigned char>(r.line[i]);
+        char shown[8] = {static_cast<char>(c), '\0'};
         if (c == '\\' || c == '\'')
-            std::fprintf(to, "\\%c", c);
+            std::snprintf(shown, sizeof shown, "\\%c", c);
         else if (c == '\t')
-            std::fputs("\\t", to);
+            std::strcpy(shown, "\\t");
         else if (c == '\r')
-            std::fputs("\\r", to);
+            std::strcpy(shown, "\\r");
         else if (c < 0x20 || c >= 0x7f)
-            std::fprintf(to, "\\x%02x", c);
-        else
-            std::fputc(c, to);
+            std::snprintf(shown, sizeof shown, "\\x%02x", c);
+        cut = text.size() + std::strlen(shown) > shown_at_most;
+        if (!cut)
+            text += shown;
     }
-    std::fputs(r.line_cut ? "...'" : "'", to);
+    text += cut ? "...'" : "'";
 }
 
 // Whether line is a record of trace data as trace2xy takes it: a segment or a net.
@@ -56,7 +63,22 @@ bool looks_like_trace_data(const coordinates_reader &r)
     return false;
 }
 
+void complain_v(const char *program, const char *format, std::va_list values)
+{
+    std::fprintf(stderr, "%s: ", program);
+    std::vfprintf(stderr, format, values);
+    std::fputc('\n', stderr);
+}
+
 } // namespace
+
+void complain(const char *program, const char *format, ...)
+{
+    std::va_list values;
+    va_start(values, format);
+    complain_v(program, format, values);
+    va_end(values);
+}
 
 std::FILE *open_coordinates(const char *program, const char *path, const char *&name)
 {
@@ -64,7 +86,7 @@ std::FILE *open_coordinates(const char *program, const char *path, const char *&
     name = from_stdin ? "(standard input)" : path;
     std::FILE *in = from_stdin ? stdin : std::fopen(path, "r");
     if (!in)
-        std::fprintf(stderr, "%s: %s: %s\n", program, name, std::strerror(errno));
+        complain(program, "%s: %s", name, std::strerror(errno));
     return in;
 }
 
@@ -72,22 +94,22 @@ int report_unread(const char *program, read_result result, const coordinates_rea
                   const char *name)
 {
     if (result == read_result::failed) {
-        std::fprintf(stderr, "%s: %s: %s\n", program, name, std::strerror(errno));
+        complain(program, "%s: %s", name, std::strerror(errno));
         return status_trouble;
     }
     if (result == read_result::cut_short) {
-        std::fprintf(stderr, "%s: %s: the file ends after line %ld, without its trailer\n", program,
-                     name, r.line_number);
-    } else {
-        std::fprintf(stderr, "%s: %s:%ld: not a coordinates line: ", program, name, r.line_number);
-        put_escaped(stderr, r);
-        std::fputs(r.line_fed ? "\n" : " (the file ends inside it)\n", stderr);
-        if (looks_like_trace_data(r))
-            std::fprintf(stderr,
-                         "%s: %s looks like trace data, not a coordinates file: trace2xy "
-                         "converts it into one\n",
-                         program, name);
+        complain(program, "%s: the file ends after line %ld, without its trailer", name,
+                 r.line_number);
+        return status_malformed;
     }
+    std::string line;
+    quote_line(r, line);
+    complain(program, "%s:%ld: not a coordinates line: %s%s", name, r.line_number, line.c_str(),
+             r.line_fed ? "" : " (the file ends inside it)");
+    if (looks_like_trace_data(r))
+        complain(program,
+                 "%s looks like trace data, not a coordinates file: trace2xy converts it into one",
+                 name);
     return status_malformed;
 }
 
@@ -95,7 +117,7 @@ int standard_output_written(const char *program, int status)
 {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return status;
-    std::fprintf(stderr, "%s: standard output: %s\n", program, std::strerror(errno));
+    complain(program, "standard output: %s", std::strerror(errno));
     return status_trouble;
 }
 
@@ -108,162 +130,59 @@ bool writes_to_input(const char *path, std::FILE *in)
            named.st_ino == read.st_ino && (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
 }
 
-namespace {
-
-// The file that path names once its symbolic links are followed; it need not exist.
-// Returns false, with errno telling why, when the links cannot be read or loop.
-bool follow_links(std::string &path)
+int wrong_arguments(const char *program, const char *format, ...)
 {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat link;
-        if (lstat(path.c_str(), &link) != 0)
-            return errno == ENOENT;
-        if (!S_ISLNK(link.st_mode))
-            return true;
-        char target[PATH_MAX];
-        const ssize_t size = readlink(path.c_str(), target, sizeof target);
-        if (size < 0 || static_cast<std::size_t>(size) == sizeof target)
-            return false;
-        const std::string_view to(target, static_cast<std::size_t>(size));
-        const std::size_t slash = path.rfind('/');
-        path = to.starts_with('/') || slash == std::string::npos
-                   ? std::string(to)
-                   : path.substr(0, slash + 1).append(to);
-    }
-    errno = ELOOP;
-    return false;
-}
-
-// The folder of path, and a beginning for names beside it short enough that six more
-// characters still make a name.
-std::string folder_of(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_beside(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(0, start) + path.substr(start, NAME_MAX - 8) + ".";
-}
-
-// Gives the unnamed file of f, whole, a name beside its place: a name chosen at random
-// is tried until one is free.
-bool name_unnamed(whole_file &f)
-{
-    char descriptor[32];
-    std::snprintf(descriptor, sizeof descriptor, "/proc/self/fd/%d", fileno(f.out));
-    std::uint64_t state = static_cast<std::uint64_t>(getpid()) << 32 ^
-                          static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&f));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        f.written = name_beside(f.path);
-        for (int k = 0; k < 6; ++k)
-            f.written += "abcdefghijklmnopqrstuvwxyz0123456789"[(state >> (16 + 5 * k)) % 36];
-        // Without /proc, only a privileged user may link the descriptor itself.
-        if (linkat(AT_FDCWD, descriptor, AT_FDCWD, f.written.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-            (errno == ENOENT &&
-             linkat(fileno(f.out), "", AT_FDCWD, f.written.c_str(), AT_EMPTY_PATH) == 0))
-            return true;
-        if (errno != EEXIST)
-            break;
-    }
-    f.written.clear();
-    return false;
-}
-
-} // namespace
-
-bool open_whole_file(whole_file &f, const char *path)
-{
-    f = whole_file{nullptr, path, {}, std::strcmp(path, "-") == 0};
-    if (f.in_place) {
-        f.out = stdout;
-        return true;
-    }
-    if (!follow_links(f.path))
-        return false;
-    struct stat old;
-    const bool exists = stat(f.path.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) {
-        f.in_place = true;
-        f.out = std::fopen(f.path.c_str(), "w");
-        return f.out != nullptr;
-    }
-    if (exists) {
-        // Opening to append changes nothing, yet is refused exactly as writing would be.
-        std::FILE *check = std::fopen(f.path.c_str(), "a");
-        if (!check || std::fclose(check) != 0)
-            return false;
-    }
-    int fd = open(folder_of(f.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        // Without unnamed files, a name of its own that no other run can have.
-        f.written = name_beside(f.path) + "XXXXXX";
-        fd = mkstemp(f.written.data());
-        const mode_t mask = umask(0);
-        umask(mask);
-        if (fd >= 0)
-            fchmod(fd, 0666 & ~mask);
-    }
-    if (fd < 0 || !(f.out = fdopen(fd, "w"))) {
-        const int reason = errno;
-        if (fd >= 0)
-            close(fd);
-        if (!f.written.empty())
-            unlink(f.written.c_str());
-        errno = reason;
-        return false;
-    }
-    if (exists) {
-        // Only a privileged user may give the file back to its owner; others keep it.
-        const int given_back = fchown(fd, old.st_uid, old.st_gid);
-        static_cast<void>(given_back);
-        fchmod(fd, old.st_mode & 07777);
-    }
-    return true;
-}
-
-bool close_whole_file(whole_file &f, bool complete)
-{
-    const int error = errno;
-    const bool unnamed = !f.in_place && f.written.empty();
-    bool whole = complete && std::fflush(f.out) == 0 && !std::ferror(f.out);
-    if (whole && unnamed)
-        whole = name_unnamed(f);
-    int reason = errno;
-    const bool closed = f.out == stdout ? true : std::fclose(f.out) == 0;
-    if (!closed && whole)
-        reason = errno;
-    f.out = nullptr;
-    whole = whole && closed;
-    if (whole && !f.in_place && std::rename(f.written.c_str(), f.path.c_str()) != 0) {
-        reason = errno;
-        whole = false;
-    }
-    if (whole)
-        return true;
-    if (!f.written.empty())
-        unlink(f.written.c_str());
-    errno = complete ? reason : error;
-    return false;
-}
-
-int wrong_arguments(const char *program, const char *why, const char *what)
-{
-    std::fprintf(stderr, "%s: %s%s\nTry '%s --help'.\n", program, why, what, program);
+    std::va_list values;
+    va_start(values, format);
+    complain_v(program, format, values);
+    va_end(values);
+    std::fprintf(stderr, "Try '%s --help'.\n", program);
     return status_trouble;
 }
 
-int wrong_option(const char *program, int code, char **argv)
+int wrong_option(const char *program, int code, char **argv, const option *table)
 {
+    const char *given = argv[optind - 1];
+    const std::string_view word(given);
+    const bool long_word = word.starts_with("--");
+    // A long option's name as given, up to any value. A short option's error may come
+    // while argv[optind - 1] is still an earlier word, so a long name counts only when
+    // it fits optopt.
+    const std::string_view name = long_word ? word.substr(2, word.find('=') - 2) : "";
+    std::string could_be;
+    const option *chosen = nullptr;
+    int matches = 0;
+    for (const option *o = table; long_word && o->name; ++o) {
+        if (!std::string_view(o->name).starts_with(name))
+            continue;
+        if (o->name == name) {
+            matches = 1;
+            chosen = o;
+            break;
+        }
+        if (!could_be.empty())
+            could_be.append(", ");
+        could_be.append("--").append(o->name);
+        chosen = o;
+        ++matches;
+    }
+    // The last of several is joined with "or".
+    if (const std::size_t comma = could_be.rfind(", "); matches > 1)
+        could_be.replace(comma, 2, " or ");
+    const bool long_error = long_word && (optopt == 0 || (chosen && chosen->val == optopt));
+    if (!long_error) {
+        const char shown[3] = {'-', static_cast<char>(optopt), '\0'};
+        return code == ':' ? wrong_arguments(program, "%s needs a value", shown)
+                           : wrong_arguments(program, "unknown option: %s", shown);
+    }
+    if (matches > 1)
+        return wrong_arguments(program, "ambiguous option: --%.*s could be %s",
+                               static_cast<int>(name.size()), name.data(), could_be.c_str());
+    if (matches == 0)
+        return wrong_arguments(program, "unknown option: %s", given);
     if (code == ':')
-        return wrong_arguments(program, "this option needs a value: ", argv[optind - 1]);
-    const char shown[3] = {'-', static_cast<char>(optopt), '\0'};
-    return wrong_arguments(program,
-                           "unknown or ambiguous option: ", optopt ? shown : argv[optind - 1]);
+        return wrong_arguments(program, "--%s needs a value", chosen->name);
+    return wrong_arguments(program, "--%s takes no value: '%s'", chosen->name, given);
 }
 
 bool read_decimal(const char *&text, double &value)
@@ -287,15 +206,9 @@ bool read_decimal(const char *&text, double &value)
             at = exponent;
         }
     }
-    // The C library converts the text accepted above, in the C locale that the program
-    // never leaves.
-    char number[64];
-    const std::size_t length = static_cast<std::size_t>(at - text);
-    if (length >= sizeof number)
-        return false;
-    std::memcpy(number, text, length);
-    number[length] = '\0';
-    value = std::strtod(number, nullptr);
+    // The C library converts the text accepted above, taken apart from what follows (a
+    // "0x" would make it hexadecimal), in the C locale that the program never leaves.
+    value = std::strtod(std::string(text, at).c_str(), nullptr);
     text = at;
     return std::isfinite(value);
 }
@@ -306,24 +219,25 @@ bool motion_of(const char *program, const motion_arguments &given, motion_model 
     m = motion_model{};
     double values[5] = {0, 0, 0, 0, 0};
     double tool_up = 0;
+    const auto in_range = [](double value, bool above_zero) {
+        return value >= (above_zero ? motion_smallest : 0) && value <= motion_largest;
+    };
     for (int k = 0; k < 5; ++k) {
         const char *text = given.values[k];
         if (!text)
             continue;
         const bool above_zero = k < 3;
-        bool read = read_decimal(text, values[k]) && (above_zero ? values[k] > 0 : values[k] >= 0);
+        bool read = read_decimal(text, values[k]) && in_range(values[k], above_zero);
         if (k == 4)
             tool_up = values[k];
         if (read && k == 4 && *text == ',') {
             ++text;
-            read = read_decimal(text, tool_up) && tool_up >= 0;
+            read = read_decimal(text, tool_up) && in_range(tool_up, false);
         }
         if (!read || *text != '\0') {
-            std::fprintf(stderr, "%s: %s wants %s: '%s'\n", program, names[k],
-                         k == 4       ? "DOWN[,UP], seconds at or above zero"
-                         : above_zero ? "a number above zero"
-                                      : "a number at or above zero",
-                         given.values[k]);
+            wrong_arguments(program, "%s wants %s from %s to 1000000: '%s'", names[k],
+                            k == 4 ? "DOWN[,UP], seconds" : "a number",
+                            above_zero ? "0.000001" : "0", given.values[k]);
             return false;
         }
     }
@@ -332,8 +246,7 @@ bool motion_of(const char *program, const motion_arguments &given, motion_model 
                              : k == 3 && !given.values[2] ? "--accel"
                                                           : nullptr;
         if (given.values[k] && needed) {
-            std::fprintf(stderr, "%s: %s %s needs %s\n", program, names[k], given.values[k],
-                         needed);
+            wrong_arguments(program, "%s %s needs %s", names[k], given.values[k], needed);
             return false;
         }
     }

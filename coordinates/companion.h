@@ -1,6 +1,7 @@
-// What the front ends of the companions, xyview and xyorder, share: the report of a
-// coordinates file that could not be read, files written whole or not at all, and the
-// checks that keep them from writing over the file they read or losing what they print.
+// What the front ends of the companions, xyview and xyorder, share: their error lines,
+// the report of a coordinates file that could not be read, the reading of their options,
+// and the checks that keep them from writing over the file they read or losing what
+// they print.
 #pragma once
 
 #include "coordinates_reader.h"
@@ -14,6 +15,10 @@
 // or the arguments are wrong.
 constexpr int status_malformed = 1;
 constexpr int status_trouble = 2;
+
+// Writes program's name, then the message that format and what follows it make, as one
+// line on standard error. Every error line of a companion comes from here.
+[[gnu::format(printf, 2, 3)]] void complain(const char *program, const char *format, ...);
 
 // Opens the coordinates file at path for reading, standard input for "-", and sets name
 // to what messages call it; returns null, having said why on standard error after
@@ -34,31 +39,9 @@ int standard_output_written(const char *program, int status);
 // terminal may be both.
 bool writes_to_input(const char *path, std::FILE *in);
 
-// A file written whole or not at all: an unnamed file (or, where the file system has no
-// such files, a file of a unique name) in the folder of the file it is to become, put in
-// place by a rename once whole. A symbolic link is followed to the file it names, which
-// is replaced as a regular file is. A device or a pipe (standard output for "-") is
-// written in place, since a rename would replace it.
-struct whole_file {
-    std::FILE *out;
-    std::string path;    // the file to write, links followed
-    std::string written; // the named file the bytes go to until whole, if any
-    bool in_place;
-};
-
-// Opens f for path. A regular file already there is replaced only if the user may write
-// it, and its owner (where the user may give it away) and permission bits are kept.
-// Returns false, with errno telling why, when nothing can be written.
-bool open_whole_file(whole_file &f, const char *path);
-
-// Closes f and, when complete is true and every byte reached the file, puts it in place;
-// otherwise removes what was written. Returns whether f is whole in place, with errno
-// telling why not (kept as it was when complete is false).
-bool close_whole_file(whole_file &f, bool complete);
-
-// Reads a decimal number at text ([+-]digits[.digits][e[+-]digits], nothing else: no
-// blanks, no hexadecimal, no infinity) and moves text past it. Returns false when there
-// is none or it is too large for a double.
+// Reads a decimal number at text ([+-]digits[.digits][e[+-]digits] of any length, nothing
+// else: no blanks, no hexadecimal, no infinity) and moves text past it. Returns false
+// when there is none or it is too large for a double.
 bool read_decimal(const char *&text, double &value);
 
 // The motion model's options, as getopt_long returns them; values are kept as given and
@@ -75,13 +58,19 @@ struct motion_arguments {
     const char *values[motion_option_end - speed_option]; // null when not given
 };
 
-// Writes to standard error why the arguments are wrong (why, then what), on one line,
+// Writes to standard error why the arguments are wrong, the message that format makes,
 // and a line pointing to program's --help; returns status_trouble.
-int wrong_arguments(const char *program, const char *why, const char *what);
+[[gnu::format(printf, 2, 3)]] int wrong_arguments(const char *program, const char *format, ...);
 
-// The same for what getopt_long returned ':' (a value missing) or '?' (an option unknown
-// or ambiguous) for, with opterr 0.
-int wrong_option(const char *program, int code, char **argv);
+// The same for what getopt_long, with opterr 0 and the long options of table, returned
+// ':' (a value missing) or '?' for: an unknown option, a prefix that several options
+// begin with (which are named), or a value given to an option that takes none.
+int wrong_option(const char *program, int code, char **argv, const option *table);
+
+// The largest value the motion model takes for a speed, an acceleration, a corner or a
+// tool time, and the smallest for a speed or an acceleration: between them every time
+// it works out is a finite number of seconds.
+constexpr double motion_largest = 1e6, motion_smallest = 1e-6;
 
 // Reads the motion model from the options given; a model without a speed times nothing.
 // Returns false, having said on standard error which option and value are wrong, for a
@@ -99,7 +88,7 @@ constexpr option motion_long_options[] = {
 // The lines of a usage text that tell the motion model's options.
 constexpr const char *motion_usage =
     "  --speed V              estimate the plotting time: drawing speed, in output units\n"
-    "                         per second\n"
+    "                         per second (0.000001 to 1000000, as are the other values)\n"
     "  --travel-speed V       speed with the tool up (default: --speed)\n"
     "  --accel A              acceleration, in output units per second squared (default:\n"
     "                         none, every move at its speed throughout)\n"

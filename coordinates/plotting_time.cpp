@@ -141,6 +141,10 @@ plotting_time finish_timing(motion_timer &t)
 
 void format_duration(double seconds, char *text)
 {
+    if (!(seconds < longest_duration)) {
+        std::snprintf(text, 32, "over %.0f:00:00", longest_duration / 3600);
+        return;
+    }
     const auto tenths = static_cast<std::int64_t>(std::llround(seconds * 10));
     std::snprintf(text, 32, "%" PRId64 ":%02" PRId64 ":%02" PRId64 ".%" PRId64, tenths / 36000,
                   tenths / 600 % 60, tenths / 10 % 60, tenths % 10);

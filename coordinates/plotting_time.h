@@ -61,6 +61,10 @@ void time_unit(motion_timer &t, const xy_unit &unit);
 // Brings the head to rest at the end of the job and gives the time it took.
 plotting_time finish_timing(motion_timer &t);
 
-// Writes seconds as hours, minutes and seconds to the tenth ("0:12:34.5") into text,
-// which has room for 32 bytes.
+// Times from this many seconds (a million hours) on are told only as that long or more.
+constexpr double longest_duration = 3.6e9;
+
+// Writes seconds, at or above zero, as hours, minutes and seconds to the tenth
+// ("0:12:34.5") into text, which has room for 32 bytes; from longest_duration on, as
+// "over 1000000:00:00".
 void format_duration(double seconds, char *text);

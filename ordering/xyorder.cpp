@@ -9,6 +9,7 @@
 #include "plotter.h"
 #include "plotting_time.h"
 #include "standard_descriptors.h"
+#include "whole_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,8 +21,11 @@
 
 namespace {
 
+constexpr const char *program = "xyorder";
+
 constexpr const char *usage_text =
-    "usage: xyorder [-k] [--effort E] [--speed V ...] IN.xy OUT.xy\n"
+    "usage: xyorder [-k] [--effort E] [--speed V ...] IN.xy OUT.xy   (- for standard input\n"
+    "       or output)\n"
     "\n"
     "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle travel, and\n"
     "writes the result to OUT.xy (- for standard input or output): every net with its moves,\n"
@@ -68,11 +72,9 @@ int parse_arguments(int argc, char **argv, options &o)
             o.keep_direction = true;
         } else if (code == effort_option) {
             const char *text = optarg;
-            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0) {
-                std::fprintf(stderr, "xyorder: --effort wants a number at or above zero: '%s'\n",
-                             optarg);
-                return status_trouble;
-            }
+            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0)
+                return wrong_arguments(program, "--effort wants a number at or above zero: '%s'",
+                                       optarg);
         } else if (code >= speed_option && code < motion_option_end) {
             motion.values[code - speed_option] = optarg;
         } else if (code == 'h') {
@@ -84,14 +86,17 @@ int parse_arguments(int argc, char **argv, options &o)
             std::puts("xyorder " XYORDER_VERSION);
             return EXIT_SUCCESS;
         } else {
-            return wrong_option("xyorder", code, argv);
+            return wrong_option(program, code, argv, table);
         }
     }
     if (argc - optind != 2)
-        return wrong_arguments("xyorder", "name IN.xy and OUT.xy", "");
+        return wrong_arguments(program, "name IN.xy and OUT.xy");
     o.input = argv[optind];
     o.output = argv[optind + 1];
-    return motion_of("xyorder", motion, o.motion) ? -1 : status_trouble;
+    if (*o.input == '\0' || *o.output == '\0')
+        return wrong_arguments(program, "IN.xy and OUT.xy want a file name, or - for standard "
+                                        "input or output: ''");
+    return motion_of(program, motion, o.motion) ? -1 : status_trouble;
 }
 
 // What the file said of itself while it was read.
@@ -124,14 +129,13 @@ read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job,
 
 int report_misplaced(const coordinates_reader &r, const xy_unit &unit, const char *name)
 {
+    const char *const why = "is out of place: xyorder reorders only files laid out as trace2xy "
+                            "writes them";
     if (unit.kind == unit_kind::net)
-        std::fprintf(stderr, "xyorder: %s:%ld: the net header block of %s", name, r.unit_line,
-                     unit.net);
+        complain(program, "%s:%ld: the net header block of %s %s", name, r.unit_line, unit.net,
+                 why);
     else
-        std::fprintf(stderr, "xyorder: %s:%ld: '%s'", name, r.unit_line, r.line);
-    std::fputs(" is out of place: xyorder reorders only files laid out as trace2xy writes "
-               "them\n",
-               stderr);
+        complain(program, "%s:%ld: '%s' %s", name, r.unit_line, r.line, why);
     return status_malformed;
 }
 
@@ -149,34 +153,50 @@ std::vector<visit> shortest_order(const job_blocks &job, const options &o, doubl
     return order;
 }
 
-// Writes the job in order to the file named, timing the plotter over it.
-bool write_order(const job_blocks &job, const std::vector<visit> &order, const char *name,
-                 motion_timer &timer)
+// The name of OUT.xy in messages.
+const char *shown(const char *output)
 {
-    whole_file file;
-    if (open_whole_file(file, name) &&
-        close_whole_file(file, write_job(job, order, file.out, &timer)))
+    return std::strcmp(output, "-") ? output : "standard output";
+}
+
+// Opens OUT.xy before any work, so that a name that cannot be written is refused at
+// once, unless it is the file being read.
+bool open_output(whole_file &file, const char *output, std::FILE *in)
+{
+    if (writes_to_input(output, in))
+        complain(program, "%s: is the coordinates file being read", shown(output));
+    else if (!open_whole_file(file, output))
+        complain(program, "%s: %s", shown(output), whole_file_failure(file));
+    else
         return true;
-    std::fprintf(stderr, "xyorder: %s: %s\n", std::strcmp(name, "-") ? name : "standard output",
-                 std::strerror(errno));
+    return false;
+}
+
+// Writes the job in order to file, timing the plotter over it, and puts it in place.
+bool write_order(const job_blocks &job, const std::vector<visit> &order, whole_file &file,
+                 const char *output, motion_timer &timer)
+{
+    if (close_whole_file(file, write_job(job, order, file.out, &timer)))
+        return true;
+    complain(program, "%s: %s", shown(output), whole_file_failure(file));
     return false;
 }
 
 void report(const job_before &before, double after, const motion_model &motion,
             const plotting_time &time_after)
 {
-    std::fprintf(stderr, "xyorder: idle travel %.2f before, %.2f after", before.idle, after);
+    char gain[64], times[96] = "";
     if (after < before.idle)
-        std::fprintf(stderr, ": %.1f %% less", 100 * (before.idle - after) / before.idle);
+        std::snprintf(gain, sizeof gain, "%.1f %% less", 100 * (before.idle - after) / before.idle);
     else
-        std::fputs(": no shorter order found, the file's order is kept", stderr);
+        std::snprintf(gain, sizeof gain, "no shorter order found, the file's order is kept");
     if (motion.speed > 0) {
         char was[32], is[32];
         format_duration(before.time.drawing + before.time.travel + before.time.tool, was);
         format_duration(time_after.drawing + time_after.travel + time_after.tool, is);
-        std::fprintf(stderr, "; plotting time %s before, %s after", was, is);
+        std::snprintf(times, sizeof times, "; plotting time %s before, %s after", was, is);
     }
-    std::fputc('\n', stderr);
+    complain(program, "idle travel %.2f before, %.2f after: %s%s", before.idle, after, gain, times);
 }
 
 } // namespace
@@ -188,30 +208,28 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written("xyorder", status);
+        return standard_output_written(program, status);
     const char *name;
-    std::FILE *in = open_coordinates("xyorder", o.input, name);
-    if (!in)
+    std::FILE *in = open_coordinates(program, o.input, name);
+    whole_file out;
+    if (!in || !open_output(out, o.output, in))
         return status_trouble;
-    if (writes_to_input(o.output, in)) {
-        std::fprintf(stderr, "xyorder: %s: is the coordinates file being read\n",
-                     std::strcmp(o.output, "-") ? o.output : "standard output");
-        return status_trouble;
-    }
 
     job_blocks job;
     job_before before;
     coordinates_reader reader;
     xy_unit unit;
     if (const read_result result = read_job(in, o.motion, job, before, reader, unit);
-        result != read_result::finished)
+        result != read_result::finished) {
+        close_whole_file(out, false);
         return result == read_result::unit ? report_misplaced(reader, unit, name)
-                                           : report_unread("xyorder", result, reader, name);
+                                           : report_unread(program, result, reader, name);
+    }
     double after;
     const std::vector<visit> order = shortest_order(job, o, after);
     motion_timer timer;
     start_timing(timer, o.motion);
-    if (!write_order(job, order, o.output, timer))
+    if (!write_order(job, order, out, o.output, timer))
         return status_trouble;
     report(before, after, o.motion, finish_timing(timer));
     return EXIT_SUCCESS;

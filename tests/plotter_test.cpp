@@ -60,7 +60,7 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
 TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, true));
+    ASSERT_TRUE(start_picture(picture, true, false));
     // Three runs: two moves, none (a lowering without a move draws nothing), one move
     // that starts where the first run ended but after a lift.
     const job_summary job = plotted("\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
@@ -79,17 +79,21 @@ TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
     EXPECT_EQ(count(svg, "<polyline"), 2);
 }
 
+// Characters in UTF-8 pass as they are; a byte that begins none, a sequence cut short, a
+// surrogate and U+FFFF are taken as Latin-1.
 TEST(picture, net_names_are_escaped_for_xml)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, true));
-    const job_summary job =
-        plotted("\n   NET '<A&B>'\x01\xe9 \nGo To       0.00       0.00\nTool Down \n"
-                "Go To       1.00       0.00\nTool Up \n\n\n",
-                &picture);
+    ASSERT_TRUE(start_picture(picture, true, false));
+    const job_summary job = plotted("\n   NET '<A&B>'\x01\xe9 \xc3\xa9\xe2\x82\xac\xf0\x9f\x96\x8a"
+                                    "\xc3\xed\xa0\x80\xef\xbf\xbf \nGo To       0.00       0.00\n"
+                                    "Tool Down \nGo To       1.00       0.00\nTool Up \n\n\n",
+                                    &picture);
     stream out(std::tmpfile());
     ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
-    EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9;</title>"),
+    EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9; \xc3\xa9\xe2\x82\xac"
+                                       "\xf0\x9f\x96\x8a&#xC3;&#xED;&#xA0;&#x80;&#xEF;&#xBF;&#xBF;"
+                                       "</title>"),
               std::string::npos);
 }
 
@@ -101,7 +105,7 @@ namespace {
 TEST(picture, neighbouring_nets_on_a_board_differ_in_colour)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, false));
+    ASSERT_TRUE(start_picture(picture, false, false));
     std::vector<net_box> boxes;
     for_each_unit(converted(routed_board(300)), [&](const xy_unit &unit) {
         if (unit.kind == unit_kind::net)

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 const std::string trailer = "Tool Up \n\n\n";
@@ -74,6 +76,53 @@ TEST_F(xyorder, writes_through_a_link_whole_or_not_at_all)
     EXPECT_TRUE(fs::is_symlink(dir + "/link.xy"));
     EXPECT_EQ(get("target.xy"), xyorder_with("board.xy -").out);
     EXPECT_EQ(names().size(), 104U);
+    fs::create_symlink("back.xy", dir + "/loop.xy");
+    fs::create_symlink("loop.xy", dir + "/back.xy");
+    const run_result loop = xyorder_with("board.xy loop.xy");
+    EXPECT_EQ(loop.status, 2);
+    EXPECT_EQ(loop.err, "xyorder: loop.xy: Too many levels of symbolic links\n");
+}
+
+// A standard stream named as a file is written through, where the shell opened it and
+// as it opened it: appending to a log, or into a pipe; never replaced by a new file.
+TEST_F(xyorder, writes_a_standard_stream_named_as_a_file_in_place)
+{
+    const std::string sorted = xyorder_with("board.xy -").out;
+    put("log.txt", "earlier\n");
+    put("same.txt", "earlier\n");
+    EXPECT_EQ(xyorder_with("board.xy /dev/stdout >> log.txt").status, 0);
+    EXPECT_EQ(xyorder_with("board.xy same.txt >> same.txt").status, 0);
+    EXPECT_EQ(xyorder_with("board.xy /dev/fd/5 5>> log.txt").status, 0);
+    EXPECT_EQ(get("log.txt"), "earlier\n" + sorted + sorted);
+    EXPECT_EQ(get("same.txt"), "earlier\n" + sorted);
+    const run_result piped = run("{ '" XYORDER "' board.xy /dev/stdout 2>/dev/null | cat; }");
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, sorted);
+    put("log2.txt", "earlier\n");
+    EXPECT_EQ(run("{ '" XYVIEW "' -q -s /dev/stderr board.xy 2>> log2.txt; }").status, 0);
+    EXPECT_TRUE(get("log2.txt").starts_with("earlier\n<?xml")) << get("log2.txt");
+    EXPECT_EQ(names(), (std::set<std::string>{"board.xy", "log.txt", "log2.txt", "same.txt"}));
+}
+
+// Another user's link in a sticky folder that anyone may write is not followed, as the
+// kernel guards such folders; the caller's own link there is.
+TEST_F(xyorder, link_planted_in_a_shared_folder_is_not_followed)
+{
+    namespace fs = std::filesystem;
+    if (geteuid() != 0)
+        GTEST_SKIP() << "giving a link to another user needs root";
+    fs::permissions(dir, fs::perms::all | fs::perms::sticky_bit);
+    put("victim.xy", "precious");
+    fs::create_symlink("victim.xy", dir + "/planted.xy");
+    ASSERT_EQ(lchown((dir + "/planted.xy").c_str(), 65534, 65534), 0);
+    const run_result planted = xyorder_with("board.xy planted.xy");
+    EXPECT_EQ(planted.status, 2);
+    EXPECT_EQ(planted.err, "xyorder: planted.xy: a symbolic link in a shared folder that "
+                           "neither you nor the folder's owner made; not followed\n");
+    EXPECT_EQ(get("victim.xy"), "precious");
+    fs::create_symlink("victim.xy", dir + "/mine.xy");
+    EXPECT_EQ(xyorder_with("board.xy mine.xy").status, 0);
+    EXPECT_EQ(get("victim.xy"), xyorder_with("board.xy -").out);
 }
 
 TEST_F(xyorder, keeps_an_order_that_cannot_be_shortened)
@@ -133,7 +182,14 @@ INSTANTIATE_TEST_SUITE_P(
                                "place" +
                                    layout},
                     fault_case{"effort_below_zero", "--effort -1 board.xy out.xy", "", 2,
-                               "xyorder: --effort wants a number at or above zero: '-1'\n"}),
+                               "xyorder: --effort wants a number at or above zero: '-1'\nTry "
+                               "'xyorder --help'.\n"},
+                    fault_case{"effort_with_more_after_it", "--effort 2x board.xy out.xy", "", 2,
+                               "xyorder: --effort wants a number at or above zero: '2x'\nTry "
+                               "'xyorder --help'.\n"},
+                    fault_case{"empty_output_name", "board.xy ''", "", 2,
+                               "xyorder: IN.xy and OUT.xy want a file name, or - for standard "
+                               "input or output: ''\nTry 'xyorder --help'.\n"}),
     [](const auto &info) { return info.param.name; });
 
 TEST_F(xyorder, wrong_arguments_get_one_line_and_a_pointer_to_the_help)

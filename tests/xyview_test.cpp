@@ -72,7 +72,7 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     const run_result quiet = xyview_with("-qs - -a 3x3-1+0 board.xy");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_TRUE(quiet.out.starts_with("<?xml"));
-    EXPECT_EQ(quiet.err, "");    // A name of 254 characters leaves no room for a suffix beside it.
+    EXPECT_EQ(quiet.err, ""); // A name of 254 characters leaves no room for a suffix beside it.
     const std::string longest = std::string(250, 'p') + ".svg";
     EXPECT_EQ(xyview_with("-q --svg " + longest + " board.xy").status, 0);
     EXPECT_EQ(get(longest), get("board.svg"));
@@ -130,8 +130,22 @@ TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
 }
 
 const std::string off_bed = "xyview: warning: the job does not fit the bed ";
-const std::string bad_area = "xyview: --area wants WxH[+X+Y], a positive width and height and "
-                             "the corner's position, plain decimal numbers: ";
+const std::string try_help = "Try 'xyview --help'.\n";
+
+std::string repeated(const std::string &text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
+}
+
+std::string bad_area(const std::string &value)
+{
+    return "xyview: --area wants WxH[+X+Y], a positive width and height and the corner's "
+           "position, plain decimal numbers: '" +
+           value + "'\n" + try_help;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     xyview, bed,
@@ -195,14 +209,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: standard output: No space left on device\n"},
         fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
                    "xyview: temporary file of the picture: File too large\n"},
-        fault_case{"bad_area", "--area 10 board.xy", "", 2, bad_area + "10\n"},
-        fault_case{"area_with_one_offset", "--area 10x10+5 board.xy", "", 2,
-                   bad_area + "10x10+5\n"},
-        fault_case{"area_in_hexadecimal", "--area=0x10x1 board.xy", "", 2, bad_area + "0x10x1\n"},
-        fault_case{"area_with_blanks", "-a ' 1x 1' board.xy", "", 2, bad_area + " 1x 1\n"},
-        fault_case{"zero_height_bed", "-a 1x0 board.xy", "", 2, bad_area + "1x0\n"},
+        fault_case{"bad_area", "--area 10 board.xy", "", 2, bad_area("10")},
+        fault_case{"area_with_one_offset", "--area 10x10+5 board.xy", "", 2, bad_area("10x10+5")},
+        fault_case{"area_in_hexadecimal", "--area=0x10x1 board.xy", "", 2, bad_area("0x10x1")},
+        fault_case{"area_with_blanks", "-a ' 1x 1' board.xy", "", 2, bad_area(" 1x 1")},
+        fault_case{"zero_height_bed", "-a 1x0 board.xy", "", 2, bad_area("1x0")},
         fault_case{"bed_side_past_the_largest_double", "-a 1e308x1+1e308+0 board.xy", "", 2,
-                   bad_area + "1e308x1+1e308+0\n"},
+                   bad_area("1e308x1+1e308+0")},
         fault_case{"trace_data_given", "in.xy", "  NET 'A'\nSEG 1 2\n", 1,
                    "xyview: in.xy:1: not a coordinates line: '  NET \\'A\\''\n"
                    "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
@@ -210,15 +223,36 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"summary_to_a_closed_standard_output", "in.xy >&-", sound, 2,
                    "xyview: standard output: Bad file descriptor\n"},
         fault_case{"unknown_option", "--bogus in.xy", sound, 2,
-                   "xyview: unknown or ambiguous option: --bogus\nTry 'xyview --help'.\n"},
+                   "xyview: unknown option: --bogus\n" + try_help},
         fault_case{"speed_not_a_number", "--speed fast in.xy", sound, 2,
-                   "xyview: --speed wants a number above zero: 'fast'\n"},
+                   "xyview: --speed wants a number from 0.000001 to 1000000: 'fast'\n" + try_help},
         fault_case{"negative_tool_time", "--speed 1 --tool-time 1,-1 in.xy", sound, 2,
-                   "xyview: --tool-time wants DOWN[,UP], seconds at or above zero: '1,-1'\n"},
+                   "xyview: --tool-time wants DOWN[,UP], seconds from 0 to 1000000: '1,-1'\n" +
+                       try_help},
         fault_case{"corner_without_speed", "--corner 0.1 in.xy", sound, 2,
-                   "xyview: --corner 0.1 needs --speed\n"},
+                   "xyview: --corner 0.1 needs --speed\n" + try_help},
         fault_case{"corner_without_acceleration", "--speed 1 --corner 0.1 in.xy", sound, 2,
-                   "xyview: --corner 0.1 needs --accel\n"}),
+                   "xyview: --corner 0.1 needs --accel\n" + try_help},
+        fault_case{"speed_with_more_after_it", "--speed 1,5 in.xy", sound, 2,
+                   "xyview: --speed wants a number from 0.000001 to 1000000: '1,5'\n" + try_help},
+        fault_case{"speed_too_small_to_time", "--speed 1e-300 in.xy", sound, 2,
+                   "xyview: --speed wants a number from 0.000001 to 1000000: '1e-300'\n" +
+                       try_help},
+        fault_case{"tool_time_too_long_to_time", "--speed 1 --tool-time 1e300 in.xy", sound, 2,
+                   "xyview: --tool-time wants DOWN[,UP], seconds from 0 to 1000000: '1e300'\n" +
+                       try_help},
+        fault_case{"value_for_a_flag", "--quiet=1 in.xy", sound, 2,
+                   "xyview: --quiet takes no value: '--quiet=1'\n" + try_help},
+        fault_case{"ambiguous_prefix", "--t 1 in.xy", sound, 2,
+                   "xyview: ambiguous option: --t could be --travel-speed or --tool-time\n" +
+                       try_help},
+        fault_case{"empty_picture_name", "--svg= in.xy", sound, 2,
+                   "xyview: --svg wants a file name, or - for standard output: ''\n" + try_help},
+        fault_case{"line_ending_in_a_carriage_return", "in.xy", "Tool Up \r\n\n\n", 1,
+                   "xyview: in.xy:1: not a coordinates line: 'Tool Up \\r'\n"},
+        fault_case{"binary_file", "in.xy", std::string(100, '\x01') + "\n", 1,
+                   "xyview: in.xy:1: not a coordinates line: '" + repeated("\\x01", 14) +
+                       "...'\n"}),
     [](const auto &info) { return info.param.name; });
 
 // Renaming a finished picture onto a device or a link would replace it, not write to it.
@@ -264,7 +298,7 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
     const run_result help = xyview_with("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "usage: xyview [-q] [-s OUT.svg] [-n] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"));
+        "usage: xyview [-q] [-s OUT.svg] [-n] [-d] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"));
     const run_result version = xyview_with("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");

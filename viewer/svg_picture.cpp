@@ -26,9 +26,10 @@ constexpr std::size_t colour_length = 7;
 static_assert(palette_size <= 32, "the colours near a net are kept in a 32-bit mask");
 
 // A net group's colour is not known while its strokes are written, so the group opens
-// with these marks in its place; control characters appear nowhere else in the picture,
-// since net names are written with them replaced.
-constexpr char colour_mark = '\x01';
+// with these marks in its place, and with a mark for the number of its colour where its
+// arrowheads are named; control characters appear nowhere else in the picture, since
+// net names are written with them replaced.
+constexpr char colour_mark = '\x01', colour_number_mark = '\x02';
 constexpr char colour_marks[] = "\x01\x01\x01\x01\x01\x01\x01";
 static_assert(sizeof colour_marks == colour_length + 1);
 
@@ -56,8 +57,29 @@ void put_point(std::FILE *f, std::int64_t x, std::int64_t y)
     put_units(f, -y);
 }
 
-// Writes text as XML character data. Bytes above ASCII are taken as Latin-1 characters,
-// and control characters, which XML does not allow, become question marks.
+// The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the
+// bytes there are no such sequence.
+std::size_t utf8_length(const unsigned char *c)
+{
+    const auto follows = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+    if (c[0] >= 0xC2 && c[0] <= 0xDF)
+        return follows(c[1]) ? 2 : 0;
+    if (c[0] >= 0xE0 && c[0] <= 0xEF) {
+        // Not too short a form, no surrogate, and neither U+FFFE nor U+FFFF.
+        const unsigned char low = c[0] == 0xE0 ? 0xA0 : 0x80, high = c[0] == 0xED ? 0x9F : 0xBF;
+        const bool allowed = c[0] != 0xEF || c[1] != 0xBF || (c[2] != 0xBE && c[2] != 0xBF);
+        return c[1] >= low && c[1] <= high && follows(c[2]) && allowed ? 3 : 0;
+    }
+    if (c[0] >= 0xF0 && c[0] <= 0xF4) {
+        const unsigned char low = c[0] == 0xF0 ? 0x90 : 0x80, high = c[0] == 0xF4 ? 0x8F : 0xBF;
+        return c[1] >= low && c[1] <= high && follows(c[2]) && follows(c[3]) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
+// above ASCII are taken as Latin-1 characters, and control characters, which XML does
+// not allow, become question marks.
 void put_xml_text(std::FILE *f, const char *text)
 {
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
@@ -66,12 +88,16 @@ void put_xml_text(std::FILE *f, const char *text)
         case '<': std::fputs("&lt;", f); break;
         case '>': std::fputs("&gt;", f); break;
         default:
-            if (*c >= 0x80)
+            if (const std::size_t length = *c >= 0x80 ? utf8_length(c) : 0; length > 0) {
+                std::fwrite(c, 1, length, f);
+                c += length - 1;
+            } else if (*c >= 0x80) {
                 std::fprintf(f, "&#x%02X;", *c);
-            else if (*c < 0x20 && *c != '\t')
+            } else if (*c < 0x20 && *c != '\t') {
                 std::fputc('?', f);
-            else
+            } else {
                 std::fputc(*c, f);
+            }
         }
     }
 }
@@ -112,19 +138,21 @@ void note_failure(svg_picture &p)
 }
 
 // Copies all of from to out. With colours, the marks are replaced in order: the first
-// colour_length marks by the first net's colour, and so on.
+// colour_length colour marks by the first net's colour, and so on, and a colour number
+// mark by the number of the colour of the net whose colour came last.
 bool copy_all(std::FILE *from, std::FILE *to, const unsigned char *colours = nullptr)
 {
     std::rewind(from);
     char block[1 << 16];
     std::size_t marks = 0;
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, from)) > 0;) {
-        for (char *mark = colours ? static_cast<char *>(std::memchr(block, colour_mark, got))
-                                  : nullptr;
-             mark; mark = static_cast<char *>(
-                       std::memchr(mark + 1, colour_mark, got - (mark + 1 - block)))) {
-            *mark = palette[colours[marks / colour_length]][marks % colour_length];
-            ++marks;
+        for (std::size_t i = 0; colours && i < got; ++i) {
+            if (block[i] == colour_mark) {
+                block[i] = palette[colours[marks / colour_length]][marks % colour_length];
+                ++marks;
+            } else if (block[i] == colour_number_mark) {
+                block[i] = static_cast<char>('0' + colours[(marks - 1) / colour_length]);
+            }
         }
         if (std::fwrite(block, 1, got, to) != got)
             return false;
@@ -232,10 +260,11 @@ void put_marks(std::FILE *out, const view &v, const job_summary &job)
 
 } // namespace
 
-bool start_picture(svg_picture &p, bool travel)
+bool start_picture(svg_picture &p, bool travel, bool direction)
 {
     p = svg_picture{};
     p.travel = travel;
+    p.direction = direction;
     p.strokes = std::tmpfile();
     p.idle = std::tmpfile();
     if (p.strokes && p.idle)
@@ -249,7 +278,10 @@ void picture_net(svg_picture &p, const char *name)
     close_stroke(p);
     if (p.group_open)
         std::fputs("</g>\n", p.strokes);
-    std::fprintf(p.strokes, "<g stroke=\"%s\"><title>", colour_marks);
+    std::fprintf(p.strokes, "<g stroke=\"%s\"", colour_marks);
+    if (p.direction)
+        std::fprintf(p.strokes, " marker-end=\"url(#arrow%c)\"", colour_number_mark);
+    std::fputs("><title>", p.strokes);
     put_xml_text(p.strokes, name);
     std::fputs("</title>\n", p.strokes);
     p.nets.push_back(net_box{});
@@ -284,60 +316,147 @@ void picture_lift(svg_picture &p)
     note_failure(p);
 }
 
-// Greedy colouring over a grid of cells, each listing the nets already coloured whose
-// boxes reach into it: a net looks only at the cells its box, widened by the nearness,
-// covers.
+namespace {
+
+// The nets of a picture in a pyramid of grids over their extent, each level's cells
+// twice as wide as the level's below. A net lies in the cells of the level at which
+// its box spans at most two cells each way; each cell lists the nets in it, newest
+// first, through links kept with the nets.
+struct net_grid {
+    std::uint64_t low_x, low_y;        // the extent's lower left corner, in hundredths
+    std::uint64_t cell;                // the width of a cell of level 0
+    std::uint64_t near;                // boxes this close look adjoining
+    std::vector<std::size_t> start;    // where each level's cells begin in first
+    std::vector<std::uint64_t> across; // cells along each side, at each level
+    std::vector<std::uint32_t> first, link;
+    std::vector<unsigned char> level;
+};
+
+constexpr std::uint32_t no_net = UINT32_MAX;
+
+// How far a box lies from the extent's corner, in hundredths; the differences are taken
+// in unsigned words, which hold them whatever the coordinates.
+struct box_offsets {
+    std::uint64_t low_x, low_y, high_x, high_y;
+};
+
+box_offsets offsets_of(const net_grid &g, const net_box &b)
+{
+    return {static_cast<std::uint64_t>(b.min_x) - g.low_x,
+            static_cast<std::uint64_t>(b.min_y) - g.low_y,
+            static_cast<std::uint64_t>(b.max_x) - g.low_x,
+            static_cast<std::uint64_t>(b.max_y) - g.low_y};
+}
+
+// Calls visit with the index in g.first of each cell of level that the box of offsets
+// o, widened by by, reaches.
+template <typename Visit>
+void for_cells(const net_grid &g, std::size_t level, const box_offsets &o, std::uint64_t by,
+               Visit visit)
+{
+    const std::uint64_t across = g.across[level];
+    const auto cell_of = [&](std::uint64_t at) {
+        return std::min((at >> level) / g.cell, across - 1);
+    };
+    const auto widen = [&](std::uint64_t at) {
+        return at > UINT64_MAX - by ? UINT64_MAX : at + by;
+    };
+    for (std::uint64_t cy = cell_of(o.low_y > by ? o.low_y - by : 0);
+         cy <= cell_of(widen(o.high_y)); ++cy)
+        for (std::uint64_t cx = cell_of(o.low_x > by ? o.low_x - by : 0);
+             cx <= cell_of(widen(o.high_x)); ++cx)
+            if (!visit(g.start[level] + cy * across + cx))
+                return;
+}
+
+bool adjoining(const net_grid &g, const box_offsets &a, const box_offsets &b)
+{
+    const auto reaches = [&](std::uint64_t low, std::uint64_t high) {
+        return low <= high || low - high <= g.near;
+    };
+    return reaches(a.low_x, b.high_x) && reaches(b.low_x, a.high_x) && reaches(a.low_y, b.high_y) &&
+           reaches(b.low_y, a.high_y);
+}
+
+} // namespace
+
+// Greedy colouring, the nets of the widest boxes first, so that a net need look only at
+// the levels of its own size and above for the nets near it coloured before. The looks
+// are counted, so that however densely the nets lie, a net costs a bounded number of
+// steps; where that many nets are near it, no colour could tell it from all of them.
 std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
 {
     std::vector<unsigned char> colours(nets.size());
-    bool any = false;
+    std::uint64_t drawn = 0;
     net_box all{};
     for (const net_box &box : nets) {
         if (!box.drawn)
             continue;
-        all = any ? net_box{true, std::min(all.min_x, box.min_x), std::min(all.min_y, box.min_y),
+        all = drawn++
+                  ? net_box{true, std::min(all.min_x, box.min_x), std::min(all.min_y, box.min_y),
                             std::max(all.max_x, box.max_x), std::max(all.max_y, box.max_y)}
                   : box;
-        any = true;
     }
-    const std::int64_t span = std::max(all.max_x - all.min_x, all.max_y - all.min_y) + 1;
+    net_grid g{};
+    g.low_x = static_cast<std::uint64_t>(all.min_x);
+    g.low_y = static_cast<std::uint64_t>(all.min_y);
+    const box_offsets whole = offsets_of(g, all);
+    const std::uint64_t span = std::max(whole.high_x, whole.high_y);
     // Nets whose strokes come within half a percent of the picture's width look adjoining.
-    const std::int64_t near = span / 200;
-    const std::int64_t cells = std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::sqrt(static_cast<double>(nets.size()))), 1, 512);
-    const std::int64_t cell = span / cells + 1;
-    std::vector<std::vector<std::size_t>> grid(static_cast<std::size_t>(cells * cells));
-    const auto cell_of = [&](std::int64_t at, std::int64_t from) {
-        return std::clamp<std::int64_t>((at - from) / cell, 0, cells - 1);
-    };
+    g.near = span / 200;
+    g.cell = std::max<std::uint64_t>(
+        {span / (static_cast<std::uint64_t>(std::sqrt(static_cast<double>(drawn))) + 1), g.near,
+         1});
+    g.start = {0};
+    for (std::size_t level = 0; g.across.empty() || g.across.back() > 1; ++level) {
+        g.across.push_back((span >> level) / g.cell + 1);
+        g.start.push_back(g.start.back() + g.across.back() * g.across.back());
+    }
+    const std::size_t levels = g.start.size() - 1;
+    g.first.assign(g.start.back(), no_net);
+    g.link.assign(4 * nets.size(), no_net);
+    g.level.assign(nets.size(), 0);
+    std::vector<std::uint32_t> order;
+    order.reserve(drawn);
     for (std::size_t n = 0; n < nets.size(); ++n) {
-        const net_box &box = nets[n];
-        if (!box.drawn) {
-            colours[n] = static_cast<unsigned char>(n % palette_size);
+        colours[n] = static_cast<unsigned char>(n % palette_size);
+        if (!nets[n].drawn)
             continue;
-        }
+        const box_offsets o = offsets_of(g, nets[n]);
+        const std::uint64_t extent = std::max(o.high_x - o.low_x, o.high_y - o.low_y);
+        while (g.level[n] + 1u < levels && g.cell <= (extent >> g.level[n]))
+            ++g.level[n];
+        order.push_back(static_cast<std::uint32_t>(n));
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return g.level[a] > g.level[b]; });
+    constexpr int looks_per_net = 256;
+    for (const std::uint32_t n : order) {
+        const box_offsets o = offsets_of(g, nets[n]);
         std::uint32_t used = 0;
-        for (std::int64_t cy = cell_of(box.min_y - near, all.min_y);
-             cy <= cell_of(box.max_y + near, all.min_y); ++cy)
-            for (std::int64_t cx = cell_of(box.min_x - near, all.min_x);
-                 cx <= cell_of(box.max_x + near, all.min_x); ++cx)
-                for (const std::size_t other : grid[static_cast<std::size_t>(cy * cells + cx)]) {
-                    const net_box &o = nets[other];
-                    if (o.min_x <= box.max_x + near && box.min_x <= o.max_x + near &&
-                        o.min_y <= box.max_y + near && box.min_y <= o.max_y + near)
+        int looks = 0;
+        for (std::size_t level = g.level[n]; level < levels && looks < looks_per_net; ++level)
+            for_cells(g, level, o, g.near, [&](std::size_t cell) {
+                for (std::uint32_t k = g.first[cell]; k != no_net && looks < looks_per_net;
+                     k = g.link[k], ++looks) {
+                    const std::uint32_t other = k / 4;
+                    if (adjoining(g, o, offsets_of(g, nets[other])))
                         used |= std::uint32_t{1} << colours[other];
                 }
+                return looks < looks_per_net;
+            });
         // The search starts at a colour of the net's own, so that the palette is used
         // evenly rather than its first few colours everywhere.
         std::size_t colour = n % palette_size;
         for (std::size_t tried = 0; tried < palette_size && (used >> colour & 1); ++tried)
             colour = (colour + 1) % palette_size;
         colours[n] = static_cast<unsigned char>(colour);
-        for (std::int64_t cy = cell_of(box.min_y, all.min_y); cy <= cell_of(box.max_y, all.min_y);
-             ++cy)
-            for (std::int64_t cx = cell_of(box.min_x, all.min_x);
-                 cx <= cell_of(box.max_x, all.min_x); ++cx)
-                grid[static_cast<std::size_t>(cy * cells + cx)].push_back(n);
+        std::uint32_t slot = 4 * n;
+        for_cells(g, g.level[n], o, 0, [&](std::size_t cell) {
+            g.link[slot] = g.first[cell];
+            g.first[cell] = slot++;
+            return true;
+        });
     }
     return colours;
 }

@@ -26,6 +26,7 @@ struct svg_picture {
     std::FILE *strokes; // net groups with their strokes, written as they come
     std::FILE *idle;    // idle travel
     bool travel;        // idle travel is drawn
+    bool direction;     // each stroke ends in an arrowhead
     bool group_open;
     bool stroke_open;                // a pen-down polyline is open in strokes
     bool idle_open;                  // an idle polyline is open in idle
@@ -36,9 +37,10 @@ struct svg_picture {
     std::vector<net_box> nets;       // one for each net group opened, in order
 };
 
-// Opens the two temporary files; idle travel is drawn only when travel is true. Returns
-// false when they cannot be made.
-bool start_picture(svg_picture &p, bool travel);
+// Opens the two temporary files; idle travel is drawn only when travel is true, and the
+// strokes end in arrowheads that show which way they are drawn when direction is true.
+// Returns false when they cannot be made.
+bool start_picture(svg_picture &p, bool travel, bool direction);
 
 // Starts the group for a new net, named by name (any bytes; escaped for XML).
 void picture_net(svg_picture &p, const char *name);

@@ -7,6 +7,7 @@
 #include "plotting_time.h"
 #include "standard_descriptors.h"
 #include "svg_picture.h"
+#include "whole_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,10 +22,11 @@
 
 namespace {
 
+constexpr const char *program = "xyview";
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
-    "usage: xyview [-q] [-s OUT.svg] [-n] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"
+    "usage: xyview [-q] [-s OUT.svg] [-n] [-d] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"
     "\n"
     "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
     "and prints a summary of the job: nets, moves, tool downs, the length drawn, the idle\n"
@@ -34,6 +36,7 @@ constexpr const char *usage_text =
     "                         per net, idle travel dashed, axes in output units (- writes it\n"
     "                         to standard output, and the summary to standard error)\n"
     "  -n, --no-travel        leave the idle travel out of the picture\n"
+    "  -d, --direction        mark the direction each stroke is drawn in with an arrowhead\n"
     "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
     "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
     "                         of the job lies off it\n"
@@ -50,6 +53,7 @@ struct options {
     const char *input; // the coordinates file, or "-"
     const char *svg;   // where to draw the picture, or null
     bool no_travel;    // leave idle travel out of the picture
+    bool direction;    // mark the strokes' directions
     bool quiet;        // leave the summary out
     bool has_area;
     double area_width, area_height; // the bed, in output units
@@ -80,30 +84,34 @@ bool parse_area(const char *text, options &o)
 int parse_arguments(int argc, char **argv, options &o)
 {
     constexpr option own[] = {
-        {"svg", required_argument, nullptr, 's'},  {"no-travel", no_argument, nullptr, 'n'},
-        {"area", required_argument, nullptr, 'a'}, {"quiet", no_argument, nullptr, 'q'},
-        {"help", no_argument, nullptr, 'h'},       {"version", no_argument, nullptr, 'V'}};
+        {"svg", required_argument, nullptr, 's'}, {"no-travel", no_argument, nullptr, 'n'},
+        {"direction", no_argument, nullptr, 'd'}, {"area", required_argument, nullptr, 'a'},
+        {"quiet", no_argument, nullptr, 'q'},     {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'}};
     option table[std::size(own) + std::size(motion_long_options) + 1] = {};
     std::copy(std::begin(motion_long_options), std::end(motion_long_options),
               std::copy(std::begin(own), std::end(own), table));
     o = options{};
     motion_arguments motion{};
     opterr = 0;
-    for (int code; (code = getopt_long(argc, argv, ":s:na:qhV", table, nullptr)) != -1;) {
+    for (int code; (code = getopt_long(argc, argv, ":s:nda:qhV", table, nullptr)) != -1;) {
         if (code == 's') {
             o.svg = optarg;
+            if (*o.svg == '\0')
+                return wrong_arguments(program, "--svg wants a file name, or - for standard "
+                                                "output: ''");
         } else if (code == 'n') {
             o.no_travel = true;
+        } else if (code == 'd') {
+            o.direction = true;
         } else if (code == 'q') {
             o.quiet = true;
         } else if (code == 'a') {
-            if (!parse_area(optarg, o)) {
-                std::fprintf(stderr,
-                             "xyview: --area wants WxH[+X+Y], a positive width and height and "
-                             "the corner's position, plain decimal numbers: %s\n",
-                             optarg);
-                return status_trouble;
-            }
+            if (!parse_area(optarg, o))
+                return wrong_arguments(program,
+                                       "--area wants WxH[+X+Y], a positive width and height "
+                                       "and the corner's position, plain decimal numbers: '%s'",
+                                       optarg);
         } else if (code >= speed_option && code < motion_option_end) {
             motion.values[code - speed_option] = optarg;
         } else if (code == 'h') {
@@ -115,15 +123,14 @@ int parse_arguments(int argc, char **argv, options &o)
             std::puts("xyview " XYVIEW_VERSION);
             return EXIT_SUCCESS;
         } else {
-            return wrong_option("xyview", code, argv);
+            return wrong_option(program, code, argv, table);
         }
     }
     if (argc - optind != 1)
-        return wrong_arguments(
-            "xyview", argc == optind ? "no coordinates file named" : "one coordinates file only",
-            "");
+        return wrong_arguments(program, argc == optind ? "no coordinates file named"
+                                                       : "one coordinates file only");
     o.input = argv[optind];
-    return motion_of("xyview", motion, o.motion) ? -1 : status_trouble;
+    return motion_of(program, motion, o.motion) ? -1 : status_trouble;
 }
 
 std::string units(std::int64_t hundredths)
@@ -230,65 +237,92 @@ void print_summary(std::FILE *to, const char *name, const job_summary &job,
         print_bed(to, job, o);
 }
 
-// Writes the picture whole or not at all: a failed run leaves no half picture, and an
-// existing one untouched.
-bool write_picture(svg_picture &picture, const job_summary &job, const options &o)
-{
-    const char *shown = std::strcmp(o.svg, "-") ? o.svg : "standard output";
+// The picture and the file it goes to, which is opened before the job is read, so that
+// a name that cannot be written is refused before any work, yet written only when the
+// picture is whole: a failed run leaves no half picture, and an existing one untouched.
+struct picture_output {
+    svg_picture picture;
     whole_file file;
-    if (!open_whole_file(file, o.svg)) {
-        std::fprintf(stderr, "xyview: %s: %s\n", shown, std::strerror(errno));
-        discard_picture(picture);
+    const char *shown; // the file's name in messages
+};
+
+// Opens the picture's file and its temporary files, unless it would replace the
+// coordinates file being read. Returns false, having said why.
+bool open_picture(picture_output &p, const options &o, std::FILE *in)
+{
+    p.picture = svg_picture{};
+    p.shown = std::strcmp(o.svg, "-") ? o.svg : "standard output";
+    if (writes_to_input(o.svg, in)) {
+        complain(program, "%s: is the coordinates file being read; the picture would replace it",
+                 p.shown);
         return false;
     }
-    const picture_bed bed{o.has_area, o.area_x, o.area_y, o.area_width, o.area_height};
-    const bool drawn = finish_picture(picture, job, bed, file.out);
-    if (close_whole_file(file, drawn))
+    if (!open_whole_file(p.file, o.svg)) {
+        complain(program, "%s: %s", p.shown, whole_file_failure(p.file));
+        return false;
+    }
+    if (start_picture(p.picture, !o.no_travel, o.direction))
         return true;
-    const bool temporary = picture.temporary_error != 0;
-    std::fprintf(stderr, "xyview: %s: %s\n", temporary ? "temporary file of the picture" : shown,
-                 std::strerror(temporary ? picture.temporary_error : errno));
+    complain(program, "no room for a temporary file: %s", std::strerror(errno));
+    close_whole_file(p.file, false);
+    return false;
+}
+
+void drop_picture(picture_output &p)
+{
+    discard_picture(p.picture);
+    close_whole_file(p.file, false);
+}
+
+bool write_picture(picture_output &p, const job_summary &job, const options &o)
+{
+    const picture_bed bed{o.has_area, o.area_x, o.area_y, o.area_width, o.area_height};
+    const bool drawn = finish_picture(p.picture, job, bed, p.file.out);
+    if (close_whole_file(p.file, drawn))
+        return true;
+    const bool temporary = p.picture.temporary_error != 0;
+    complain(program, "%s: %s", temporary ? "temporary file of the picture" : p.shown,
+             temporary ? std::strerror(p.picture.temporary_error) : whole_file_failure(p.file));
     return false;
 }
 
 // Warns when any point of the job lies off the bed, naming each side it crosses and by
-// how much; returns whether the job lies on it.
+// how much, and when the job draws nothing; returns whether the job lies on the bed.
 bool fits(const job_summary &job, const options &o)
 {
+    if (job.tool_downs == 0)
+        complain(program, "warning: the job draws nothing");
     if (!o.has_area || !job.has_points)
         return true;
     double over[4];
     overhang(job, edges_of(o), over);
     const char *const sides[] = {"left of", "right of", "below", "above"};
-    bool warned = false;
+    std::string told;
     for (int side = 0; side < 4; ++side) {
         if (over[side] <= 0)
             continue;
-        if (!warned)
-            std::fprintf(stderr,
-                         "xyview: warning: the job does not fit the bed %g x %g at (%g, %g): ",
-                         o.area_width, o.area_height, o.area_x, o.area_y);
-        std::fprintf(stderr, "%s%.2f %s %s", warned ? ", " : "", over[side] / 100, sides[side],
-                     warned ? "it" : "the bed");
-        warned = true;
+        char part[64];
+        std::snprintf(part, sizeof part, "%s%.2f %s %s", told.empty() ? "" : ", ", over[side] / 100,
+                      sides[side], told.empty() ? "the bed" : "it");
+        told += part;
     }
-    if (warned)
-        std::fputc('\n', stderr);
-    return !warned;
+    if (!told.empty())
+        complain(program, "warning: the job does not fit the bed %g x %g at (%g, %g): %s",
+                 o.area_width, o.area_height, o.area_x, o.area_y, told.c_str());
+    return told.empty();
 }
 
 // Prints the summary where it goes: to standard error when the picture takes standard
 // output. Returns whether all of it was written, having said why not.
 bool summary_written(const char *name, const job_summary &job, const plotting_time &time,
-                     const options &o)
+                     const options &o, const picture_output &p)
 {
     if (o.quiet)
         return true;
-    const bool to_stdout = !o.svg || std::strcmp(o.svg, "-") != 0;
-    std::FILE *to = to_stdout ? stdout : stderr;
-    print_summary(to, name, job, time, o);
+    const bool to_stdout = !o.svg || p.file.out != stdout;
+    print_summary(to_stdout ? stdout : stderr, name, job, time, o);
     if (to_stdout)
-        return standard_output_written("xyview", EXIT_SUCCESS) == EXIT_SUCCESS;
+        return standard_output_written(program, EXIT_SUCCESS) == EXIT_SUCCESS;
     return std::fflush(stderr) == 0 && !std::ferror(stderr);
 }
 
@@ -301,23 +335,14 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written("xyview", status);
+        return standard_output_written(program, status);
     const char *name;
-    std::FILE *in = open_coordinates("xyview", o.input, name);
+    std::FILE *in = open_coordinates(program, o.input, name);
     if (!in)
         return status_trouble;
-    if (o.svg && writes_to_input(o.svg, in)) {
-        std::fprintf(stderr,
-                     "xyview: %s: is the coordinates file being read; the picture would "
-                     "replace it\n",
-                     std::strcmp(o.svg, "-") ? o.svg : "standard output");
+    picture_output out;
+    if (o.svg && !open_picture(out, o, in))
         return status_trouble;
-    }
-    svg_picture picture{};
-    if (o.svg && !start_picture(picture, !o.no_travel)) {
-        std::fprintf(stderr, "xyview: no room for a temporary file: %s\n", std::strerror(errno));
-        return status_trouble;
-    }
 
     coordinates_reader reader;
     start_reading(reader, in);
@@ -328,19 +353,21 @@ int main(int argc, char **argv)
     xy_unit unit;
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
-        plot(tool, unit, o.svg ? &picture : nullptr);
+        plot(tool, unit, o.svg ? &out.picture : nullptr);
         time_unit(timer, unit);
     }
     if (result != read_result::finished) {
-        discard_picture(picture);
-        return report_unread("xyview", result, reader, name);
+        if (o.svg)
+            drop_picture(out);
+        return report_unread(program, result, reader, name);
     }
 
-    if (!summary_written(name, tool.job, finish_timing(timer), o)) {
-        discard_picture(picture);
+    if (!summary_written(name, tool.job, finish_timing(timer), o, out)) {
+        if (o.svg)
+            drop_picture(out);
         return status_trouble;
     }
-    if (o.svg && !write_picture(picture, tool.job, o))
+    if (o.svg && !write_picture(out, tool.job, o))
         return status_trouble;
     return fits(tool.job, o) ? EXIT_SUCCESS : status_too_large;
 }
