@@ -1,7 +1,8 @@
 // Writes a deterministic, realistic trace data file to standard output. By size: nets
 // followed by runs of segments wandering over a board up to 50000 units across, with
 // other records and a few segments that carry extra words. Or a routed board of a given
-// number of nets, or nets laid out in one of the shapes that trouble an ordering.
+// number of nets (on a board that grows with them, or of a given size), or nets laid out
+// in one of the shapes that trouble an ordering.
 #include "routed_board.h"
 
 #include <cstdint>
@@ -46,17 +47,21 @@ std::string shaped(const char *shape, long nets)
 
 int main(int argc, char **argv)
 {
-    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--board") == 0 &&
-        std::atol(argv[2]) > 0) {
-        const auto variant = static_cast<unsigned>(argc == 4 ? std::atol(argv[3]) : 0);
-        return std::fputs(routed_board(std::atol(argv[2]), variant).c_str(), stdout) < 0;
+    double width = 0, height = 0;
+    if ((argc == 3 || argc == 4 ||
+         (argc == 5 && std::sscanf(argv[4], "%lfx%lf", &width, &height) == 2 && width > 0 &&
+          height > 0)) &&
+        std::strcmp(argv[1], "--board") == 0 && std::atol(argv[2]) > 0) {
+        const auto variant = static_cast<unsigned>(argc >= 4 ? std::atol(argv[3]) : 0);
+        return std::fputs(routed_board(std::atol(argv[2]), variant, width, height).c_str(),
+                          stdout) < 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "--shape") == 0 && std::atol(argv[3]) > 1 &&
         !shaped(argv[2], 2).empty())
         return std::fputs(shaped(argv[2], std::atol(argv[3])).c_str(), stdout) < 0;
     if (argc != 2 || std::atoll(argv[1]) <= 0) {
         std::fputs("usage: make_trace BYTES > file.trc\n"
-                   "       make_trace --board NETS [VARIANT] > file.trc\n"
+                   "       make_trace --board NETS [VARIANT [WxH]] > file.trc\n"
                    "       make_trace --shape outlier|one-spot|line|duplicates NETS > file.trc\n",
                    stderr);
         return 2;

@@ -33,19 +33,26 @@ inline void add_segment(std::string &trace, std::uint64_t &state, std::int64_t x
 // The trace data of a routed board of nets nets. Each net joins two or three pads,
 // each near the one before, with a trace that runs along x, then y, or jogs halfway.
 // Another variant than 0 is another board of the same kind: other random numbers, and
-// a board of another shape.
-inline std::string routed_board(long nets, unsigned variant = 0)
+// a board of another shape. A width and height in output units, when given, fix the
+// board's size instead of letting it grow with the nets.
+inline std::string routed_board(long nets, unsigned variant = 0, double width = 0,
+                                double height = 0)
 {
     std::uint64_t state = 0x2545F4914F6CDD1DULL ^ variant * 0x9E3779B97F4A7C15ULL;
     const std::int64_t side =
-        static_cast<std::int64_t>(240 * std::sqrt(nets / 300.0) * (1 + variant % 3 * 0.4)) + 1;
+        width > 0
+            ? static_cast<std::int64_t>(width / 0.025)
+            : static_cast<std::int64_t>(240 * std::sqrt(nets / 300.0) * (1 + variant % 3 * 0.4)) +
+                  1;
     std::string trace = "BOARD 'GENERATED' " + std::to_string(nets) + " NETS\nUNITS 100000\n";
     for (long net = 1; net <= nets; ++net) {
         trace.append("  NET '/BOARD/N$").append(std::to_string(net)).append("'\n");
         if (net % 5 == 0)
             trace.append("LAYER ").append(std::to_string(next_random(state) % 4 + 1)).append("\n");
         std::int64_t x = on_grid(state, side),
-                     y = on_grid(state, variant % 3 == 0 ? side * 2 / 3 : side / (1 + variant % 3));
+                     y = on_grid(state, width > 0 ? static_cast<std::int64_t>(height / 0.025)
+                                        : variant % 3 == 0 ? side * 2 / 3
+                                                           : side / (1 + variant % 3));
         trace.append("  PIN U").append(std::to_string(net % 97 + 1)).append("-");
         trace.append(std::to_string(next_random(state) % 40)).append("\n");
         add_segment(trace, state, x, y);

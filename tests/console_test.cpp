@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -143,14 +144,17 @@ TEST_F(console, file_size_limit_stops_the_run_with_a_write_error)
     EXPECT_TRUE(xy == converted(get("long.trc")).substr(0, xy.size()));
 }
 
-// Writing into the named pipe that the run reads from would block it for ever.
+// Writing into the named pipe that the run reads from would block it for ever. Opening
+// the pipe once more at the end frees the writer, should the run not have read it.
 TEST_F(console, named_pipe_of_the_trace_data_is_refused_as_coordinates_file)
 {
-    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    const std::string pipe = dir + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const run_result result =
-        trace2xy("pipe\npipe\n", "", "(cat board.trc > pipe &) && timeout 10 ");
+        trace2xy("pipe\npipe\n", "", "(timeout 60 sh -c 'cat board.trc > pipe' &) && timeout 10 ");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, xy_error + "pipe\n");
+    close(open(pipe.c_str(), O_RDONLY | O_NONBLOCK));
 }
 
 TEST_F(console, read_error_is_reported_before_a_write_error)

@@ -44,6 +44,24 @@ TEST_F(xyorder, writes_the_shorter_order_and_says_by_how_much)
     EXPECT_EQ(xyorder_with("--speed 1 --accel=1 board.xy -").err,
               "xyorder: idle travel 4.98 before, 2.53 after: 49.3 % less; plotting time "
               "0:00:09.8 before, 0:00:06.9 after\n");
+    // At constant speed, 2 s for each of the four tool changes; before, 2.24 and 2.74
+    // travelled and 1.00 drawn; after, 0.12 and 2.41 travelled.
+    EXPECT_EQ(xyorder_with("--speed 1 --tool-time 2 board.xy -").err,
+              "xyorder: idle travel 4.98 before, 2.53 after: 49.3 % less; plotting time "
+              "0:00:14.0 before, 0:00:11.5 after\n");
+}
+
+// The moves before the first net are travel that no order changes: 5.00 from (0, 0) to
+// (3, 4), then 1.00 to the net.
+TEST_F(xyorder, counts_the_travel_before_the_first_net)
+{
+    put("lead.xy", "Go To       0.00       0.00\nGo To       3.00       4.00\nTool Up \n"
+                   "\n   NET 'A'\n \nGo To       3.00       5.00\nTool Down \n"
+                   "Go To       3.00       6.00\n" +
+                       trailer);
+    EXPECT_EQ(xyorder_with("lead.xy -").err,
+              "xyorder: idle travel 6.00 before, 6.00 after: no shorter order found, the "
+              "file's order is kept\n");
 }
 
 // The second net is shorter to reach from its far end; only a router's direction keeps

@@ -72,10 +72,41 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     const run_result quiet = xyview_with("-qs - -a 3x3-1+0 board.xy");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_TRUE(quiet.out.starts_with("<?xml"));
-    EXPECT_EQ(quiet.err, ""); // A name of 254 characters leaves no room for a suffix beside it.
+    EXPECT_EQ(quiet.err, "");
+    // A name of 254 characters leaves no room for a suffix beside it.
     const std::string longest = std::string(250, 'p') + ".svg";
     EXPECT_EQ(xyview_with("-q --svg " + longest + " board.xy").status, 0);
     EXPECT_EQ(get(longest), get("board.svg"));
+    put("sample.xy", converted(file_contents(TEST_DATA "/../../examples/board.trc")));
+    EXPECT_EQ(xyview_with("-q -d -a 6x4 -s sample.svg sample.xy").status, 3);
+    EXPECT_EQ(run("xmllint --noout sample.svg").status, 0);
+}
+
+// One number sets both tool times; the head starts at the first point, not the origin:
+// 3 s of travel up to y 4, 4 s drawn, 2 s to lower and 2 s to raise the tool.
+TEST_F(xyview, tells_the_plotting_time)
+{
+    put("timed.xy", "Go To       0.00       1.00\nTool Up \n\n   NET 'A'\n \n"
+                    "Go To       0.00       4.00\nTool Down \nGo To       4.00       4.00\n" +
+                        trailer);
+    const run_result result = xyview_with("--speed 1 --tool-time 2 timed.xy");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("\nplotting time     0:00:11.0 (drawing 0:00:04.0, travel "
+                              "0:00:03.0, tool 0:00:04.0)\n"),
+              std::string::npos)
+        << result.out;
+}
+
+// A file without moves is sound, yet the plotter would draw nothing: said even under
+// --quiet, and the job fits any bed.
+TEST_F(xyview, empty_job_is_sound_but_warned_of)
+{
+    put("empty.xy", trailer);
+    const run_result on_bed = xyview_with("--area 8x6 empty.xy");
+    EXPECT_EQ(on_bed.status, 0);
+    EXPECT_TRUE(on_bed.out.ends_with("bed               8.00 x 6.00 at (0.00, 0.00): fits\n"));
+    EXPECT_EQ(on_bed.err, "xyview: warning: the job draws nothing\n");
+    EXPECT_EQ(xyview_with("-q empty.xy").err, "xyview: warning: the job draws nothing\n");
 }
 
 struct picture_case {
@@ -98,7 +129,7 @@ TEST_P(picture, matches_the_golden_picture)
 
 INSTANTIATE_TEST_SUITE_P(xyview, picture,
                          testing::Values(picture_case{"worked_example", "--area 2x2.5-0.25-0.25"},
-                                         picture_case{"flat", "--no-travel"},
+                                         picture_case{"flat", "--no-travel --direction"},
                                          picture_case{"empty", ""}),
                          [](const auto &info) { return info.param.name; });
 
@@ -126,7 +157,9 @@ TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
                               "size              2.00 x 3.00\nbed  "),
               std::string::npos);
     EXPECT_TRUE(result.out.ends_with("): " + GetParam().standing + "\n")) << result.out;
-    EXPECT_TRUE(names().contains("job.svg"));
+    // What lies off the bed is drawn again in red, and only then.
+    EXPECT_EQ(get("job.svg").find("clip-path=\"url(#off-bed)\"") != std::string::npos,
+              GetParam().status == 3);
 }
 
 const std::string off_bed = "xyview: warning: the job does not fit the bed ";
@@ -157,6 +190,12 @@ INSTANTIATE_TEST_SUITE_P(
         bed_case{"right", "1.75x5+10+20", 3,
                  off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n",
                  "the job crosses its right side"},
+        bed_case{"below_only", "5x5+10+20.5", 3,
+                 off_bed + "5 x 5 at (10, 20.5): 0.50 below the bed\n",
+                 "the job crosses its bottom side; move it by 0.00, 0.50 to fit"},
+        bed_case{"a_hundredth_below", "5x5+10+20.01", 3,
+                 off_bed + "5 x 5 at (10, 20.01): 0.01 below the bed\n",
+                 "the job crosses its bottom side; move it by 0.00, 0.01 to fit"},
         bed_case{"below_and_above", "5x1+10+21", 3,
                  off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n",
                  "the job crosses its bottom and top sides"},

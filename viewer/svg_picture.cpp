@@ -23,7 +23,7 @@ constexpr const char *palette[] = {"#1f77b4", "#ff7f0e", "#9467bd", "#8c564b",
                                    "#e377c2", "#17becf", "#bcbd22", "#000000"};
 constexpr std::size_t palette_size = std::size(palette);
 constexpr std::size_t colour_length = 7;
-static_assert(palette_size <= 32, "the colours near a net are kept in a 32-bit mask");
+static_assert(palette_size <= 10, "a colour's number is written as one digit");
 
 // A net group's colour is not known while its strokes are written, so the group opens
 // with these marks in its place, and with a mark for the number of its colour where its
@@ -185,56 +185,99 @@ struct view {
     }
 };
 
-// Ticks with labels along the bottom and the left edge, about eight across the longer
-// side, at round numbers of output units.
+// The step between ticks along a side of extent output units: about eight along it, but
+// never closer than room pixels, so that labels keep apart.
+double step_along(const view &v, double extent, double room)
+{
+    return tick_step(std::max(extent / 8, room / v.scale));
+}
+
+// Ticks with labels along the bottom and the left edge, at round numbers of output units,
+// each side with its own step, so that the short side of a long job or of its bed has
+// ticks too; and the unit under the bottom edge.
 void put_axes(std::FILE *out, const view &v)
 {
-    const double step = tick_step(std::max(v.width, v.height) / 8);
-    const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 2);
     const double x_axis = v.y(v.bottom), y_axis = v.x(v.left);
     std::fprintf(out,
                  "<g font-family=\"sans-serif\" font-size=\"12\" stroke-width=\"1\">\n"
                  "<title>axes, in output units</title>\n"
-                 "<path d=\"M%.6g %.6gH%.6gM%.6g %.6gV%.6g\" stroke=\"black\"/>\n",
-                 y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height));
-    for (double t = std::ceil(v.left / step - 1e-9) * step; t <= v.left + v.width + 1e-9 * step;
-         t += step)
-        std::fprintf(out,
-                     "<path d=\"M%.6g %.6gv6\" stroke=\"black\"/><text x=\"%.6g\" y=\"%.6g\" "
-                     "text-anchor=\"middle\">%.*f</text>\n",
-                     v.x(t), x_axis, v.x(t), x_axis + 20, decimals, std::abs(t) < step / 2 ? 0 : t);
-    for (double t = std::ceil(v.bottom / step - 1e-9) * step;
-         t <= v.bottom + v.height + 1e-9 * step; t += step)
-        std::fprintf(out,
-                     "<path d=\"M%.6g %.6gh-6\" stroke=\"black\"/><text x=\"%.6g\" y=\"%.6g\" "
-                     "text-anchor=\"end\">%.*f</text>\n",
-                     y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals,
-                     std::abs(t) < step / 2 ? 0 : t);
+                 "<path d=\"M%.6g %.6gH%.6gM%.6g %.6gV%.6g\" stroke=\"black\"/>\n"
+                 "<text x=\"%.6g\" y=\"%.6g\" text-anchor=\"end\">output units</text>\n",
+                 y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height),
+                 v.x(v.left + v.width), x_axis + 38);
+    for (const bool along_x : {true, false}) {
+        const double low = along_x ? v.left : v.bottom, extent = along_x ? v.width : v.height;
+        const double step = step_along(v, extent, along_x ? 60 : 30);
+        const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 2);
+        for (double t = std::ceil(low / step - 1e-9) * step; t <= low + extent + 1e-9 * step;
+             t += step) {
+            const double shown = std::abs(t) < step / 2 ? 0 : t;
+            if (along_x)
+                std::fprintf(out,
+                             "<path d=\"M%.6g %.6gv6\" stroke=\"black\"/><text x=\"%.6g\" "
+                             "y=\"%.6g\" text-anchor=\"middle\">%.*f</text>\n",
+                             v.x(t), x_axis, v.x(t), x_axis + 20, decimals, shown);
+            else
+                std::fprintf(out,
+                             "<path d=\"M%.6g %.6gh-6\" stroke=\"black\"/><text x=\"%.6g\" "
+                             "y=\"%.6g\" text-anchor=\"end\">%.*f</text>\n",
+                             y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals, shown);
+        }
+    }
     std::fputs("</g>\n", out);
 }
 
-// The bed, under everything else: a light area in a dashed frame, unlike the axes.
-void put_bed(std::FILE *out, const view &v, const picture_bed &bed)
+// The bed: a light area under the job, and a dashed frame, unlike the axes, over it with
+// a light halo, so that the bed's edges show through dense strokes.
+void put_bed(std::FILE *out, const view &v, const picture_bed &bed, bool frame)
 {
-    if (bed.given)
-        std::fprintf(out,
-                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" "
-                     "fill=\"#eef3fb\" stroke=\"#2f5fb0\" stroke-width=\"1.5\" "
-                     "stroke-dasharray=\"8 4\"><title>bed %g x %g at (%g, %g)</title></rect>\n",
+    if (!bed.given)
+        return;
+    const auto rect = [&](const char *attributes) {
+        std::fprintf(out, "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" %s/>",
                      v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
-                     bed.width, bed.height, bed.x, bed.y);
+                     attributes);
+    };
+    if (!frame) {
+        rect("fill=\"#eef3fb\"");
+        std::fputc('\n', out);
+        return;
+    }
+    std::fprintf(out, "<g fill=\"none\"><title>bed %g x %g at (%g, %g)</title>", bed.width,
+                 bed.height, bed.x, bed.y);
+    rect("stroke=\"white\" stroke-width=\"4\" stroke-opacity=\"0.8\"");
+    rect("stroke=\"#2f5fb0\" stroke-width=\"1.5\" stroke-dasharray=\"8 4\"");
+    std::fputs("</g>\n", out);
 }
 
-// A point of the job marked with a circle and a word.
+// A point of the job marked with a circle and a word, each with a light halo that keeps
+// it readable over dense strokes.
 void put_point_mark(std::FILE *out, const view &v, std::int64_t x, std::int64_t y, const char *word,
                     const char *title)
 {
+    const double cx = v.x(x / 100.0), cy = v.y(y / 100.0);
     std::fprintf(out,
                  "<g><title>%s</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" "
-                 "stroke=\"%s\" stroke-width=\"2.5\"/><text x=\"%.6g\" y=\"%.6g\" "
-                 "font-family=\"sans-serif\" font-size=\"12\" fill=\"%s\">%s</text></g>\n",
-                 title, v.x(x / 100.0), v.y(y / 100.0), mark_colour, v.x(x / 100.0) + 9,
-                 v.y(y / 100.0) - 9, mark_colour, word);
+                 "stroke=\"white\" stroke-width=\"5\" stroke-opacity=\"0.8\"/><circle "
+                 "cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" stroke=\"%s\" "
+                 "stroke-width=\"2.5\"/><text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" "
+                 "font-size=\"12\" fill=\"%s\" stroke=\"white\" stroke-width=\"3\" "
+                 "stroke-linejoin=\"round\" paint-order=\"stroke\">%s</text></g>\n",
+                 title, cx, cy, cx, cy, mark_colour, cx + 9, cy - 9, mark_colour, word);
+}
+
+// Arrowheads for the ends of strokes, one in each colour of the palette, about eight
+// pixels long whatever the strokes' width.
+void put_arrowheads(std::FILE *out, double stroke_px)
+{
+    std::fputs("<defs>", out);
+    for (std::size_t k = 0; k < palette_size; ++k)
+        std::fprintf(out,
+                     "<marker id=\"arrow%zu\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
+                     "markerWidth=\"%.3g\" markerHeight=\"%.3g\" orient=\"auto\"><path "
+                     "d=\"M0 1L10 5L0 9z\" fill=\"%s\"/></marker>",
+                     k, 8 / stroke_px, 8 / stroke_px, palette[k]);
+    std::fputs("</defs>\n", out);
 }
 
 // The origin when it lies in the picture, the job's first and last points, or the words
@@ -538,7 +581,9 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                      v.left, 0 - v.bottom, v.left + v.width, 0 - (v.bottom + v.height), v.left,
                      bed.x - edge, edge - bed.y, bed.x + bed.width + edge,
                      0 - (bed.y + bed.height + edge), bed.x - edge, off_bed_colour);
-    put_bed(out, v, bed);
+    if (p.direction)
+        put_arrowheads(out, stroke_px);
+    put_bed(out, v, bed, false);
     if (job.has_points)
         std::fprintf(out,
                      "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
@@ -564,6 +609,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                    "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
                    out);
     std::fputs("</g>\n", out);
+    put_bed(out, v, bed, true);
     put_marks(out, v, job);
     std::fputs("</svg>\n", out);
     discard_picture(p);
