@@ -34,7 +34,8 @@ int main(int argc, char **argv)
     const auto start = std::chrono::steady_clock::now();
     const std::vector<visit> greedy = greedy_order(problem, first_point(problem));
     const auto greedy_done = std::chrono::steady_clock::now();
-    const std::vector<visit> improved = short_order(problem, budget_for(job.groups.size(), 1));
+    const std::vector<visit> improved =
+        short_order(problem, budget_for(job.groups.size(), 1)).order;
     const auto done = std::chrono::steady_clock::now();
     const double file = idle_travel(problem, file_order(job));
     const double nearest = idle_travel(problem, greedy);

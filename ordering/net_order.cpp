@@ -27,6 +27,13 @@ constexpr std::size_t neighbour_count = 8;
 // The longest run of nodes that a random change moves.
 constexpr std::uint32_t longest_run = 8;
 
+// The work a random change takes before its local search: picking and walking its runs.
+constexpr std::uint64_t first_kick_looks = 2 * longest_run;
+
+// The local search from the start does some 90 to 1,600 steps of work a group, by the
+// job's shape; random changes some 34 steps of work a group for each step of the budget.
+constexpr double local_work_per_group = 2000, kick_work_per_group = 34;
+
 // A hop as xyview measures it, in output units.
 double hop_length(point from, point to)
 {
@@ -221,9 +228,17 @@ struct search {
     std::vector<std::uint32_t> journal;
     bool journaling;
     double gained;
-    std::uint64_t steps; // looks for a move, to measure the search by
+    std::uint64_t looks; // candidate moves looked at, to measure the search by
+    std::uint64_t steps; // looks for a move around a group, to check the clock by
     std::chrono::steady_clock::time_point deadline;
+    bool cut_short; // the clock stopped the search
 };
+
+// The work the search has done: what it looked at, and what the tour list moved.
+std::uint64_t work_done(const search &s)
+{
+    return s.looks + s.t.work;
+}
 
 // The tour read forward (dir 0) or backward (dir 1).
 std::uint32_t next_of(const search &s, std::uint32_t v, int dir)
@@ -314,6 +329,7 @@ bool improve_at_end(search &s, std::uint32_t p, int dir, double removed)
         return false;
     bool turnable = true;
     for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+        ++s.looks;
         if (first == 0 || first == last)
             return false;
         turnable = turnable && e.turnable[first];
@@ -342,6 +358,7 @@ bool improve(search &s, std::uint32_t p, const int read)
 {
     int dir = read;
     ++s.steps;
+    ++s.looks;
     const node_ends &e = s.e;
     const std::uint32_t p_exit = exit_of(s, p, dir);
     if (is_free(e, p_exit))
@@ -351,6 +368,7 @@ bool improve(search &s, std::uint32_t p, const int read)
     if (improve_at_end(s, p, dir, removed))
         return true;
     for (std::size_t i = 0; i < neighbour_count; ++i) {
+        ++s.looks;
         const std::uint32_t c = s.neighbours[p_exit * neighbour_count + i];
         if (c == none)
             return false;
@@ -370,6 +388,7 @@ bool improve(search &s, std::uint32_t p, const int read)
                 return true;
             }
             for (std::uint32_t first = q, length = 1; length <= 3; ++length) {
+                ++s.looks;
                 if (!e.turnable[first] || first == p || first == t2)
                     break;
                 const std::uint32_t before = prev_of(s, first, dir);
@@ -384,6 +403,7 @@ bool improve(search &s, std::uint32_t p, const int read)
                 first = before;
             }
             for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+                ++s.looks;
                 if (!e.turnable[first] || first == q || first == qn)
                     break;
                 const std::uint32_t before = prev_of(s, first, dir);
@@ -408,6 +428,7 @@ bool improve(search &s, std::uint32_t p, const int read)
         // successor lies near pq.
         const double pq_link = link_after(s, pq, dir);
         for (std::uint32_t last = q, length = 1; length <= 3 && last != p; ++length) {
+            ++s.looks;
             const std::uint32_t after = next_of(s, last, dir);
             if (accept(s, g1 + pq_link + link_after(s, last, dir) -
                               gap(e, exit_of(s, last, dir), entry_of(s, t2, dir)) -
@@ -419,6 +440,7 @@ bool improve(search &s, std::uint32_t p, const int read)
             last = after;
         }
         for (std::uint32_t first = p, length = 1; length <= 3; ++length) {
+            ++s.looks;
             if (first == q || first == pq)
                 break;
             const std::uint32_t before = prev_of(s, first, dir);
@@ -436,6 +458,7 @@ bool improve(search &s, std::uint32_t p, const int read)
             continue;
         const std::uint32_t after_q = next_of(s, q, dir);
         for (std::size_t j = 0; j < neighbour_count; ++j) {
+            ++s.looks;
             const std::uint32_t c2 = s.neighbours[pq_exit * neighbour_count + j];
             if (c2 == none)
                 break;
@@ -457,15 +480,22 @@ bool improve(search &s, std::uint32_t p, const int read)
     return false;
 }
 
-// Makes moves until none shortens the tour around the groups queued, or until the time
-// is up; returns false then, with the queue emptied.
-bool local_search(search &s)
+// Empties the queue, leaving the groups in it unlooked at.
+void drop_queue(search &s)
+{
+    for (; s.queue_size > 0; --s.queue_size, s.queue_head = (s.queue_head + 1) % s.queue.size())
+        s.queued[s.queue[s.queue_head]] = 0;
+}
+
+// Makes moves until none shortens the tour around the groups queued. Returns false,
+// with the queue emptied, when the work done reaches limit or the clock the deadline.
+bool local_search(search &s, std::uint64_t limit)
 {
     while (s.queue_size > 0) {
-        if (s.steps % 1024 == 0 && std::chrono::steady_clock::now() > s.deadline) {
-            for (; s.queue_size > 0;
-                 --s.queue_size, s.queue_head = (s.queue_head + 1) % s.queue.size())
-                s.queued[s.queue[s.queue_head]] = 0;
+        if (work_done(s) >= limit ||
+            (s.steps % 1024 == 0 && std::chrono::steady_clock::now() > s.deadline &&
+             (s.cut_short = true))) {
+            drop_queue(s);
             return false;
         }
         const std::uint32_t v = s.queue[s.queue_head];
@@ -501,17 +531,17 @@ std::uint64_t next_random(std::uint64_t &state)
 }
 
 // Tries random swaps of two short neighbouring runs, each repaired by the local search
-// and undone unless the tour came out no longer.
-void perturb(search &s, const search_budget &budget)
+// and undone unless the tour came out no longer, until the work done reaches limit.
+void perturb(search &s, std::uint64_t limit)
 {
     const auto nodes = static_cast<std::uint32_t>(s.t.next.size());
     if (nodes < 8)
         return;
-    const auto limit = s.steps + static_cast<std::uint64_t>(budget.steps_per_group * (nodes - 1));
     const std::uint32_t longest = std::min(longest_run, (nodes - 2) / 2);
     std::uint64_t state = 0x9E3779B97F4A7C15ULL;
     s.journaling = true;
-    while (s.steps < limit) {
+    while (work_done(s) < limit) {
+        s.looks += first_kick_looks;
         const auto a1 = static_cast<std::uint32_t>(next_random(state) % nodes);
         const auto first = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
         const auto second = static_cast<std::uint32_t>(next_random(state) % longest) + 1;
@@ -531,7 +561,7 @@ void perturb(search &s, const search_budget &budget)
         int forward = 0;
         swap_runs(s, a2, b1, b2, c1, forward);
         wake_all(s, {a1, a2, b1, b2, c1, c2});
-        const bool finished = local_search(s);
+        const bool finished = local_search(s, limit);
         if (s.gained < -s.least_gain)
             undo_journal(s);
         s.journal.clear();
@@ -546,7 +576,11 @@ void perturb(search &s, const search_budget &budget)
 search_budget budget_for(std::size_t groups, double effort)
 {
     const double n = static_cast<double>(std::max<std::size_t>(groups, 1));
-    return {effort * std::min(100.0, 1e6 / n + 2), std::max(effort, 1.0) * (0.5 + 1.5e-5 * n)};
+    const double local = local_work_per_group * n;
+    const double kicks = effort * kick_work_per_group * std::min(100.0, 1e6 / n + 2) * n;
+    // Some 40 nanoseconds a step on a slow machine of today, ten times over.
+    return {static_cast<std::uint64_t>(local), static_cast<std::uint64_t>(kicks),
+            10 * (1 + 40e-9 * (local + kicks))};
 }
 
 ordering_problem problem_of(const job_blocks &job, bool reversible)
@@ -623,18 +657,17 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
     return order;
 }
 
-std::vector<visit> short_order(const ordering_problem &problem, const search_budget &budget)
+search_result short_order(const ordering_problem &problem, const search_budget &budget)
 {
     const std::size_t groups = problem.job->groups.size();
     // Node numbers are 32 bits wide; a job of more groups keeps the file's order.
     if (groups == 0 || groups >= none - 1)
-        return file_order(*problem.job);
-    // The time limit counts from here, so that it holds whatever the job's shape makes of
-    // the search.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(budget.seconds));
-    std::vector<visit> result;
+        return {file_order(*problem.job), false, 0};
+    // The limit in seconds counts from here, so that it holds whatever the job's shape
+    // makes of the search.
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(budget.seconds));
     const std::vector<std::uint32_t> group_of = groups_by_place(problem);
     const node_ends e = ends_of(problem, group_of);
     const std::vector<std::uint32_t> neighbours = neighbours_of(e);
@@ -657,15 +690,24 @@ std::vector<visit> short_order(const ordering_problem &problem, const search_bud
              false,
              0,
              0,
-             deadline};
+             0,
+             deadline,
+             false};
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)
         wake(s, order[v]);
-    if (local_search(s))
-        perturb(s, budget);
+    // Whatever work the local search leaves of its own budget is not given to the random
+    // changes, so that their share does not depend on how soon it finished.
+    local_search(s, budget.local_work);
+    if (!s.cut_short)
+        perturb(s, work_done(s) + budget.kick_work);
 
+    search_result result{{}, s.cut_short, 0};
+    if (s.cut_short)
+        result.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
     for (std::size_t k = 1; k < order.size(); ++k)
-        result.push_back({group_of[order[k] - 1], problem.reversible && turned[k]});
+        result.order.push_back({group_of[order[k] - 1], problem.reversible && turned[k]});
     return result;
 }

@@ -7,6 +7,7 @@
 
 #include "net_blocks.h"
 
+#include <cstdint>
 #include <vector>
 
 struct ordering_problem {
@@ -17,17 +18,25 @@ struct ordering_problem {
     bool reversible;       // a group may be drawn from its other end
 };
 
-// How much the search may spend on random changes after the local search: steps of the
-// search (each a look for a move around one group), per group, which keeps the result
-// the same on any machine; and a limit in seconds, past which it stops sooner.
+// How much the search may do, counted in steps of work (a candidate move looked at, a
+// node or segment of the tour list moved), so that the result is the same on any
+// machine and under any load: the local search from the start may do up to local_work,
+// the random changes after it kick_work. A limit in seconds, far above what the work
+// takes on any machine of today, stops a search that could otherwise run for hours.
 struct search_budget {
-    double steps_per_group;
+    std::uint64_t local_work;
+    std::uint64_t kick_work;
     double seconds;
 };
 
-// The budget xyorder gives a job of groups groups, effort times its default: a hundred
-// steps a group for small jobs, about a million and two a group beyond ten thousand
-// groups (about a second on a machine of 2026), with a time limit somewhat above that.
+// The largest effort that budget_for takes.
+constexpr double effort_largest = 100;
+
+// The budget xyorder gives a job of groups groups, effort (0 to effort_largest) times
+// its default: some 3,400 steps of random changes a group for small jobs, about 40
+// million and 100 a group beyond ten thousand groups (about a second on a machine of
+// 2026), and a local search that a job of any shape finishes or is stopped in the time
+// of a few such seconds.
 search_budget budget_for(std::size_t groups, double effort);
 
 // The groups, anchor and travel before the first net of job, which must outlive it.
@@ -45,8 +54,14 @@ point first_point(const ordering_problem &problem);
 // end of a group not yet visited (only starts, when groups may not be reversed).
 std::vector<visit> greedy_order(const ordering_problem &problem, point from);
 
+struct search_result {
+    std::vector<visit> order;
+    bool cut_short; // the limit in seconds stopped the search before its work was done
+    double seconds; // the time the search took, when it was cut short
+};
+
 // xyorder's order. A group whose two ends coincide may be turned round for the search
 // even when groups are not reversible, since that changes no hop; it is then written
 // the way it was drawn. The same problem and budget give the same order, unless the
-// time limit stops the search.
-std::vector<visit> short_order(const ordering_problem &problem, const search_budget &budget);
+// limit in seconds cuts the search short, which result.cut_short tells.
+search_result short_order(const ordering_problem &problem, const search_budget &budget);

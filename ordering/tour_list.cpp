@@ -33,6 +33,7 @@ std::int64_t key(const tour_list &t, std::uint32_t v)
 void attach(tour_list &t, std::uint32_t s, std::uint32_t v, bool at_head)
 {
     tour_segment &seg = t.segments[s];
+    ++t.work;
     t.turned[v] ^= static_cast<unsigned char>(t.segments[t.segment[v]].reversed != seg.reversed);
     t.segment[v] = s;
     if (++seg.size == 4 * t.segment_size)
@@ -104,6 +105,7 @@ void reverse_inside(tour_list &t, std::uint32_t a, std::uint32_t b)
         if (u == last)
             break;
     }
+    t.work += t.scratch.size();
     // Ranks within a segment are consecutive, so the run takes its own ranks back.
     const std::size_t m = t.scratch.size();
     const std::int64_t low_rank = t.rank[first];
@@ -132,6 +134,7 @@ void reverse_segments(tour_list &t, std::uint32_t s, std::uint32_t e)
     const std::uint32_t before = t.segments[s].prev, after = t.segments[e].next;
     for (std::uint32_t u = s;; u = t.segments[u].prev) {
         tour_segment &seg = t.segments[u];
+        ++t.work;
         std::swap(seg.next, seg.prev);
         seg.reversed = !seg.reversed;
         if (u == e)
@@ -171,6 +174,7 @@ void rebalance(tour_list &t, std::uint32_t s)
             t.scratch_turned.push_back(static_cast<unsigned char>(is_turned(t, v)));
         }
     const std::size_t nodes = t.scratch.size();
+    t.work += nodes;
     std::size_t k = 0;
     for (std::uint32_t u = first, i = 0; i < segments; u = t.segments[u].next, ++i) {
         const std::size_t end = nodes * (i + 1) / segments;
@@ -219,6 +223,7 @@ void build_tour(tour_list &t, const std::vector<std::uint32_t> &order,
     t.segment.assign(n, 0);
     t.turned.assign(n, 0);
     t.overgrown.clear();
+    t.work = 0;
     t.segment_size = std::max<std::uint32_t>(
         1, static_cast<std::uint32_t>(std::lround(std::sqrt(static_cast<double>(n)) / 4)));
     std::size_t count = std::max<std::size_t>(2, (n + t.segment_size - 1) / t.segment_size);

@@ -25,6 +25,7 @@ struct tour_list {
     std::vector<std::uint32_t> overgrown; // segments grown to four times that
     std::vector<std::uint32_t> scratch;
     std::vector<unsigned char> scratch_turned;
+    std::uint64_t work; // nodes and segments moved since built, to measure a search by
 };
 
 // Builds t over order (at least two nodes, each once, ids below the count), node

@@ -33,8 +33,8 @@ constexpr const char *usage_text =
     "before the first net stay first. OUT.xy is written whole or not at all.\n"
     "\n"
     "  -k, --keep-direction   draw every net from the end it starts at, as a router must\n"
-    "  --effort E             search E times as long as by default (0: the local search\n"
-    "                         alone)\n";
+    "  --effort E             search E times as long as by default, from 0 (the local\n"
+    "                         search alone) to 100\n";
 
 constexpr const char *usage_end =
     "  -h, --help             show this text and exit\n"
@@ -72,9 +72,10 @@ int parse_arguments(int argc, char **argv, options &o)
             o.keep_direction = true;
         } else if (code == effort_option) {
             const char *text = optarg;
-            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0)
-                return wrong_arguments(program, "--effort wants a number at or above zero: '%s'",
-                                       optarg);
+            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0 ||
+                o.effort > effort_largest)
+                return wrong_arguments(program, "--effort wants a number from 0 to %g: '%s'",
+                                       effort_largest, optarg);
         } else if (code >= speed_option && code < motion_option_end) {
             motion.values[code - speed_option] = optarg;
         } else if (code == 'h') {
@@ -143,7 +144,12 @@ int report_misplaced(const coordinates_reader &r, const xy_unit &unit, const cha
 std::vector<visit> shortest_order(const job_blocks &job, const options &o, double &travel)
 {
     const ordering_problem problem = problem_of(job, !o.keep_direction);
-    std::vector<visit> order = short_order(problem, budget_for(job.groups.size(), o.effort));
+    search_result found = short_order(problem, budget_for(job.groups.size(), o.effort));
+    if (found.cut_short)
+        complain(program,
+                 "the search was cut short after %.1f s; another run may order differently",
+                 found.seconds);
+    std::vector<visit> &order = found.order;
     travel = idle_travel(problem, order);
     const std::vector<visit> kept = file_order(job);
     if (const double kept_travel = idle_travel(problem, kept); kept_travel <= travel) {

@@ -40,7 +40,7 @@ TEST_P(hand_checked, travels_least)
 {
     const job_blocks job = job_of(converted(GetParam().trace));
     const ordering_problem problem = problem_of(job, GetParam().reversible);
-    const std::vector<visit> order = short_order(problem, {1, 10});
+    const std::vector<visit> order = short_order(problem, budget_for(job.groups.size(), 1)).order;
     EXPECT_DOUBLE_EQ(idle_travel(problem, order), GetParam().travel);
     EXPECT_EQ(moves_of(written(job, order)), GetParam().order);
 }
@@ -104,7 +104,7 @@ TEST_P(board, keeps_the_strokes_and_travels_less)
     const std::string xy = converted(routed_board(2000));
     const job_blocks job = job_of(xy);
     const ordering_problem problem = problem_of(job, reversible);
-    const std::vector<visit> order = short_order(problem, {1, 10});
+    const std::vector<visit> order = short_order(problem, budget_for(job.groups.size(), 1)).order;
     const std::string ordered = written(job, order);
 
     const job_summary before = summary_of(xy), after = summary_of(ordered);
@@ -114,7 +114,7 @@ TEST_P(board, keeps_the_strokes_and_travels_less)
     EXPECT_LT(after.idle_length, before.idle_length);
     EXPECT_LT(after.idle_length,
               0.9 * idle_travel(problem, greedy_order(problem, first_point(problem))));
-    EXPECT_EQ(written(job, short_order(problem, {1, 10})), ordered);
+    EXPECT_EQ(written(job, short_order(problem, budget_for(job.groups.size(), 1)).order), ordered);
 }
 
 INSTANTIATE_TEST_SUITE_P(order, board, testing::Bool(), [](const auto &info) {

@@ -200,10 +200,13 @@ INSTANTIATE_TEST_SUITE_P(
                                "place" +
                                    layout},
                     fault_case{"effort_below_zero", "--effort -1 board.xy out.xy", "", 2,
-                               "xyorder: --effort wants a number at or above zero: '-1'\nTry "
+                               "xyorder: --effort wants a number from 0 to 100: '-1'\nTry "
                                "'xyorder --help'.\n"},
                     fault_case{"effort_with_more_after_it", "--effort 2x board.xy out.xy", "", 2,
-                               "xyorder: --effort wants a number at or above zero: '2x'\nTry "
+                               "xyorder: --effort wants a number from 0 to 100: '2x'\nTry "
+                               "'xyorder --help'.\n"},
+                    fault_case{"effort_past_the_largest", "--effort 1e10 board.xy out.xy", "", 2,
+                               "xyorder: --effort wants a number from 0 to 100: '1e10'\nTry "
                                "'xyorder --help'.\n"},
                     fault_case{"empty_output_name", "board.xy ''", "", 2,
                                "xyorder: IN.xy and OUT.xy want a file name, or - for standard "
