@@ -44,13 +44,19 @@ double distance2(const tree_place &p, double x, double y)
     return dx * dx + dy * dy;
 }
 
-void build(end_tree &t, range r)
+// A point while the tree is built: moved with its place, so that the partitions read
+// memory in order.
+struct tree_point {
+    tree_place at;
+    std::uint32_t id;
+};
+
+void build(end_tree &t, std::vector<tree_point> &points, range r)
 {
-    const tree_place *places = t.places;
-    tree_box box{places[t.ids[r.lo]].x, places[t.ids[r.lo]].y, places[t.ids[r.lo]].x,
-                 places[t.ids[r.lo]].y};
+    const tree_place &first = points[r.lo].at;
+    tree_box box{first.x, first.y, first.x, first.y};
     for (std::size_t i = r.lo; i < r.hi; ++i) {
-        const tree_place &p = places[t.ids[i]];
+        const tree_place &p = points[i].at;
         box.low_x = std::min(box.low_x, p.x);
         box.low_y = std::min(box.low_y, p.y);
         box.high_x = std::max(box.high_x, p.x);
@@ -60,20 +66,17 @@ void build(end_tree &t, range r)
     t.alive[r.node] = static_cast<std::uint32_t>(r.hi - r.lo);
     if (r.leaf())
         return;
-    const auto first = t.ids.begin();
-    const auto middle = first + static_cast<std::ptrdiff_t>(r.middle());
+    const auto begin = points.begin() + static_cast<std::ptrdiff_t>(r.lo);
+    const auto middle = points.begin() + static_cast<std::ptrdiff_t>(r.middle());
+    const auto end = points.begin() + static_cast<std::ptrdiff_t>(r.hi);
     if (box.high_x - box.low_x >= box.high_y - box.low_y)
-        std::nth_element(
-            first + static_cast<std::ptrdiff_t>(r.lo), middle,
-            first + static_cast<std::ptrdiff_t>(r.hi),
-            [places](std::uint32_t a, std::uint32_t b) { return places[a].x < places[b].x; });
+        std::nth_element(begin, middle, end,
+                         [](const tree_point &a, const tree_point &b) { return a.at.x < b.at.x; });
     else
-        std::nth_element(
-            first + static_cast<std::ptrdiff_t>(r.lo), middle,
-            first + static_cast<std::ptrdiff_t>(r.hi),
-            [places](std::uint32_t a, std::uint32_t b) { return places[a].y < places[b].y; });
-    build(t, r.low_half());
-    build(t, r.high_half());
+        std::nth_element(begin, middle, end,
+                         [](const tree_point &a, const tree_point &b) { return a.at.y < b.at.y; });
+    build(t, points, r.low_half());
+    build(t, points, r.high_half());
 }
 
 // The halves of r, the one whose box lies nearer (x, y) first, with their distances.
@@ -102,7 +105,7 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
             const std::uint32_t id = t.ids[i];
-            const double d2 = distance2(t.places[id], x, y);
+            const double d2 = distance2(t.at[i], x, y);
             if (id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
                 continue;
             std::size_t at = n.count < n.wanted ? n.count++ : n.count - 1;
@@ -132,7 +135,7 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
             const std::uint32_t id = t.ids[i];
             if (id == none)
                 continue;
-            if (const double d2 = distance2(t.places[id], x, y); d2 < best_d2) {
+            if (const double d2 = distance2(t.at[i], x, y); d2 < best_d2) {
                 best_d2 = d2;
                 best = id;
             }
@@ -152,26 +155,63 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
                 bool removable)
 {
-    t.places = places.data();
-    t.ids = std::move(ids);
+    std::vector<tree_point> points(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        points[i] = {places[ids[i]], ids[i]};
     std::size_t nodes = 1;
-    for (std::size_t widest = t.ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
+    for (std::size_t widest = ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
         nodes = 2 * nodes + 1;
     t.boxes.assign(nodes, tree_box{});
     t.alive.assign(nodes, 0);
-    if (!t.ids.empty())
-        build(t, {0, 0, t.ids.size()});
+    if (!points.empty())
+        build(t, points, {0, 0, points.size()});
+    t.ids = std::move(ids);
+    t.at.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        t.ids[i] = points[i].id;
+        t.at[i] = points[i].at;
+    }
     t.slot.assign(removable ? places.size() : 0, none);
     for (std::size_t i = 0; i < t.ids.size() && removable; ++i)
         t.slot[t.ids[i]] = static_cast<std::uint32_t>(i);
 }
 
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
-                           std::uint32_t skip_pair, std::uint32_t *found)
+                           std::uint32_t skip_pair, std::uint32_t *found, std::uint32_t near)
 {
     nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
-    if (!t.ids.empty() && n.wanted > 0)
-        search(t, {0, 0, t.ids.size()}, x, y, n);
+    if (t.ids.empty() || n.wanted == 0)
+        return 0;
+    range r{0, 0, t.ids.size()};
+    if (near >= t.ids.size()) {
+        search(t, r, x, y, n);
+        return n.count;
+    }
+    // Down to near's leaf without a look at any place, then up, searching each sibling
+    // on the way that may hold nearer points. Once the nearest found lie within a node's
+    // box, no point outside it can be nearer, since the box lies within the node's part
+    // of the plane.
+    range path[64];
+    std::size_t depth = 0;
+    for (path[depth++] = r; !r.leaf(); path[depth++] = r)
+        r = near < r.middle() ? r.low_half() : r.high_half();
+    search(t, r, x, y, n);
+    for (std::size_t k = depth - 1; k > 0; --k) {
+        const tree_box &box = t.boxes[path[k].node];
+        if (n.count == n.wanted) {
+            const double reach = n.d2[n.count - 1];
+            const auto room = [reach](double low, double high) {
+                return low >= 0 && high >= 0 && low * low >= reach && high * high >= reach;
+            };
+            if (room(x - box.low_x, box.high_x - x) && room(y - box.low_y, box.high_y - y))
+                break;
+        }
+        const range parent = path[k - 1];
+        const range sibling =
+            path[k].node == parent.low_half().node ? parent.high_half() : parent.low_half();
+        if (n.count < n.wanted || box_distance2(t.boxes[sibling.node], x, y) < n.d2[n.count - 1])
+            search(t, sibling, x, y, n);
+    }
     return n.count;
 }
 

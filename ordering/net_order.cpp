@@ -11,11 +11,11 @@
 #include "tour_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <queue>
 
 namespace {
 
@@ -100,13 +100,15 @@ std::vector<std::uint32_t> neighbours_of(const node_ends &e)
     for (int side = 0; side < (e.symmetric ? 1 : 2); ++side) {
         end_tree tree;
         build_tree(tree, e.at,
-                   chosen_ends(e, e.symmetric || side == 0, e.symmetric || side == 1, true), false);
+                   chosen_ends(e, e.symmetric || side == 0, e.symmetric || side == 1, true), true);
         // Nodes are numbered by place, so that searches in that order find the tree's
-        // nodes still in the cache.
+        // nodes still in the cache; each starts from the end itself or, when the tree
+        // does not hold it, from its node's other end.
         for (std::uint32_t end = 1; end < count; ++end)
             if (!is_free(e, end) && (e.symmetric || end % 2 != static_cast<unsigned>(side)))
                 nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
-                               &lists[end * neighbour_count]);
+                               &lists[end * neighbour_count],
+                               tree.slot[end] != none ? tree.slot[end] : tree.slot[end ^ 1]);
     }
     return lists;
 }
@@ -121,6 +123,44 @@ std::uint32_t root_of(std::vector<std::uint32_t> &parent, std::uint32_t v)
     return v;
 }
 
+// The hops still to try, shortest first. Hops leave it at rising lengths, so it is a
+// radix heap: a length is kept as the bits of its double, which rise as lengths at or
+// above zero do, in the bucket of the highest bit in which it differs from the last
+// length taken; a bucket is spread over the lower ones only once all below are empty.
+// Every step reads and writes its buckets in order, which a binary heap of a million
+// hops does not.
+struct hop_queue {
+    std::uint64_t last;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> buckets[65]; // length, then key
+};
+
+void push_hop(hop_queue &q, double length, std::uint64_t key)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(length);
+    q.buckets[bits == q.last ? 0 : 64 - std::countl_zero(bits ^ q.last)].push_back({bits, key});
+}
+
+// Takes the key of the shortest hop left into key; returns false when none is left.
+bool pop_hop(hop_queue &q, std::uint64_t &key)
+{
+    if (q.buckets[0].empty()) {
+        std::size_t b = 1;
+        while (b < 65 && q.buckets[b].empty())
+            ++b;
+        if (b == 65)
+            return false;
+        auto &spread = q.buckets[b];
+        q.last = std::min_element(spread.begin(), spread.end())->first;
+        for (const auto &[bits, hop] : spread)
+            q.buckets[bits == q.last ? 0 : 64 - std::countl_zero(bits ^ q.last)].push_back(
+                {bits, hop});
+        spread.clear();
+    }
+    key = q.buckets[0].back().second;
+    q.buckets[0].pop_back();
+    return true;
+}
+
 // Joins the ends nearest each other first, as long as no end takes two hops and no hop
 // closes a loop: gives for each end the end it is joined to, or none.
 std::vector<std::uint32_t> shortest_hops(const node_ends &e,
@@ -130,21 +170,15 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
     std::vector<std::uint32_t> partner(count, none), parent(nodes);
     for (std::uint32_t v = 0; v < nodes; ++v)
         parent[v] = v;
-    // A hop may leave any end of a symmetric problem, else only a node's end.
-    const auto may_leave = [&](std::uint32_t end) {
-        return !is_free(e, end) && (e.symmetric || end % 2 == 1);
-    };
-    using candidate = std::pair<double, std::uint64_t>; // length, then end and list place
-    std::vector<candidate> heap;
-    heap.reserve(count);
+    // A hop may leave any end of a symmetric problem, else only a node's end. A hop's key
+    // is its end and its place in the end's list.
+    hop_queue queue{};
     for (std::uint32_t end = 0; end < count; ++end)
-        if (may_leave(end) && neighbours[end * neighbour_count] != none)
-            heap.push_back(
-                {gap(e, end, neighbours[end * neighbour_count]), std::uint64_t{end} << 8});
-    std::priority_queue queue(std::greater<candidate>{}, std::move(heap));
-    while (!queue.empty()) {
-        const auto [length, key] = queue.top();
-        queue.pop();
+        if (!is_free(e, end) && (e.symmetric || end % 2 == 1) &&
+            neighbours[end * neighbour_count] != none)
+            push_hop(queue, gap(e, end, neighbours[end * neighbour_count]),
+                     std::uint64_t{end} << 8);
+    for (std::uint64_t key; pop_hop(queue, key);) {
         const auto end = static_cast<std::uint32_t>(key >> 8);
         const std::size_t place = key & 0xff;
         if (partner[end] != none)
@@ -158,7 +192,7 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
         } else if (place + 1 < neighbour_count &&
                    neighbours[end * neighbour_count + place + 1] != none) {
             const std::uint32_t next = neighbours[end * neighbour_count + place + 1];
-            queue.push({gap(e, end, next), key + 1});
+            push_hop(queue, gap(e, end, next), key + 1);
         }
     }
     return partner;

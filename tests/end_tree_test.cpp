@@ -37,16 +37,19 @@ TEST_P(nearest, points_are_those_a_full_search_finds)
     build_tree(t, points, ids, true);
     for (const std::uint32_t id : ids) {
         const tree_place &p = points[id];
-        std::uint32_t found[8];
-        const std::size_t count = nearest_points(t, p.x, p.y, 8, id / 2, found);
         std::vector<double> expected;
         for (const std::uint32_t other : ids)
             if (other / 2 != id / 2)
                 expected.push_back(squared(points[other], p.x, p.y));
         std::sort(expected.begin(), expected.end());
-        ASSERT_EQ(count, 8U);
-        for (std::size_t i = 0; i < count; ++i)
-            ASSERT_EQ(squared(points[found[i]], p.x, p.y), expected[i]) << id;
+        // From the root, from the point's own leaf, and from a leaf anywhere else.
+        for (const std::uint32_t near : {UINT32_MAX, t.slot[id], t.slot[id * 7919 % 2000]}) {
+            std::uint32_t found[8];
+            const std::size_t count = nearest_points(t, p.x, p.y, 8, id / 2, found, near);
+            ASSERT_EQ(count, 8U);
+            for (std::size_t i = 0; i < count; ++i)
+                ASSERT_EQ(squared(points[found[i]], p.x, p.y), expected[i]) << id << " " << near;
+        }
     }
     // Removing points one by one, the nearest live one is always a nearest of the rest.
     std::vector<bool> removed(points.size());

@@ -59,8 +59,12 @@ INSTANTIATE_TEST_SUITE_P(
                                "NET 'A': 0 1; NET 'B': 2 3; NET 'C': 4 5"},
                     order_case{"net_that_must_be_reversed", one_drawn_backwards, true, 1,
                                "NET 'A': 0 1; NET 'B': 2 3"},
-                    order_case{"keep_direction_forbids_reversing", one_drawn_backwards, false, 2,
-                               "NET 'A': 0 1; NET 'B': 3 2"},
+                    // Turned round, B would be 1.5 away; as drawn, A then B travels 2 and
+                    // B then A 2.5.
+                    order_case{"keep_direction_forbids_reversing",
+                               "  NET 'A'\nSEG 0 0\nSEG 100000 0\n"
+                               "  NET 'B'\nSEG 300000 0\nSEG 250000 0\n",
+                               false, 2, "NET 'A': 0 1; NET 'B': 3 2"},
                     order_case{"moves_before_the_first_net_fix_the_start",
                                "SEG 500000 0\n" + on_a_line_reversed, true, 2,
                                " 5; NET 'C': 5 4; NET 'B': 3 2; NET 'A': 1 0"}),
