@@ -32,7 +32,7 @@ constexpr std::uint64_t first_kick_looks = 2 * longest_run;
 
 // The local search from the start does some 90 to 1,600 steps of work a group, by the
 // job's shape; random changes some 34 steps of work a group for each step of the budget.
-constexpr double local_work_per_group = 2000, kick_work_per_group = 34;
+constexpr double local_work_per_group = 400, kick_work_per_group = 34;
 
 // A hop as xyview measures it, in output units.
 double hop_length(point from, point to)
@@ -102,13 +102,11 @@ std::vector<std::uint32_t> neighbours_of(const node_ends &e)
         build_tree(tree, e.at,
                    chosen_ends(e, e.symmetric || side == 0, e.symmetric || side == 1, true), true);
         // Nodes are numbered by place, so that searches in that order find the tree's
-        // nodes still in the cache; each starts from the end itself or, when the tree
-        // does not hold it, from its node's other end.
+        // nodes still in the cache; an end the tree holds is searched from its own leaf.
         for (std::uint32_t end = 1; end < count; ++end)
             if (!is_free(e, end) && (e.symmetric || end % 2 != static_cast<unsigned>(side)))
                 nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
-                               &lists[end * neighbour_count],
-                               tree.slot[end] != none ? tree.slot[end] : tree.slot[end ^ 1]);
+                               &lists[end * neighbour_count], tree.slot[end]);
     }
     return lists;
 }
@@ -249,6 +247,15 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
     }
 }
 
+// A change to the tour since the last random change, to undo it, in the list's order
+// when it was made: the path a to b reversed, with c before it and d after it; the run a
+// to b moved from behind c to behind d; or the runs a to b and c to d exchanged.
+enum class change { reversed, moved, exchanged };
+struct journal_entry {
+    change kind;
+    std::uint32_t a, b, c, d;
+};
+
 struct search {
     const node_ends &e;
     const std::vector<std::uint32_t> &neighbours;
@@ -257,9 +264,7 @@ struct search {
     std::vector<std::uint32_t> queue;
     std::size_t queue_head, queue_size;
     std::vector<unsigned char> queued;
-    // Reversals made since the last random change, to undo it: the path and the nodes
-    // around it before.
-    std::vector<std::uint32_t> journal;
+    std::vector<journal_entry> journal;
     bool journaling;
     double gained;
     std::uint64_t looks; // candidate moves looked at, to measure the search by
@@ -308,7 +313,7 @@ bool on_path(const search &s, std::uint32_t a, std::uint32_t b, std::uint32_t c,
 bool reverse_logged(search &s, std::uint32_t a, std::uint32_t b)
 {
     if (s.journaling)
-        s.journal.insert(s.journal.end(), {tour_prev(s.t, a), a, b, tour_next(s.t, b)});
+        s.journal.push_back({change::reversed, a, b, tour_prev(s.t, a), tour_next(s.t, b)});
     return reverse_path(s.t, a, b);
 }
 
@@ -334,14 +339,59 @@ void wake_all(search &s, std::initializer_list<std::uint32_t> nodes)
         wake(s, v);
 }
 
+// Whether the run from first forward to last holds at most longest_run nodes.
+bool is_short(const search &s, std::uint32_t first, std::uint32_t last)
+{
+    std::uint32_t v = first;
+    for (std::uint32_t k = 1; k < longest_run && v != last; ++k)
+        v = tour_next(s.t, v);
+    return v == last;
+}
+
+// Moves the short run from first forward to last behind after, in the journal when it
+// is kept.
+bool move_logged(search &s, std::uint32_t first, std::uint32_t last, std::uint32_t after)
+{
+    const std::uint32_t before = tour_prev(s.t, first);
+    if (before == after)
+        return true;
+    if (!move_run(s.t, first, last, after))
+        return false;
+    if (s.journaling)
+        s.journal.push_back({change::moved, first, last, before, after});
+    return true;
+}
+
+// Exchanges the run x1 to x2 with the run y1 to y2 that follows it, in the list's own
+// order, keeping every node's direction: a short run is moved, two long runs relinked,
+// and on a small tour three reversals do it. Returns whether the tour then reads the
+// other way round, as the reversals may leave it.
+bool exchange(search &s, std::uint32_t x1, std::uint32_t x2, std::uint32_t y1, std::uint32_t y2)
+{
+    if (is_short(s, y1, y2) && move_logged(s, y1, y2, tour_prev(s.t, x1)))
+        return false;
+    if (is_short(s, x1, x2) && move_logged(s, x1, x2, y2))
+        return false;
+    if (exchange_runs(s.t, x1, x2, y1, y2)) {
+        if (s.journaling)
+            s.journal.push_back({change::exchanged, x1, x2, y1, y2});
+        return false;
+    }
+    int dir = 0;
+    flip(s, x1, y2, dir);
+    flip(s, y2, y1, dir);
+    flip(s, x2, x1, dir);
+    return dir != 0;
+}
+
 // Moves the run b2 to c1 in front of the run a2 to b1, which it follows (read in
 // direction dir), keeping every node's direction.
 void swap_runs(search &s, std::uint32_t a2, std::uint32_t b1, std::uint32_t b2, std::uint32_t c1,
                int &dir)
 {
-    flip(s, a2, c1, dir);
-    flip(s, c1, b2, dir);
-    flip(s, b1, a2, dir);
+    // Read backwards, the runs stand the other way round in the list.
+    const bool turned = dir ? exchange(s, c1, b2, b1, a2) : exchange(s, a2, b1, b2, c1);
+    dir ^= static_cast<int>(turned);
 }
 
 bool accept(search &s, double gain)
@@ -542,18 +592,33 @@ bool local_search(search &s, std::uint64_t limit)
     return true;
 }
 
+// Takes back the changes in the journal, latest first. A reversal may have been made on
+// the rest of the tour, which reads the tour the other way round, so each change is
+// found as it stands, read either way.
 void undo_journal(search &s)
 {
-    for (std::size_t k = s.journal.size(); k >= 4; k -= 4) {
-        const std::uint32_t before = s.journal[k - 4], a = s.journal[k - 3], b = s.journal[k - 2];
-        // The reversal may have been made on the rest of the tour, which reads the tour
-        // the other way; either way a and b bound the run that was turned.
-        if (tour_next(s.t, before) == b)
+    const bool journaling = s.journaling;
+    s.journaling = false;
+    for (std::size_t k = s.journal.size(); k-- > 0;) {
+        const auto [kind, a, b, c, d] = s.journal[k];
+        if (kind == change::reversed && tour_next(s.t, c) == b)
             reverse_path(s.t, b, a);
-        else
+        else if (kind == change::reversed)
             reverse_path(s.t, a, b);
+        // The run a to b stands behind d, or read the other way, b to a in front of it.
+        else if (kind == change::moved && tour_next(s.t, d) == a)
+            exchange(s, tour_next(s.t, c), tour_prev(s.t, a), a, b);
+        else if (kind == change::moved)
+            exchange(s, b, a, tour_next(s.t, a), tour_prev(s.t, c));
+        // The run c to d stands in front of a to b, or read the other way, b to a in
+        // front of d to c.
+        else if (tour_next(s.t, d) == a)
+            exchange(s, c, d, a, b);
+        else
+            exchange(s, b, a, d, c);
     }
     s.journal.clear();
+    s.journaling = journaling;
 }
 
 std::uint64_t next_random(std::uint64_t &state)

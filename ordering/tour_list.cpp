@@ -306,6 +306,131 @@ bool reverse_path(tour_list &t, std::uint32_t a, std::uint32_t b)
     return rest;
 }
 
+bool move_run(tour_list &t, std::uint32_t first, std::uint32_t last, std::uint32_t after)
+{
+    if (tour_next(t, after) == first)
+        return true;
+    t.scratch.clear();
+    t.scratch_turned.clear();
+    for (std::uint32_t v = first;; v = tour_next(t, v)) {
+        t.scratch.push_back(v);
+        t.scratch_turned.push_back(static_cast<unsigned char>(is_turned(t, v)));
+        if (v == last)
+            break;
+    }
+    // The run passes each segment in one stretch, so counting stretches is enough.
+    for (std::size_t i = 0, stretch = 0; i < t.scratch.size(); ++i) {
+        stretch = i > 0 && t.segment[t.scratch[i]] == t.segment[t.scratch[i - 1]] ? stretch + 1 : 1;
+        if (stretch >= t.segments[t.segment[t.scratch[i]]].size)
+            return false;
+    }
+    for (const std::uint32_t v : t.scratch) {
+        tour_segment &seg = t.segments[t.segment[v]];
+        const std::uint32_t before = t.prev[v], behind = t.next[v];
+        (before != none ? t.next[before] : seg.first) = behind;
+        (behind != none ? t.prev[behind] : seg.last) = before;
+        --seg.size;
+    }
+    // In a reversed segment the tour runs against the links, so the run goes in before
+    // after, last node first.
+    const std::uint32_t s = t.segment[after];
+    tour_segment &seg = t.segments[s];
+    std::uint32_t left = seg.reversed ? t.prev[after] : after;
+    const std::uint32_t right = seg.reversed ? after : t.next[after];
+    const std::size_t m = t.scratch.size();
+    for (std::size_t i = 0; i < m; ++i) {
+        const std::size_t k = seg.reversed ? m - 1 - i : i;
+        const std::uint32_t v = t.scratch[k];
+        t.segment[v] = s;
+        t.turned[v] = static_cast<unsigned char>(t.scratch_turned[k] != seg.reversed);
+        t.prev[v] = left;
+        (left != none ? t.next[left] : seg.first) = v;
+        left = v;
+    }
+    t.next[left] = right;
+    (right != none ? t.prev[right] : seg.last) = left;
+    seg.size += static_cast<std::uint32_t>(m);
+    std::int64_t rank = 0;
+    for (std::uint32_t v = seg.first; v != none; v = t.next[v])
+        t.rank[v] = rank++;
+    t.work += m + seg.size;
+    if (seg.size >= 4 * t.segment_size)
+        rebalance(t, s);
+    return true;
+}
+
+namespace {
+
+// The segments from first to last along the ring.
+std::uint32_t segments_from(const tour_list &t, std::uint32_t first, std::uint32_t last)
+{
+    const auto count = static_cast<std::uint32_t>(t.segments.size());
+    return (t.segments[last].rank + count - t.segments[first].rank) % count + 1;
+}
+
+// Puts the block of segments b_first to b_last in front of the block a_first to a_last,
+// which it follows, and numbers their places along the ring anew.
+void exchange_blocks(tour_list &t, std::uint32_t a_first, std::uint32_t a_last,
+                     std::uint32_t b_first, std::uint32_t b_last)
+{
+    const std::uint32_t before = t.segments[a_first].prev, after = t.segments[b_last].next;
+    t.segments[before].next = b_first;
+    t.segments[b_first].prev = before;
+    t.segments[b_last].next = a_first;
+    t.segments[a_first].prev = b_last;
+    t.segments[a_last].next = after;
+    t.segments[after].prev = a_last;
+    const auto count = static_cast<std::uint32_t>(t.segments.size());
+    std::uint32_t rank = t.segments[before].rank;
+    for (std::uint32_t u = b_first;; u = t.segments[u].next) {
+        rank = rank + 1 == count ? 0 : rank + 1;
+        t.segments[u].rank = rank;
+        ++t.work;
+        if (u == a_last)
+            break;
+    }
+}
+
+} // namespace
+
+bool exchange_runs(tour_list &t, std::uint32_t x1, std::uint32_t x2, std::uint32_t y1,
+                   std::uint32_t y2)
+{
+    if (tour_next(t, y2) == x1)
+        return true;
+    // The three ends become ends of segments. Each cut keeps the head of a segment
+    // already cut from moving: the third keeps y1's unless y2 lies beyond its segment,
+    // and then x1's, which only a ring too small for the relinking could put at risk.
+    cut_at(t, x1, false, none);
+    cut_at(t, y1, false, t.segment[x1]);
+    const std::uint32_t y_first = t.segment[y1];
+    if (t.segment[y2] == y_first && t.segments[y_first].next == t.segment[x1])
+        return false;
+    cut_at(t, y2, true, t.segment[y2] == y_first ? y_first : t.segment[x1]);
+    const std::uint32_t x_first = t.segment[x1], x_last = t.segment[x2];
+    const std::uint32_t y_last = t.segment[y2];
+    const std::uint32_t z_first = t.segments[y_last].next, z_last = t.segments[x_first].prev;
+    const bool cut = head(t, x_first) == x1 && head(t, y_first) == y1 && tail(t, y_last) == y2;
+    if (cut) {
+        // As a ring, x y z turned to y x z is z x y and x z y: the two smallest blocks
+        // move.
+        const std::uint32_t xs = segments_from(t, x_first, x_last);
+        const std::uint32_t ys = segments_from(t, y_first, y_last);
+        const std::uint32_t zs = static_cast<std::uint32_t>(t.segments.size()) - xs - ys;
+        if (xs + ys <= ys + zs && xs + ys <= zs + xs)
+            exchange_blocks(t, x_first, x_last, y_first, y_last);
+        else if (ys + zs <= zs + xs)
+            exchange_blocks(t, y_first, y_last, z_first, z_last);
+        else
+            exchange_blocks(t, z_first, z_last, x_first, x_last);
+    }
+    for (const std::uint32_t s : t.overgrown)
+        if (t.segments[s].size >= 4 * t.segment_size)
+            rebalance(t, s);
+    t.overgrown.clear();
+    return cut;
+}
+
 void read_tour(const tour_list &t, std::uint32_t start, bool backward,
                std::vector<std::uint32_t> &order, std::vector<unsigned char> &turned)
 {

@@ -1,7 +1,8 @@
 // A closed tour of nodes, each passed one way or turned round, held as a two-level doubly
 // linked list: a ring of segments of about the square root of the count, each with a
 // reversal bit. Stepping along, telling the order of three nodes and reversing a path
-// cost O(1), O(1) and about O(sqrt n), whatever the path's length.
+// cost O(1), O(1) and about O(sqrt n), whatever the path's length, and moving a short
+// run elsewhere costs about the size of a segment.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,19 @@ bool between(const tour_list &t, std::uint32_t a, std::uint32_t b, std::uint32_t
 // instead reverse the rest of the tour, which gives the same tour read backwards: every
 // node turned, and next and prev exchanged; it then returns true.
 bool reverse_path(tour_list &t, std::uint32_t a, std::uint32_t b);
+
+// Moves the run from first forward to last, a few nodes that do not include after, to
+// follow after, every node passed as before, at a cost that grows with the run and a
+// segment's size, not with how far it moves. Returns false, changing nothing, when
+// that would leave a segment empty; reversals can make any move.
+bool move_run(tour_list &t, std::uint32_t first, std::uint32_t last, std::uint32_t after);
+
+// Exchanges the run from x1 forward to x2 with the run from y1 to y2 that follows it,
+// every node passed as before, by relinking the ring of segments: about as costly as
+// one reversal of the shorter two of the runs and the rest of the tour. Returns false,
+// changing nothing in the tour, on a tour too small for the relinking.
+bool exchange_runs(tour_list &t, std::uint32_t x1, std::uint32_t x2, std::uint32_t y1,
+                   std::uint32_t y2);
 
 // The nodes from start forward (backward when backward is true), with whether each is
 // turned round as read that way.

@@ -121,7 +121,8 @@ read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job,
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit && add_unit(job, unit)) {
         plot(tool, unit, nullptr);
-        time_unit(timer, unit);
+        if (motion.speed > 0)
+            time_unit(timer, unit);
     }
     finish_job(job);
     before = {tool.job.idle_length, finish_timing(timer)};
@@ -182,7 +183,8 @@ bool open_output(whole_file &file, const char *output, std::FILE *in)
 bool write_order(const job_blocks &job, const std::vector<visit> &order, whole_file &file,
                  const char *output, motion_timer &timer)
 {
-    if (close_whole_file(file, write_job(job, order, file.out, &timer)))
+    if (close_whole_file(file,
+                         write_job(job, order, file.out, timer.model.speed > 0 ? &timer : nullptr)))
         return true;
     complain(program, "%s: %s", shown(output), whole_file_failure(file));
     return false;

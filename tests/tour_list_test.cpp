@@ -1,5 +1,6 @@
-// The tour list against a plain array of the same tour, over many random reversals on
-// tours of a few nodes to a few hundred, where segments are cut, reversed and evened out.
+// The tour list against a plain array of the same tour, over many random reversals, runs
+// moved and runs exchanged on tours of a few nodes to a few thousand, where segments are
+// cut, reversed, relinked and evened out.
 #include "routed_board.h"
 #include "tour_list.h"
 
@@ -39,10 +40,10 @@ tour listed(const tour_list &t)
     return read;
 }
 
-TEST(tour_list, reversals_match_an_array_of_the_same_tour)
+TEST(tour_list, reversals_moves_and_exchanges_match_an_array_of_the_same_tour)
 {
     std::uint64_t state = 12345;
-    for (const std::uint32_t n : {2U, 3U, 5U, 9U, 40U, 300U}) {
+    for (const std::uint32_t n : {2U, 3U, 5U, 9U, 40U, 300U, 2000U}) {
         std::vector<std::uint32_t> order(n);
         std::vector<unsigned char> turned(n);
         for (std::uint32_t k = 0; k < n; ++k) {
@@ -70,7 +71,45 @@ TEST(tour_list, reversals_match_an_array_of_the_same_tour)
                     model[(ia + i) % n].second = !model[(ia + i) % n].second;
             }
             reverse_path(t, a, b);
-            const tour now = listed(t);
+            // Then a run of up to eight nodes moved behind another node, unless it would
+            // leave a segment empty.
+            tour now = listed(t);
+            const std::size_t run = std::min<std::size_t>(next_random(state) % 8 + 1, n - 1);
+            const std::size_t from = next_random(state) % n;
+            const std::size_t behind = (from + run + next_random(state) % (n - run)) % n;
+            if (move_run(t, now[from].first, now[(from + run - 1) % n].first, now[behind].first)) {
+                tour moved;
+                for (std::size_t i = 0; i < n; ++i) {
+                    const std::size_t k = (from + run + i) % n;
+                    if ((k + n - from) % n >= run)
+                        moved.push_back(now[k]);
+                    if (k == behind)
+                        for (std::size_t j = 0; j < run; ++j)
+                            moved.push_back(now[(from + j) % n]);
+                }
+                model = moved;
+            }
+            // Then two neighbouring runs of any length exchanged.
+            now = listed(t);
+            if (n >= 3) {
+                const std::size_t x = next_random(state) % n;
+                const std::size_t x_size = next_random(state) % (n - 2) + 1;
+                const std::size_t y_size = next_random(state) % (n - 1 - x_size) + 1;
+                const auto node = [&](std::size_t k) { return now[(x + k) % n].first; };
+                if (exchange_runs(t, node(0), node(x_size - 1), node(x_size),
+                                  node(x_size + y_size - 1))) {
+                    model.clear();
+                    for (std::size_t k = 0; k < n; ++k) {
+                        const std::size_t from = k < y_size            ? x_size + k
+                                                 : k < x_size + y_size ? k - y_size
+                                                                       : k;
+                        model.push_back(now[(x + from) % n]);
+                    }
+                } else {
+                    model = now;
+                }
+            }
+            now = listed(t);
             ASSERT_EQ(canonical(now), canonical(model)) << n << " nodes, step " << step;
             // Go on in the list's own reading, as its callers do.
             model = now;
