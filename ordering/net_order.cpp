@@ -30,9 +30,15 @@ constexpr std::uint32_t longest_run = 8;
 // The work a random change takes before its local search: picking and walking its runs.
 constexpr std::uint64_t first_kick_looks = 2 * longest_run;
 
-// The local search from the start does some 90 to 1,600 steps of work a group, by the
-// job's shape; random changes some 34 steps of work a group for each step of the budget.
-constexpr double local_work_per_group = 400, kick_work_per_group = 34;
+// The local search from the start does some 90 to 150 steps of work a group on routed
+// boards, up to 500 on dense ones and 1,500 on nets all on one line: it may do 400. A
+// step of the random changes' budget is some 50 steps of work a group.
+constexpr double local_work_per_group = 400, kick_work_per_group = 50;
+
+// The local search's work a group beyond which the random changes give up twice what it
+// does more, down to a quarter of their share, so that a job of any shape takes about
+// as long.
+constexpr double usual_local_work = 150;
 
 // A hop as xyview measures it, in output units.
 double hop_length(point from, point to)
@@ -795,11 +801,13 @@ search_result short_order(const ordering_problem &problem, const search_budget &
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)
         wake(s, order[v]);
-    // Whatever work the local search leaves of its own budget is not given to the random
-    // changes, so that their share does not depend on how soon it finished.
     local_search(s, budget.local_work);
+    const double beyond = static_cast<double>(work_done(s)) - usual_local_work * groups;
+    const auto kicks = static_cast<std::uint64_t>(
+        std::max(static_cast<double>(budget.kick_work) - 2 * std::max(beyond, 0.0),
+                 static_cast<double>(budget.kick_work) / 4));
     if (!s.cut_short)
-        perturb(s, work_done(s) + budget.kick_work);
+        perturb(s, work_done(s) + kicks);
 
     search_result result{{}, s.cut_short, 0};
     if (s.cut_short)

@@ -21,8 +21,9 @@ struct ordering_problem {
 // How much the search may do, counted in steps of work (a candidate move looked at, a
 // node or segment of the tour list moved), so that the result is the same on any
 // machine and under any load: the local search from the start may do up to local_work,
-// the random changes after it kick_work. A limit in seconds, far above what the work
-// takes on any machine of today, stops a search that could otherwise run for hours.
+// the random changes after it kick_work, less what a local search much longer than
+// usual did. A limit in seconds, far above what the work takes on any machine of today,
+// stops a search that could otherwise run for hours.
 struct search_budget {
     std::uint64_t local_work;
     std::uint64_t kick_work;
@@ -33,10 +34,10 @@ struct search_budget {
 constexpr double effort_largest = 100;
 
 // The budget xyorder gives a job of groups groups, effort (0 to effort_largest) times
-// its default: some 3,400 steps of random changes a group for small jobs, about 40
-// million and 100 a group beyond ten thousand groups (about a second on a machine of
-// 2026), and a local search that a job of any shape finishes or is stopped in the time
-// of a few such seconds.
+// its default: some 5,000 steps of random changes a group for small jobs, about 50
+// million and 100 a group beyond ten thousand groups (about half a second on a machine
+// of 2026), and a local search that a job of any shape finishes or is stopped in about
+// that time.
 search_budget budget_for(std::size_t groups, double effort);
 
 // The groups, anchor and travel before the first net of job, which must outlive it.
