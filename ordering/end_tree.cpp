@@ -44,15 +44,9 @@ double distance2(const tree_place &p, double x, double y)
     return dx * dx + dy * dy;
 }
 
-// A point while the tree is built: moved with its place, so that the partitions read
-// memory in order.
-struct tree_point {
-    tree_place at;
-    std::uint32_t id;
-};
-
-void build(end_tree &t, std::vector<tree_point> &points, range r)
+void build(end_tree &t, range r)
 {
+    std::vector<tree_point> &points = t.points;
     const tree_place &first = points[r.lo].at;
     tree_box box{first.x, first.y, first.x, first.y};
     for (std::size_t i = r.lo; i < r.hi; ++i) {
@@ -75,8 +69,8 @@ void build(end_tree &t, std::vector<tree_point> &points, range r)
     else
         std::nth_element(begin, middle, end,
                          [](const tree_point &a, const tree_point &b) { return a.at.y < b.at.y; });
-    build(t, points, r.low_half());
-    build(t, points, r.high_half());
+    build(t, r.low_half());
+    build(t, r.high_half());
 }
 
 // The halves of r, the one whose box lies nearer (x, y) first, with their distances.
@@ -104,8 +98,8 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const std::uint32_t id = t.ids[i];
-            const double d2 = distance2(t.at[i], x, y);
+            const std::uint32_t id = t.points[i].id;
+            const double d2 = distance2(t.points[i].at, x, y);
             if (id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
                 continue;
             std::size_t at = n.count < n.wanted ? n.count++ : n.count - 1;
@@ -132,10 +126,10 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const std::uint32_t id = t.ids[i];
+            const std::uint32_t id = t.points[i].id;
             if (id == none)
                 continue;
-            if (const double d2 = distance2(t.at[i], x, y); d2 < best_d2) {
+            if (const double d2 = distance2(t.points[i].at, x, y); d2 < best_d2) {
                 best_d2 = d2;
                 best = id;
             }
@@ -152,38 +146,32 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 
 } // namespace
 
-void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
-                bool removable)
+void build_tree(end_tree &t, const std::vector<tree_place> &places,
+                const std::vector<std::uint32_t> &ids, bool removable)
 {
-    std::vector<tree_point> points(ids.size());
+    t.points.resize(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i)
-        points[i] = {places[ids[i]], ids[i]};
+        t.points[i] = {places[ids[i]], ids[i]};
     std::size_t nodes = 1;
     for (std::size_t widest = ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
         nodes = 2 * nodes + 1;
     t.boxes.assign(nodes, tree_box{});
     t.alive.assign(nodes, 0);
-    if (!points.empty())
-        build(t, points, {0, 0, points.size()});
-    t.ids = std::move(ids);
-    t.at.resize(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        t.ids[i] = points[i].id;
-        t.at[i] = points[i].at;
-    }
+    if (!t.points.empty())
+        build(t, {0, 0, t.points.size()});
     t.slot.assign(removable ? places.size() : 0, none);
-    for (std::size_t i = 0; i < t.ids.size() && removable; ++i)
-        t.slot[t.ids[i]] = static_cast<std::uint32_t>(i);
+    for (std::size_t i = 0; i < t.points.size() && removable; ++i)
+        t.slot[t.points[i].id] = static_cast<std::uint32_t>(i);
 }
 
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
                            std::uint32_t skip_pair, std::uint32_t *found, std::uint32_t near)
 {
     nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
-    if (t.ids.empty() || n.wanted == 0)
+    if (t.points.empty() || n.wanted == 0)
         return 0;
-    range r{0, 0, t.ids.size()};
-    if (near >= t.ids.size()) {
+    range r{0, 0, t.points.size()};
+    if (near >= t.points.size()) {
         search(t, r, x, y, n);
         return n.count;
     }
@@ -219,18 +207,18 @@ std::uint32_t nearest_alive(const end_tree &t, double x, double y)
 {
     double best_d2 = std::numeric_limits<double>::infinity();
     std::uint32_t best = none;
-    if (!t.ids.empty() && t.alive[0] > 0)
-        search_alive(t, {0, 0, t.ids.size()}, x, y, best_d2, best);
+    if (!t.points.empty() && t.alive[0] > 0)
+        search_alive(t, {0, 0, t.points.size()}, x, y, best_d2, best);
     return best;
 }
 
 void remove_point(end_tree &t, std::uint32_t id)
 {
     const std::uint32_t at = id < t.slot.size() ? t.slot[id] : none;
-    if (at == none || t.ids[at] == none)
+    if (at == none || t.points[at].id == none)
         return;
-    t.ids[at] = none;
-    for (range r{0, 0, t.ids.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
+    t.points[at].id = none;
+    for (range r{0, 0, t.points.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
         --t.alive[r.node];
         if (r.leaf())
             break;

@@ -15,24 +15,29 @@ struct tree_box {
     double low_x, low_y, high_x, high_y;
 };
 
-// A point is known by its id. Node k covers a run of points; its halves are nodes
-// 2k + 1 and 2k + 2.
-struct end_tree {
-    std::vector<tree_place> at;       // the points' places, in tree order
-    std::vector<std::uint32_t> ids;   // their ids, in the same order
-    std::vector<tree_box> boxes;      // the points' extent under each node
-    std::vector<std::uint32_t> alive; // points not removed under each node
-    std::vector<std::uint32_t> slot;  // for each id, where it lies in ids, when removable
+// A point of the tree: its place and its id, kept together so that the tree is built
+// and searched reading memory in order.
+struct tree_point {
+    tree_place at;
+    std::uint32_t id; // UINT32_MAX once removed
 };
 
-// Builds t over the points ids, which it takes, at places (indexed by id). Points may
-// be removed only when removable is true.
-void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
-                bool removable);
+// Node k covers a run of points; its halves are nodes 2k + 1 and 2k + 2.
+struct end_tree {
+    std::vector<tree_point> points;   // in tree order
+    std::vector<tree_box> boxes;      // the points' extent under each node
+    std::vector<std::uint32_t> alive; // points not removed under each node
+    std::vector<std::uint32_t> slot;  // for each id, where it lies in points, when removable
+};
+
+// Builds t over the points ids at places (indexed by id). Points may be removed only
+// when removable is true.
+void build_tree(end_tree &t, const std::vector<tree_place> &places,
+                const std::vector<std::uint32_t> &ids, bool removable);
 
 // Writes to found, nearest first, the ids of the at most count (up to 32) points
 // nearest (x, y) whose id / 2 is not skip_pair, and returns how many there are. The
-// search starts at the leaf that holds tree place near, when it is not UINT32_MAX: a
+// search starts at the leaf that holds points[near], when near is a place in points: a
 // point near (x, y) there makes the search short. For a tree with no point removed.
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
                            std::uint32_t skip_pair, std::uint32_t *found, std::uint32_t near);

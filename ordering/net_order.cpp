@@ -103,16 +103,27 @@ std::vector<std::uint32_t> neighbours_of(const node_ends &e)
 {
     const std::size_t count = e.at.size();
     std::vector<std::uint32_t> lists(count * neighbour_count, none);
-    for (int side = 0; side < (e.symmetric ? 1 : 2); ++side) {
+    const auto search = [&](const end_tree &tree, std::uint32_t end, std::uint32_t near) {
+        nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
+                       &lists[end * neighbour_count], near);
+    };
+    if (e.symmetric) {
+        // Every end the search starts from is in the tree: in the tree's order, each from
+        // its own leaf, so that the searches find the tree's nodes still in the cache.
         end_tree tree;
-        build_tree(tree, e.at,
-                   chosen_ends(e, e.symmetric || side == 0, e.symmetric || side == 1, true), true);
+        build_tree(tree, e.at, chosen_ends(e, true, true, true), false);
+        for (std::uint32_t i = 0; i < tree.points.size(); ++i)
+            search(tree, tree.points[i].id, i);
+        return lists;
+    }
+    for (int side = 0; side < 2; ++side) {
+        end_tree tree;
+        build_tree(tree, e.at, chosen_ends(e, side == 0, side == 1, true), false);
         // Nodes are numbered by place, so that searches in that order find the tree's
-        // nodes still in the cache; an end the tree holds is searched from its own leaf.
+        // nodes still in the cache.
         for (std::uint32_t end = 1; end < count; ++end)
-            if (!is_free(e, end) && (e.symmetric || end % 2 != static_cast<unsigned>(side)))
-                nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
-                               &lists[end * neighbour_count], tree.slot[end]);
+            if (!is_free(e, end) && end % 2 != static_cast<unsigned>(side))
+                search(tree, end, none);
     }
     return lists;
 }
@@ -127,25 +138,30 @@ std::uint32_t root_of(std::vector<std::uint32_t> &parent, std::uint32_t v)
     return v;
 }
 
-// The hops still to try, shortest first. Hops leave it at rising lengths, so it is a
-// radix heap: a length is kept as the bits of its double, which rise as lengths at or
-// above zero do, in the bucket of the highest bit in which it differs from the last
-// length taken; a bucket is spread over the lower ones only once all below are empty.
-// Every step reads and writes its buckets in order, which a binary heap of a million
-// hops does not.
+// The hops still to try, shortest first, each a word: its length as the bits of a
+// float, which rise as lengths at or above zero do, then its end and its place in the
+// end's list. Hops leave it in rising order, so it is a radix heap: a hop waits in the
+// bucket of the highest bit in which it differs from the last hop taken, and a bucket
+// is spread over the lower ones only once all below are empty. Every step reads and
+// writes its buckets in order, which a binary heap of a million hops does not.
 struct hop_queue {
     std::uint64_t last;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> buckets[65]; // length, then key
+    std::vector<std::uint64_t> buckets[65];
 };
 
-void push_hop(hop_queue &q, double length, std::uint64_t key)
+// An end's number times the list's length still fits in the low half of a word.
+constexpr std::size_t most_queued_ends = std::size_t{1} << 29;
+
+void push_hop(hop_queue &q, double length, std::uint32_t end, std::size_t place)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(length);
-    q.buckets[bits == q.last ? 0 : 64 - std::countl_zero(bits ^ q.last)].push_back({bits, key});
+    const std::uint64_t hop =
+        std::uint64_t{std::bit_cast<std::uint32_t>(static_cast<float>(length))} << 32 |
+        (end * neighbour_count + place);
+    q.buckets[hop == q.last ? 0 : 64 - std::countl_zero(hop ^ q.last)].push_back(hop);
 }
 
-// Takes the key of the shortest hop left into key; returns false when none is left.
-bool pop_hop(hop_queue &q, std::uint64_t &key)
+// Takes the end and list place of the shortest hop left; returns false when none is left.
+bool pop_hop(hop_queue &q, std::uint32_t &end, std::size_t &place)
 {
     if (q.buckets[0].empty()) {
         std::size_t b = 1;
@@ -154,14 +170,15 @@ bool pop_hop(hop_queue &q, std::uint64_t &key)
         if (b == 65)
             return false;
         auto &spread = q.buckets[b];
-        q.last = std::min_element(spread.begin(), spread.end())->first;
-        for (const auto &[bits, hop] : spread)
-            q.buckets[bits == q.last ? 0 : 64 - std::countl_zero(bits ^ q.last)].push_back(
-                {bits, hop});
-        spread.clear();
+        q.last = *std::min_element(spread.begin(), spread.end());
+        for (const std::uint64_t hop : spread)
+            q.buckets[hop == q.last ? 0 : 64 - std::countl_zero(hop ^ q.last)].push_back(hop);
+        spread = {};
     }
-    key = q.buckets[0].back().second;
+    const auto key = static_cast<std::uint32_t>(q.buckets[0].back());
     q.buckets[0].pop_back();
+    end = key / neighbour_count;
+    place = key % neighbour_count;
     return true;
 }
 
@@ -174,17 +191,14 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
     std::vector<std::uint32_t> partner(count, none), parent(nodes);
     for (std::uint32_t v = 0; v < nodes; ++v)
         parent[v] = v;
-    // A hop may leave any end of a symmetric problem, else only a node's end. A hop's key
-    // is its end and its place in the end's list.
+    // A hop may leave any end of a symmetric problem, else only a node's end.
     hop_queue queue{};
     for (std::uint32_t end = 0; end < count; ++end)
         if (!is_free(e, end) && (e.symmetric || end % 2 == 1) &&
             neighbours[end * neighbour_count] != none)
-            push_hop(queue, gap(e, end, neighbours[end * neighbour_count]),
-                     std::uint64_t{end} << 8);
-    for (std::uint64_t key; pop_hop(queue, key);) {
-        const auto end = static_cast<std::uint32_t>(key >> 8);
-        const std::size_t place = key & 0xff;
+            push_hop(queue, gap(e, end, neighbours[end * neighbour_count]), end, 0);
+    std::uint32_t end;
+    for (std::size_t place; pop_hop(queue, end, place);) {
         if (partner[end] != none)
             continue;
         const std::uint32_t other = neighbours[end * neighbour_count + place];
@@ -196,7 +210,7 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
         } else if (place + 1 < neighbour_count &&
                    neighbours[end * neighbour_count + place + 1] != none) {
             const std::uint32_t next = neighbours[end * neighbour_count + place + 1];
-            push_hop(queue, gap(e, end, next), key + 1);
+            push_hop(queue, gap(e, end, next), end, place + 1);
         }
     }
     return partner;
@@ -217,7 +231,8 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
         if (partner[end] == none && (e.symmetric || end % 2 == 0))
             entries.push_back(end);
     end_tree free_ends;
-    build_tree(free_ends, e.at, std::move(entries), true);
+    build_tree(free_ends, e.at, entries, true);
+    entries = {};
     order.clear();
     turned.clear();
     double at_x = 0, at_y = 0;
@@ -736,8 +751,10 @@ std::vector<std::uint32_t> groups_by_place(const ordering_problem &problem)
         group_of[g] = g;
     }
     end_tree tree;
-    build_tree(tree, starts, std::move(group_of), false);
-    return std::move(tree.ids);
+    build_tree(tree, starts, group_of, false);
+    for (std::size_t k = 0; k < group_of.size(); ++k)
+        group_of[k] = tree.points[k].id;
+    return group_of;
 }
 
 } // namespace
@@ -765,8 +782,8 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
 search_result short_order(const ordering_problem &problem, const search_budget &budget)
 {
     const std::size_t groups = problem.job->groups.size();
-    // Node numbers are 32 bits wide; a job of more groups keeps the file's order.
-    if (groups == 0 || groups >= none - 1)
+    // A job of more groups than the queue of hops numbers keeps the file's order.
+    if (groups == 0 || 2 * groups + 2 > most_queued_ends)
         return {file_order(*problem.job), false, 0};
     // The limit in seconds counts from here, so that it holds whatever the job's shape
     // makes of the search.
