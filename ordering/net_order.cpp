@@ -779,9 +779,72 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
     return order;
 }
 
+namespace {
+
+// The most groups ordered exactly: a table of 2^12 sets of groups.
+constexpr std::size_t most_exact_groups = 12;
+
+// The order that travels least, found over every set of groups by dynamic programming:
+// for each set and each group drawn last, either way round, the shortest way to draw
+// the set. A group turned round keeps its direction unless the problem lets it turn.
+std::vector<visit> exact_order(const ordering_problem &problem)
+{
+    const std::size_t n = problem.job->groups.size(), sets = std::size_t{1} << n;
+    const int ways = problem.reversible ? 2 : 1;
+    std::vector<stroke_ends> strokes(n);
+    for (std::size_t g = 0; g < n; ++g)
+        strokes[g] = stroke_of(*problem.job, g);
+    const auto entry = [&](std::size_t g, int turned) {
+        return turned ? strokes[g].end : strokes[g].start;
+    };
+    const auto exit = [&](std::size_t g, int turned) {
+        return turned ? strokes[g].start : strokes[g].end;
+    };
+    // Entry k of a set: group k / 2 last, turned when k is odd.
+    constexpr double unreached = std::numeric_limits<double>::infinity();
+    std::vector<double> travel(sets * 2 * n, unreached);
+    std::vector<std::uint8_t> before(sets * 2 * n);
+    for (std::size_t g = 0; g < n; ++g)
+        for (int t = 0; t < ways; ++t)
+            travel[(std::size_t{1} << g) * 2 * n + 2 * g + t] =
+                problem.anchored ? hop_length(problem.anchor, entry(g, t)) : 0;
+    for (std::size_t set = 1; set < sets; ++set)
+        for (std::size_t k = 0; k < 2 * n; ++k) {
+            const double so_far = travel[set * 2 * n + k];
+            if (so_far == unreached)
+                continue;
+            const point from = exit(k / 2, static_cast<int>(k % 2));
+            for (std::size_t h = 0; h < n; ++h)
+                for (int t = 0; t < ways && !(set >> h & 1); ++t) {
+                    const std::size_t to = (set | std::size_t{1} << h) * 2 * n + 2 * h + t;
+                    if (const double length = so_far + hop_length(from, entry(h, t));
+                        length < travel[to]) {
+                        travel[to] = length;
+                        before[to] = static_cast<std::uint8_t>(k);
+                    }
+                }
+        }
+    std::size_t set = sets - 1, k = 0;
+    for (std::size_t last = 1; last < 2 * n; ++last)
+        if (travel[set * 2 * n + last] < travel[set * 2 * n + k])
+            k = last;
+    std::vector<visit> order(n);
+    for (std::size_t i = n; i-- > 0;) {
+        order[i] = {static_cast<std::uint32_t>(k / 2), k % 2 != 0};
+        const std::size_t previous = before[set * 2 * n + k];
+        set &= ~(std::size_t{1} << (k / 2));
+        k = previous;
+    }
+    return order;
+}
+
+} // namespace
+
 search_result short_order(const ordering_problem &problem, const search_budget &budget)
 {
     const std::size_t groups = problem.job->groups.size();
+    if (groups > 0 && groups <= most_exact_groups)
+        return {exact_order(problem), false, 0};
     // A job of more groups than the queue of hops numbers keeps the file's order.
     if (groups == 0 || 2 * groups + 2 > most_queued_ends)
         return {file_order(*problem.job), false, 0};

@@ -64,6 +64,21 @@ TEST_F(xyorder, counts_the_travel_before_the_first_net)
               "file's order is kept\n");
 }
 
+// The order depends on the file's bytes and the options only: not on the clock, the
+// load, or where the program's memory lies, which differs between runs and between a
+// file read as named and one read through a pipe.
+TEST_F(xyorder, orders_a_board_the_same_from_a_file_and_through_a_pipe)
+{
+    put("board3000.xy", converted(routed_board(3000)));
+    for (const std::string mode : {"", "-k "}) {
+        const run_result named = xyorder_with(mode + "board3000.xy -");
+        const run_result piped = run("{ cat board3000.xy | '" XYORDER "' " + mode + "- -; }");
+        EXPECT_EQ(named.status, 0);
+        EXPECT_GT(named.out.size(), 400000U);
+        EXPECT_TRUE(piped.out == named.out) << mode;
+    }
+}
+
 // The second net is shorter to reach from its far end; only a router's direction keeps
 // it as drawn, and then the file's order is best.
 TEST_F(xyorder, keep_direction_draws_every_net_from_its_start)
