@@ -32,8 +32,8 @@ constexpr std::uint64_t first_kick_looks = 2 * longest_run;
 
 // The local search from the start does some 90 to 150 steps of work a group on routed
 // boards, up to 500 on dense ones and 1,500 on nets all on one line: it may do 400. A
-// step of the random changes' budget is some 50 steps of work a group.
-constexpr double local_work_per_group = 400, kick_work_per_group = 50;
+// step of the random changes' budget is some 44 steps of work a group.
+constexpr double local_work_per_group = 400, kick_work_per_group = 44;
 
 // The local search's work a group beyond which the random changes give up twice what it
 // does more, down to a quarter of their share, so that a job of any shape takes about

@@ -34,7 +34,7 @@ struct search_budget {
 constexpr double effort_largest = 100;
 
 // The budget xyorder gives a job of groups groups, effort (0 to effort_largest) times
-// its default: some 5,000 steps of random changes a group for small jobs, about 50
+// its default: some 4,400 steps of random changes a group for small jobs, about 44
 // million and 100 a group beyond ten thousand groups (about half a second on a machine
 // of 2026), and a local search that a job of any shape finishes or is stopped in about
 // that time.
