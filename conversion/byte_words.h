@@ -4,6 +4,8 @@
 // piece to be fast.
 #pragma once
 
+#include "xy_layout.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -44,13 +46,10 @@ inline std::uint64_t number_of(std::uint64_t values, unsigned count)
     return (digits & 0x0000FFFF0000FFFFULL) * 42949672960001 >> 32;
 }
 
-// Width of a coordinate's field, which a number wider than that overflows.
-constexpr std::size_t field_width = 10;
-
 // Writes the field of a number whose eight digits of hundredths (as byte values, the
-// first in the lowest byte) are digits: a blank or the sign, six digits, the point and
-// two more, leading zeros of the whole part turned into blanks.
-inline char *put_field(char *to, std::uint64_t digits, bool minus)
+// first in the lowest byte) are digits, as put_field writes it: a blank or the sign, six
+// digits, the point and two more, leading zeros of the whole part turned into blanks.
+inline char *put_digits_field(char *to, std::uint64_t digits, bool minus)
 {
     // The units digit, the sixth, always shows. A zero becomes a blank by taking the
     // difference of '0' and ' ' from it, and the blank before the first digit shown

@@ -67,7 +67,7 @@ inline char *format_number(char *to, const scanned_number &number)
     const std::uint64_t kept = ((sum & every_byte(0x80)) >> 7) * 0xFF;
     const std::uint64_t rounded = __builtin_bswap64((sum & kept) - (every_byte(0xF6) & kept));
     // A raw value of zero shows no sign, even when it was written "-0".
-    return put_field(to, rounded, number.negative & ((low | high) != 0));
+    return put_digits_field(to, rounded, number.negative & ((low | high) != 0));
 }
 
 // Move lines of common records are all this long.

@@ -1,4 +1,4 @@
-// Turns a raw trace coordinate into the text of one coordinates-file number.
+// Turns a raw trace coordinate into the hundredths of one coordinates-file number.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,11 @@ constexpr double coord_divisor = 100000.0;
 // Room that any formatted coordinate fits in, terminator included.
 constexpr std::size_t coordinate_room = 32;
 
-// Writes raw / coord_divisor as "%10.2f" formats that double (ties to even from the
-// exact binary value, "-0.00" for small negatives, wider than 10 when needed, always a
-// full stop) to to, which has coordinate_room bytes; returns the end of the text.
+// The hundredths that "%.2f" writes raw / coord_divisor as: that double rounded from its
+// exact binary value, ties to even. minus tells whether it is written with a minus sign,
+// as any value below zero is ("-0.00" included).
+std::int64_t coordinate_hundredths(std::int64_t raw, bool &minus);
+
+// Writes raw / coord_divisor as a move line's number (see put_field) to to, which has
+// coordinate_room bytes; returns the end of the text.
 char *format_coordinate(char *to, std::int64_t raw);

@@ -10,11 +10,11 @@
 // No single record writes more than this: a net header block with its "Tool Up" line.
 constexpr std::size_t record_room = 2 * line_size;
 static_assert(record_room <= block_size);
+static_assert(record_room >= move_room && record_room >= net_room + line_size);
 
 void reset(conversion_state &s)
 {
-    s.lower_on_next_point = 0;
-    s.raise_on_next_net = 0;
+    s.tool = tool_state{0, 0};
     s.raw_x = 0;
     s.raw_y = 0;
     s.scanned = false;
@@ -49,25 +49,14 @@ static char *put(char *to, const char *text, std::size_t size)
     return to + size;
 }
 
-template <std::size_t N> static char *put(char *to, const char (&text)[N])
-{
-    return put(to, text, N - 1);
-}
-
 // Writes the move line of the segment record just scanned into s.
 static void write_move(conversion_state &s, xy_writer &w)
 {
+    bool x_minus, y_minus;
+    const std::int64_t x = coordinate_hundredths(s.raw_x, x_minus);
+    const std::int64_t y = coordinate_hundredths(s.raw_y, y_minus);
     char *const start = record_space(w);
-    char *to = put(start, "Go To ");
-    to = format_coordinate(to, s.raw_x);
-    *to++ = ' ';
-    to = format_coordinate(to, s.raw_y);
-    *to++ = '\n';
-    if (s.lower_on_next_point == 1)
-        to = put(to, "Tool Down \n");
-    w.used += static_cast<std::size_t>(to - start);
-    s.lower_on_next_point = 0;
-    s.raise_on_next_net = 1;
+    w.used += static_cast<std::size_t>(put_move(start, s.tool, x, x_minus, y, y_minus) - start);
 }
 
 static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
@@ -84,15 +73,7 @@ static void convert_segment(conversion_state &s, const char *line, xy_writer &w)
 static void convert_net(conversion_state &s, const char *line, xy_writer &w)
 {
     char *const start = record_space(w);
-    char *to = start;
-    if (s.raise_on_next_net == 1)
-        to = put(to, "Tool Up \n");
-    to = put(to, "\n ");
-    to = put(to, line, std::strlen(line));
-    to = put(to, " \n");
-    w.used += static_cast<std::size_t>(to - start);
-    s.lower_on_next_point = 1;
-    s.raise_on_next_net = 0;
+    w.used += static_cast<std::size_t>(put_net(start, s.tool, line, std::strlen(line)) - start);
 }
 
 void convert_chunk(conversion_state &s, const char *line, xy_writer &w)
@@ -106,7 +87,7 @@ void convert_chunk(conversion_state &s, const char *line, xy_writer &w)
 void finish(xy_writer &w)
 {
     char *const start = record_space(w);
-    w.used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n") - start);
+    w.used += static_cast<std::size_t>(put_trailer(start) - start);
     flush_block(w);
 }
 
@@ -132,15 +113,15 @@ static void convert_common_run(trace_reader &r, conversion_state &s, xy_writer &
             last = text + taken;
             taken += length;
             to += common_move_size;
-            if (s.lower_on_next_point == 1) {
-                to = put(to, "Tool Down \n");
-                s.lower_on_next_point = 0;
+            if (s.tool.lower_on_next_point == 1) {
+                to = put(to, tool_down_line.data(), tool_down_line.size());
+                s.tool.lower_on_next_point = 0;
             }
         }
         w.used = static_cast<std::size_t>(to - w.block);
     }
     if (last) {
-        s.raise_on_next_net = 1;
+        s.tool.raise_on_next_net = 1;
         s.scanned = true;
         take_number(take_number(last + 4, s.x) + 1, s.y);
     }

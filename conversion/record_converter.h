@@ -5,16 +5,16 @@
 
 #include "common_segment.h"
 #include "trace_reader.h"
+#include "xy_layout.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 struct conversion_state {
-    int lower_on_next_point; // 1 when the last record was a net record
-    int raise_on_next_net;   // 1 when the last record was a segment record
-    std::int64_t raw_x;      // last x a segment record supplied
-    std::int64_t raw_y;      // last y a segment record supplied
+    tool_state tool;    // lower_on_next_point, raise_on_next_net: which record came last
+    std::int64_t raw_x; // last x a segment record supplied
+    std::int64_t raw_y; // last y a segment record supplied
     // Records converted where they lie keep their numbers as scanned; their values are
     // worked out only when a record that keeps a number needs them.
     bool scanned; // raw_x and raw_y are still to be taken from x and y

@@ -55,7 +55,8 @@ read_result ended(const coordinates_reader &r)
 bool parse_field(std::string_view field, std::int64_t &hundredths, bool &negative)
 {
     std::size_t at = field.find_first_not_of(' ');
-    if (field.size() < 10 || at == std::string_view::npos || (at > 0 && field.size() > 10))
+    if (field.size() < field_width || at == std::string_view::npos ||
+        (at > 0 && field.size() > field_width))
         return false;
     negative = field[at] == '-';
     at += negative;
@@ -76,9 +77,9 @@ bool parse_field(std::string_view field, std::int64_t &hundredths, bool &negativ
 
 bool parse_move(std::string_view line, xy_unit &unit)
 {
-    if (!line.starts_with("Go To "))
+    if (!line.starts_with(move_start))
         return false;
-    line.remove_prefix(6);
+    line.remove_prefix(move_start.size());
     // The fields are split at the blank that follows the first one's digits.
     const std::size_t blank = line.find(' ', line.find_first_not_of(" -"));
     return blank != std::string_view::npos &&
@@ -173,10 +174,11 @@ read_result read_unit(coordinates_reader &r, xy_unit &unit)
     const std::string_view line = line_of(r);
     const bool after_tool_up = r.after_tool_up;
     r.after_tool_up = false;
-    if (line == "Tool Up ") {
+    // A line as taken has no line feed.
+    if (line == tool_up_line.substr(0, tool_up_line.size() - 1)) {
         r.after_tool_up = true;
         unit.kind = unit_kind::tool_up;
-    } else if (line == "Tool Down ") {
+    } else if (line == tool_down_line.substr(0, tool_down_line.size() - 1)) {
         unit.kind = unit_kind::tool_down;
     } else if (parse_move(line, unit)) {
         unit.kind = unit_kind::move;

@@ -3,6 +3,8 @@
 // trace2xy writes.
 #pragma once
 
+#include "xy_layout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,8 +12,6 @@
 // Room for one line of a coordinates file; the longest valid line, the echoed net
 // record of a net header block, has 82 bytes with its line feed.
 constexpr std::size_t xy_line_size = 128;
-
-enum class unit_kind { move, tool_down, tool_up, net, trailer };
 
 struct xy_unit {
     unit_kind kind;

@@ -3,8 +3,6 @@
 // raised before the next net.
 #include "net_blocks.h"
 
-#include <charconv>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -14,14 +12,14 @@ struct block_writer {
     std::FILE *out;
     motion_timer *timer;
     bool failed;
-    bool lower_on_next_point; // the last record was a net
-    bool raise_on_next_net;   // the last record was a move
+    tool_state tool;
     std::size_t used;
     char block[1 << 16];
 };
 
 // No unit is longer than a net header block with the "Tool Up" before it.
-constexpr std::size_t unit_room = 2 * xy_line_size;
+constexpr std::size_t unit_room = xy_line_size + net_room;
+static_assert(unit_room >= move_room);
 
 char *room(block_writer &w)
 {
@@ -32,49 +30,18 @@ char *room(block_writer &w)
     return w.block + w.used;
 }
 
-char *put(char *to, const char *text, std::size_t size)
+void write_move(block_writer &w, const job_blocks &job, std::size_t move)
 {
-    std::memcpy(to, text, size);
-    return to + size;
-}
-
-// Writes hundredths as "%10.2f" writes the number they stand for.
-char *put_hundredths(char *to, std::int64_t hundredths, bool minus)
-{
-    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
-                                                   : static_cast<std::uint64_t>(hundredths);
-    char text[32];
-    char *end = text;
-    if (minus)
-        *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, magnitude / 100).ptr;
-    *end++ = '.';
-    *end++ = static_cast<char>('0' + magnitude % 100 / 10);
-    *end++ = static_cast<char>('0' + magnitude % 10);
-    const std::size_t size = static_cast<std::size_t>(end - text);
-    for (std::size_t blank = size; blank < 10; ++blank)
-        *to++ = ' ';
-    return put(to, text, size);
-}
-
-void put_move(block_writer &w, const job_blocks &job, std::size_t move)
-{
+    const bool lowers = w.tool.lower_on_next_point == 1;
+    const point at = job.moves[move];
     char *const start = room(w);
-    char *to = put(start, "Go To ", 6);
-    to = put_hundredths(to, job.moves[move].x, job.minus[move] & 1);
-    *to++ = ' ';
-    to = put_hundredths(to, job.moves[move].y, job.minus[move] & 2);
-    *to++ = '\n';
-    if (w.timer)
-        time_move(*w.timer, job.moves[move].x, job.moves[move].y);
-    if (w.lower_on_next_point) {
-        to = put(to, "Tool Down \n", 11);
-        if (w.timer)
+    w.used += static_cast<std::size_t>(
+        put_move(start, w.tool, at.x, job.minus[move] & 1, at.y, job.minus[move] & 2) - start);
+    if (w.timer) {
+        time_move(*w.timer, at.x, at.y);
+        if (lowers)
             time_tool(*w.timer, true);
     }
-    w.used += static_cast<std::size_t>(to - start);
-    w.lower_on_next_point = false;
-    w.raise_on_next_net = true;
 }
 
 // Where the record and the moves of net n end.
@@ -93,55 +60,17 @@ std::size_t group_end(const job_blocks &job, std::size_t g)
     return g + 1 < job.groups.size() ? job.groups[g + 1] : job.nets.size();
 }
 
-void put_net(block_writer &w, const job_blocks &job, std::size_t n, bool reversed)
+void write_net(block_writer &w, const job_blocks &job, std::size_t n, bool reversed)
 {
+    if (w.timer && w.tool.raise_on_next_net == 1)
+        time_tool(*w.timer, false);
     char *const start = room(w);
-    char *to = start;
-    if (w.raise_on_next_net) {
-        to = put(to, "Tool Up \n", 9);
-        if (w.timer)
-            time_tool(*w.timer, false);
-    }
-    to = put(to, "\n ", 2);
-    to = put(to, job.records.data() + job.nets[n].record_at,
-             record_end(job, n) - job.nets[n].record_at);
-    to = put(to, " \n", 2);
-    w.used += static_cast<std::size_t>(to - start);
-    w.lower_on_next_point = true;
-    w.raise_on_next_net = false;
+    const std::size_t record = job.nets[n].record_at;
+    w.used += static_cast<std::size_t>(
+        put_net(start, w.tool, job.records.data() + record, record_end(job, n) - record) - start);
     const std::size_t first = job.nets[n].first_move, end = moves_end(job, n);
     for (std::size_t i = first; i < end; ++i)
-        put_move(w, job, reversed ? end - 1 - (i - first) : i);
-}
-
-// The layout after unit, read in state; misplaced when trace2xy writes no such unit there.
-layout next_layout(layout state, unit_kind unit)
-{
-    switch (state) {
-    case layout::start:
-    case layout::after_net:
-        // Moves before the first net are travel: no "Tool Down" follows them.
-        if (unit == unit_kind::move && state == layout::start)
-            return layout::after_move;
-        return unit == unit_kind::move      ? layout::lower_next
-               : unit == unit_kind::net     ? layout::after_net
-               : unit == unit_kind::tool_up ? layout::trailer_next
-                                            : layout::misplaced;
-    case layout::lower_next:
-        return unit == unit_kind::tool_down ? layout::after_move : layout::misplaced;
-    case layout::after_move:
-        return unit == unit_kind::move      ? layout::after_move
-               : unit == unit_kind::tool_up ? layout::raised
-                                            : layout::misplaced;
-    case layout::raised:
-        return unit == unit_kind::net       ? layout::after_net
-               : unit == unit_kind::trailer ? layout::raised
-                                            : layout::misplaced;
-    case layout::trailer_next:
-        return unit == unit_kind::trailer ? layout::trailer_next : layout::misplaced;
-    case layout::misplaced: break;
-    }
-    return layout::misplaced;
+        write_move(w, job, reversed ? end - 1 - (i - first) : i);
 }
 
 } // namespace
@@ -206,14 +135,14 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
     w->out = out;
     w->timer = timer;
     for (std::size_t move = 0; move < job.leading_moves; ++move)
-        put_move(*w, job, move);
+        write_move(*w, job, move);
     for (std::size_t net = 0; net < job.leading_nets; ++net)
-        put_net(*w, job, net, false);
+        write_net(*w, job, net, false);
     for (const visit &v : order)
         for (std::size_t net = job.groups[v.group]; net < group_end(job, v.group); ++net)
-            put_net(*w, job, net, net == job.groups[v.group] && v.reversed);
+            write_net(*w, job, net, net == job.groups[v.group] && v.reversed);
     char *const start = room(*w);
-    w->used += static_cast<std::size_t>(put(start, "Tool Up \n\n\n", 11) - start);
+    w->used += static_cast<std::size_t>(put_trailer(start) - start);
     if (timer)
         time_tool(*timer, false);
     w->failed |= std::fwrite(w->block, 1, w->used, out) != w->used;

@@ -23,17 +23,6 @@ struct net_block {
     std::size_t first_move; // in job_blocks::moves
 };
 
-// Where in a file trace2xy would write the units read so far leaves the tool lines.
-enum class layout {
-    start,        // nothing read yet
-    after_net,    // a net header block came last
-    lower_next,   // the first move of a net came last: "Tool Down" comes next
-    after_move,   // a move came last, and "Tool Down" after it if it was a net's first
-    raised,       // "Tool Up" after a move: a net or the trailer comes next
-    trailer_next, // "Tool Up" where only the trailer's may stand
-    misplaced,    // a unit stood where trace2xy writes none
-};
-
 struct job_blocks {
     std::vector<point> moves;         // every move, in file order
     std::vector<unsigned char> minus; // for each move, 1 when x and 2 when y shows a minus

@@ -5,6 +5,7 @@
 #include "svg_picture.h"
 
 #include "plotter.h"
+#include "xy_layout.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,20 +42,14 @@ constexpr double margin_left_px = 70, margin_right_px = 20, margin_top_px = 20,
 constexpr const char *mark_colour = "#00a000";
 constexpr const char *off_bed_colour = "#e00000";
 
-// Writes hundredths as output units with two decimals.
-void put_units(std::FILE *f, std::int64_t hundredths)
-{
-    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
-                                                   : static_cast<std::uint64_t>(hundredths);
-    std::fprintf(f, "%s%" PRIu64 ".%02" PRIu64, hundredths < 0 ? "-" : "", magnitude / 100,
-                 magnitude % 100);
-}
-
+// Writes the point in output units, y negated as the picture's coordinates have it.
 void put_point(std::FILE *f, std::int64_t x, std::int64_t y)
 {
-    put_units(f, x);
-    std::fputc(',', f);
-    put_units(f, -y);
+    char text[48];
+    char *end = put_units(text, x, x < 0);
+    *end++ = ',';
+    end = put_units(end, -y, y > 0);
+    std::fwrite(text, 1, static_cast<std::size_t>(end - text), f);
 }
 
 // The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the

@@ -8,6 +8,7 @@
 #include "standard_descriptors.h"
 #include "svg_picture.h"
 #include "whole_file.h"
+#include "xy_layout.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -135,10 +136,8 @@ int parse_arguments(int argc, char **argv, options &o)
 
 std::string units(std::int64_t hundredths)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%" PRId64 ".%02" PRId64, hundredths < 0 ? "-" : "",
-                  std::abs(hundredths / 100), std::abs(hundredths % 100));
-    return text;
+    char text[24];
+    return {text, put_units(text, hundredths, hundredths < 0)};
 }
 
 // The bed in hundredths held as doubles, so that a bed too large for the job's integers

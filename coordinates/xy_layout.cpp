@@ -1,0 +1,98 @@
+// The coordinates file's units and the tool lines that trace2xy places between them.
+#include "xy_layout.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+char *put(char *to, std::string_view text)
+{
+    std::memcpy(to, text.data(), text.size());
+    return to + text.size();
+}
+
+} // namespace
+
+layout next_layout(layout state, unit_kind unit)
+{
+    switch (state) {
+    case layout::start:
+    case layout::after_net:
+        // Moves before the first net are travel: no "Tool Down" follows them.
+        if (unit == unit_kind::move && state == layout::start)
+            return layout::after_move;
+        return unit == unit_kind::move      ? layout::lower_next
+               : unit == unit_kind::net     ? layout::after_net
+               : unit == unit_kind::tool_up ? layout::trailer_next
+                                            : layout::misplaced;
+    case layout::lower_next:
+        return unit == unit_kind::tool_down ? layout::after_move : layout::misplaced;
+    case layout::after_move:
+        return unit == unit_kind::move      ? layout::after_move
+               : unit == unit_kind::tool_up ? layout::raised
+                                            : layout::misplaced;
+    case layout::raised:
+        return unit == unit_kind::net       ? layout::after_net
+               : unit == unit_kind::trailer ? layout::raised
+                                            : layout::misplaced;
+    case layout::trailer_next:
+        return unit == unit_kind::trailer ? layout::trailer_next : layout::misplaced;
+    case layout::misplaced: break;
+    }
+    return layout::misplaced;
+}
+
+char *put_units(char *to, std::int64_t hundredths, bool minus)
+{
+    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
+                                                   : static_cast<std::uint64_t>(hundredths);
+    if (minus)
+        *to++ = '-';
+    to = std::to_chars(to, to + 20, magnitude / 100).ptr;
+    *to++ = '.';
+    *to++ = static_cast<char>('0' + magnitude % 100 / 10);
+    *to++ = static_cast<char>('0' + magnitude % 10);
+    return to;
+}
+
+char *put_field(char *to, std::int64_t hundredths, bool minus)
+{
+    char text[24];
+    const std::size_t size = static_cast<std::size_t>(put_units(text, hundredths, minus) - text);
+    const std::size_t blanks = size < field_width ? field_width - size : 0;
+    std::memset(to, ' ', blanks);
+    std::memcpy(to + blanks, text, size);
+    return to + blanks + size;
+}
+
+char *put_move(char *to, tool_state &s, std::int64_t x, bool x_minus, std::int64_t y, bool y_minus)
+{
+    to = put(to, move_start);
+    to = put_field(to, x, x_minus);
+    *to++ = ' ';
+    to = put_field(to, y, y_minus);
+    *to++ = '\n';
+    if (s.lower_on_next_point == 1)
+        to = put(to, tool_down_line);
+    s.lower_on_next_point = 0;
+    s.raise_on_next_net = 1;
+    return to;
+}
+
+char *put_net(char *to, tool_state &s, const char *record, std::size_t size)
+{
+    if (s.raise_on_next_net == 1)
+        to = put(to, tool_up_line);
+    to = put(to, "\n ");
+    to = put(to, std::string_view(record, size));
+    to = put(to, " \n");
+    s.lower_on_next_point = 1;
+    s.raise_on_next_net = 0;
+    return to;
+}
+
+char *put_trailer(char *to)
+{
+    return put(to, xy_trailer);
+}
