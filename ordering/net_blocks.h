@@ -5,6 +5,7 @@
 #pragma once
 
 #include "coordinates_reader.h"
+#include "plotter.h"
 #include "plotting_time.h"
 
 #include <cstddef>
@@ -12,10 +13,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-struct point {
-    std::int64_t x, y; // hundredths of an output unit
-};
 
 // Where a net's record and moves begin; they end where the next net's begin.
 struct net_block {

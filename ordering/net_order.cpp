@@ -40,12 +40,6 @@ constexpr double local_work_per_group = 400, kick_work_per_group = 44;
 // as long.
 constexpr double usual_local_work = 150;
 
-// A hop as xyview measures it, in output units.
-double hop_length(point from, point to)
-{
-    return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
-}
-
 struct node_ends {
     std::vector<tree_place> at;          // of each end, in hundredths
     bool anchored;                       // end 1 is the anchor

@@ -120,7 +120,7 @@ read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job,
     start_job(job);
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit && add_unit(job, unit)) {
-        plot(tool, unit, nullptr);
+        plot(tool, unit);
         if (motion.speed > 0)
             time_unit(timer, unit);
     }

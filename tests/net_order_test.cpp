@@ -94,7 +94,7 @@ job_summary summary_of(const std::string &xy)
 {
     plotter p;
     start_plotting(p);
-    EXPECT_EQ(for_each_unit(xy, [&](const xy_unit &unit) { plot(p, unit, nullptr); }),
+    EXPECT_EQ(for_each_unit(xy, [&](const xy_unit &unit) { plot(p, unit); }),
               read_result::finished);
     return p.job;
 }

@@ -19,7 +19,11 @@ job_summary plotted(const std::string &xy, svg_picture *picture = nullptr)
 {
     plotter p;
     start_plotting(p);
-    for_each_unit(xy, [&](const xy_unit &unit) { plot(p, unit, picture); });
+    for_each_unit(xy, [&](const xy_unit &unit) {
+        if (picture)
+            picture_unit(*picture, p, unit);
+        plot(p, unit);
+    });
     return p.job;
 }
 

@@ -311,7 +311,10 @@ bool start_picture(svg_picture &p, bool travel, bool direction)
     return false;
 }
 
-void picture_net(svg_picture &p, const char *name)
+namespace {
+
+// Starts the group for a new net, named by name.
+void start_group(svg_picture &p, const char *name)
 {
     close_stroke(p);
     if (p.group_open)
@@ -324,33 +327,38 @@ void picture_net(svg_picture &p, const char *name)
     std::fputs("</title>\n", p.strokes);
     p.nets.push_back(net_box{});
     p.group_open = true;
-    note_failure(p);
 }
 
-void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
-                  std::int64_t y1)
+void draw_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+               std::int64_t y1)
 {
     if (!pen_down) {
         if (p.travel)
             extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
-    } else {
-        if (!p.group_open)
-            picture_net(p, "(moves before the first net)");
-        p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
-        net_box &box = p.nets.back();
-        if (!box.drawn)
-            box = {true, x0, y0, x0, y0};
-        box.min_x = std::min({box.min_x, x0, x1});
-        box.max_x = std::max({box.max_x, x0, x1});
-        box.min_y = std::min({box.min_y, y0, y1});
-        box.max_y = std::max({box.max_y, y0, y1});
+        return;
     }
-    note_failure(p);
+    if (!p.group_open)
+        start_group(p, "(moves before the first net)");
+    p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
+    net_box &box = p.nets.back();
+    if (!box.drawn)
+        box = {true, x0, y0, x0, y0};
+    box.min_x = std::min({box.min_x, x0, x1});
+    box.max_x = std::max({box.max_x, x0, x1});
+    box.min_y = std::min({box.min_y, y0, y1});
+    box.max_y = std::max({box.max_y, y0, y1});
 }
 
-void picture_lift(svg_picture &p)
+} // namespace
+
+void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 {
-    close_stroke(p);
+    if (unit.kind == unit_kind::move && tool.has_position)
+        draw_move(p, tool.tool_down, tool.x, tool.y, unit.x, unit.y);
+    else if (unit.kind == unit_kind::net)
+        start_group(p, unit.net);
+    else if (unit.kind == unit_kind::tool_down || unit.kind == unit_kind::tool_up)
+        close_stroke(p);
     note_failure(p);
 }
 

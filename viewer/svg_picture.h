@@ -8,6 +8,8 @@
 #include <vector>
 
 struct job_summary;
+struct plotter;
+struct xy_unit;
 
 // The plotter's bed, in output units; given is false when none was named.
 struct picture_bed {
@@ -42,17 +44,12 @@ struct svg_picture {
 // Returns false when they cannot be made.
 bool start_picture(svg_picture &p, bool travel, bool direction);
 
-// Starts the group for a new net, named by name (any bytes; escaped for XML).
-void picture_net(svg_picture &p, const char *name);
-
-// Draws a move from (x0, y0) to (x1, y1), in hundredths, as part of a stroke when the
-// tool is down and as idle travel otherwise; a move that continues the last one of its
-// kind extends its polyline.
-void picture_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
-                  std::int64_t y1);
-
-// Ends the current stroke: the tool was raised or lowered again.
-void picture_lift(svg_picture &p);
+// Draws what unit will do to the plotter tool, which has not carried it out yet: a move
+// from where the tool stands, as part of a stroke when the tool is down and as idle
+// travel otherwise (a move that continues the last one of its kind extends its
+// polyline); a net's group, named by its record (any bytes, escaped for XML); or the end
+// of the current stroke, when the tool is raised or lowered.
+void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit);
 
 // Gives each net one of the palette's colours (an index), different from the colours of
 // the earlier nets whose strokes come near its own while the palette lasts; a net with

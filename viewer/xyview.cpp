@@ -352,7 +352,9 @@ int main(int argc, char **argv)
     xy_unit unit;
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
-        plot(tool, unit, o.svg ? &out.picture : nullptr);
+        if (o.svg)
+            picture_unit(out.picture, tool, unit);
+        plot(tool, unit);
         time_unit(timer, unit);
     }
     if (result != read_result::finished) {

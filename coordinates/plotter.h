@@ -1,12 +1,19 @@
 // Follows the tool through the units of a coordinates file as the plotter moves it, and
-// sums up the job: what it draws, how far it travels idle, where it reaches.
+// sums up the job: what it draws, how far it travels idle, where it reaches. Whatever
+// else follows the job, such as a picture, looks at the plotter before each unit.
 #pragma once
 
 #include "coordinates_reader.h"
 
 #include <cstdint>
 
-struct svg_picture;
+struct point {
+    std::int64_t x, y; // hundredths of an output unit
+};
+
+// The length of a straight move from one point to another, in output units, as every
+// figure of idle travel and drawn length is summed.
+double hop_length(point from, point to);
 
 struct job_summary {
     long nets;
@@ -30,6 +37,5 @@ struct plotter {
 // Puts p at the start of a job: tool up, nowhere yet, nothing summed.
 void start_plotting(plotter &p);
 
-// Carries out unit: moves, lowers or raises the tool, or starts a net; adds to p.job and,
-// when picture is not null, draws on it.
-void plot(plotter &p, const xy_unit &unit, svg_picture *picture);
+// Carries out unit: moves, lowers or raises the tool, or starts a net; adds to p.job.
+void plot(plotter &p, const xy_unit &unit);

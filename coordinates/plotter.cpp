@@ -1,10 +1,13 @@
 // The plotter's own view of a job: the tool starts up and only "Go To" moves it.
 #include "plotter.h"
 
-#include "svg_picture.h"
-
 #include <algorithm>
 #include <cmath>
+
+double hop_length(point from, point to)
+{
+    return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
+}
 
 void start_plotting(plotter &p)
 {
@@ -15,17 +18,12 @@ void start_plotting(plotter &p)
     p.job = job_summary{};
 }
 
-static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *picture)
+static void move_to(plotter &p, std::int64_t x, std::int64_t y)
 {
     job_summary &job = p.job;
     ++job.moves;
-    if (p.has_position) {
-        const double length =
-            std::hypot(static_cast<double>(x - p.x), static_cast<double>(y - p.y)) / 100;
-        (p.tool_down ? job.pen_down_length : job.idle_length) += length;
-        if (picture)
-            picture_move(*picture, p.tool_down, p.x, p.y, x, y);
-    }
+    if (p.has_position)
+        (p.tool_down ? job.pen_down_length : job.idle_length) += hop_length({p.x, p.y}, {x, y});
     if (!job.has_points) {
         job.min_x = job.max_x = x;
         job.min_y = job.max_y = job.first_y = y;
@@ -43,22 +41,16 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y, svg_picture *pic
     p.y = y;
 }
 
-void plot(plotter &p, const xy_unit &unit, svg_picture *picture)
+void plot(plotter &p, const xy_unit &unit)
 {
     switch (unit.kind) {
-    case unit_kind::move: move_to(p, unit.x, unit.y, picture); break;
+    case unit_kind::move: move_to(p, unit.x, unit.y); break;
     case unit_kind::tool_down:
     case unit_kind::tool_up:
         p.tool_down = unit.kind == unit_kind::tool_down;
         p.job.tool_downs += p.tool_down;
-        if (picture)
-            picture_lift(*picture);
         break;
-    case unit_kind::net:
-        ++p.job.nets;
-        if (picture)
-            picture_net(*picture, unit.net);
-        break;
+    case unit_kind::net: ++p.job.nets; break;
     case unit_kind::trailer: break;
     }
 }
