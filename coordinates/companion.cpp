@@ -50,16 +50,13 @@ bool is_trace_record(std::string_view line)
 
 // Whether the malformed line of r, or one of the few lines after it, is a record of trace
 // data: the file given is then most likely trace data, not yet converted.
-bool looks_like_trace_data(const coordinates_reader &r)
+bool looks_like_trace_data(coordinates_reader &r)
 {
-    if (is_trace_record(std::string_view(r.line, r.line_length)))
-        return true;
-    char line[xy_line_size];
-    for (int lines = 0; lines < 64 && std::fgets(line, sizeof line, r.in);)
-        if (is_trace_record(line))
+    for (int lines = 0; lines < 64; ++lines)
+        if (is_trace_record(std::string_view(r.line, r.line_length)))
             return true;
-        else
-            lines += std::strchr(line, '\n') != nullptr;
+        else if (!next_line(r))
+            break;
     return false;
 }
 
@@ -90,8 +87,7 @@ std::FILE *open_coordinates(const char *program, const char *path, const char *&
     return in;
 }
 
-int report_unread(const char *program, read_result result, const coordinates_reader &r,
-                  const char *name)
+int report_unread(const char *program, read_result result, coordinates_reader &r, const char *name)
 {
     if (result == read_result::failed) {
         complain(program, "%s: %s", name, std::strerror(errno));
@@ -211,6 +207,38 @@ bool read_decimal(const char *&text, double &value)
     value = std::strtod(std::string(text, at).c_str(), nullptr);
     text = at;
     return std::isfinite(value);
+}
+
+bool read_bed(const char *text, bed &b)
+{
+    b = bed{0, 0, 0, 0};
+    if (!read_decimal(text, b.width) || (*text != 'x' && *text != 'X'))
+        return false;
+    ++text;
+    if (!read_decimal(text, b.height) || b.width <= 0 || b.height <= 0)
+        return false;
+    if (*text != '\0') {
+        if ((*text != '+' && *text != '-') || !read_decimal(text, b.x) ||
+            (*text != '+' && *text != '-') || !read_decimal(text, b.y) || *text != '\0')
+            return false;
+    }
+    return std::isfinite(b.x + b.width) && std::isfinite(b.y + b.height);
+}
+
+int report_misplaced(const char *program, const char *what, const coordinates_reader &r,
+                     const xy_unit &unit, const char *name)
+{
+    if (unit.kind == unit_kind::net)
+        complain(program,
+                 "%s:%ld: the net header block of %s is out of place: %s %s only files "
+                 "laid out as trace2xy writes them",
+                 name, r.unit_line, unit.net, program, what);
+    else
+        complain(program,
+                 "%s:%ld: '%s' is out of place: %s %s only files laid out as trace2xy "
+                 "writes them",
+                 name, r.unit_line, r.line, program, what);
+    return status_malformed;
 }
 
 bool motion_of(const char *program, const motion_arguments &given, motion_model &m)

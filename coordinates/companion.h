@@ -26,9 +26,9 @@ constexpr int status_trouble = 2;
 std::FILE *open_coordinates(const char *program, const char *path, const char *&name);
 
 // Writes to standard error why the unit after r could not be read (result is not unit
-// or finished), program and name leading the line; returns the exit status for it.
-int report_unread(const char *program, read_result result, const coordinates_reader &r,
-                  const char *name);
+// or finished), program and name leading the line, and when a look at the lines after a
+// malformed one finds trace data, that it seems to be; returns the exit status for it.
+int report_unread(const char *program, read_result result, coordinates_reader &r, const char *name);
 
 // Returns status when all that was written to standard output reached it; otherwise
 // reports the system's reason after program and returns status_trouble.
@@ -57,6 +57,26 @@ enum motion_option {
 struct motion_arguments {
     const char *values[motion_option_end - speed_option]; // null when not given
 };
+
+// A plotter's bed, in output units: W wide and H high, its lower-left corner at (X, Y).
+struct bed {
+    double width, height, x, y;
+};
+
+// Reads a bed as WxH[+X+Y] names it, the corner (0, 0) when not given; each offset may
+// carry its own sign instead of the plus (10x10-5+0). Every number is a plain decimal,
+// the sides above zero and the bed's edges finite. Returns false for any other text.
+bool read_bed(const char *text, bed &b);
+
+// The text that wrong_arguments gives for a bed that read_bed refuses.
+constexpr const char *bed_wanted = "wants WxH[+X+Y], a positive width and height and the "
+                                   "corner's position, plain decimal numbers";
+
+// Writes to standard error why unit, read by r at its line, stands where trace2xy
+// writes none, for a program that does what with files laid out as trace2xy writes
+// them; returns status_malformed.
+int report_misplaced(const char *program, const char *what, const coordinates_reader &r,
+                     const xy_unit &unit, const char *name);
 
 // Writes to standard error why the arguments are wrong, the message that format makes,
 // and a line pointing to program's --help; returns status_trouble.

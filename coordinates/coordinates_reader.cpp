@@ -4,6 +4,8 @@
 // trailer is "Tool Up " and two empty lines at the very end.
 #include "coordinates_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -19,20 +21,28 @@ bool take_line(coordinates_reader &r)
     r.line_length = 0;
     r.line_cut = false;
     r.line_fed = false;
-    int c;
-    // The program has one thread, so the stream needs no lock for each byte.
-    while ((c = getc_unlocked(r.in)) != EOF) {
-        if (c == '\n') {
-            r.line_fed = true;
-            break;
+    bool any = false;
+    while (!r.line_fed) {
+        if (r.at == r.end) {
+            r.at = 0;
+            r.end = std::fread(r.block, 1, sizeof r.block, r.in);
+            if (r.end == 0)
+                break;
         }
-        if (r.line_length < xy_line_size - 1)
-            r.line[r.line_length++] = static_cast<char>(c);
-        else
-            r.line_cut = true;
+        const char *const from = r.block + r.at;
+        const std::size_t left = r.end - r.at;
+        const char *const feed = static_cast<const char *>(std::memchr(from, '\n', left));
+        const std::size_t size = feed ? static_cast<std::size_t>(feed - from) : left;
+        const std::size_t kept = std::min(size, xy_line_size - 1 - r.line_length);
+        std::memcpy(r.line + r.line_length, from, kept);
+        r.line_length += kept;
+        r.line_cut = r.line_cut || kept < size;
+        r.line_fed = feed != nullptr;
+        r.at += size + r.line_fed;
+        any = true;
     }
     r.line[r.line_length] = '\0';
-    if (std::ferror(r.in) || (c == EOF && r.line_length == 0 && !r.line_cut))
+    if (std::ferror(r.in) || !any)
         return false;
     ++r.line_number;
     return true;
@@ -80,8 +90,11 @@ bool parse_move(std::string_view line, xy_unit &unit)
     if (!line.starts_with(move_start))
         return false;
     line.remove_prefix(move_start.size());
-    // The fields are split at the blank that follows the first one's digits.
-    const std::size_t blank = line.find(' ', line.find_first_not_of(" -"));
+    // The fields are split at the blank that follows the first one's digits, which in
+    // most lines, both numbers fitting their fields, stands right after the first field.
+    const std::size_t blank = line.size() == 2 * field_width + 1 && line[field_width] == ' '
+                                  ? field_width
+                                  : line.find(' ', line.find_first_not_of(" -"));
     return blank != std::string_view::npos &&
            parse_field(line.substr(0, blank), unit.x, unit.x_negative) &&
            parse_field(line.substr(blank + 1), unit.y, unit.y_negative);
@@ -153,6 +166,7 @@ read_result after_empty_line(coordinates_reader &r, xy_unit &unit, bool after_to
 void start_reading(coordinates_reader &r, std::FILE *in)
 {
     r.in = in;
+    r.at = r.end = 0;
     r.line_number = 0;
     r.unit_line = 0;
     r.line[0] = '\0';
@@ -188,4 +202,9 @@ read_result read_unit(coordinates_reader &r, xy_unit &unit)
         return read_result::malformed;
     }
     return read_result::unit;
+}
+
+bool next_line(coordinates_reader &r)
+{
+    return take_line(r);
 }

@@ -32,6 +32,8 @@ enum class read_result {
 
 struct coordinates_reader {
     std::FILE *in;
+    char block[1 << 16]; // read from in, lines taken from it up to at
+    std::size_t at, end;
     long line_number;        // of line, the last line taken
     long unit_line;          // where the last unit read began
     char line[xy_line_size]; // the last line taken, without its line feed
@@ -49,3 +51,7 @@ void start_reading(coordinates_reader &r, std::FILE *in);
 // Reads the next unit into unit; a line longer than any unit, or one without a line
 // feed at the end of the file, is malformed.
 read_result read_unit(coordinates_reader &r, xy_unit &unit);
+
+// Takes the next line, whatever it holds, into r.line, for a look past a malformed one.
+// Returns false at the end of the file or on a read error.
+bool next_line(coordinates_reader &r);

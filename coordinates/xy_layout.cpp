@@ -96,3 +96,31 @@ char *put_trailer(char *to)
 {
     return put(to, xy_trailer);
 }
+
+void start_block(xy_block &b, std::FILE *out)
+{
+    b.out = out;
+    b.failed = false;
+    b.used = 0;
+}
+
+char *block_room(xy_block &b, std::size_t room)
+{
+    if (sizeof b.bytes - b.used < room) {
+        b.failed = b.failed || std::fwrite(b.bytes, 1, b.used, b.out) != b.used;
+        b.used = 0;
+    }
+    return b.bytes + b.used;
+}
+
+void block_used(xy_block &b, const char *end)
+{
+    b.used = static_cast<std::size_t>(end - b.bytes);
+}
+
+bool finish_block(xy_block &b)
+{
+    b.failed = b.failed || std::fwrite(b.bytes, 1, b.used, b.out) != b.used;
+    b.used = 0;
+    return !b.failed && std::fflush(b.out) == 0 && !std::ferror(b.out);
+}

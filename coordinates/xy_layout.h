@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 // A number of a move line, written as "%10.2f" writes output units: hundredths, a minus
@@ -65,3 +66,25 @@ char *put_net(char *to, tool_state &s, const char *record, std::size_t size);
 
 // Writes the trailer, whatever s holds.
 char *put_trailer(char *to);
+
+// A coordinates file collected in a block and handed to its stream a block at a time.
+struct xy_block {
+    std::FILE *out;
+    bool failed; // the stream refused bytes; nothing more is handed to it
+    std::size_t used;
+    char bytes[1 << 16];
+};
+
+// Makes b collect for out.
+void start_block(xy_block &b, std::FILE *out);
+
+// Where the next bytes go, with at least room bytes free after it (at most a quarter
+// of the block): the block is handed on first when it has less.
+char *block_room(xy_block &b, std::size_t room);
+
+// Notes that bytes up to end, from the last block_room, hold the file.
+void block_used(xy_block &b, const char *end);
+
+// Hands what b holds to its stream and flushes it; returns whether every byte so far
+// reached the stream.
+bool finish_block(xy_block &b);

@@ -7,36 +7,23 @@
 
 namespace {
 
-// Collects the file in a block, handed to the stream whole.
+// The file being written, and the plotter timed over it when asked.
 struct block_writer {
-    std::FILE *out;
+    xy_block block;
     motion_timer *timer;
-    bool failed;
     tool_state tool;
-    std::size_t used;
-    char block[1 << 16];
 };
 
 // No unit is longer than a net header block with the "Tool Up" before it.
 constexpr std::size_t unit_room = xy_line_size + net_room;
 static_assert(unit_room >= move_room);
 
-char *room(block_writer &w)
-{
-    if (sizeof w.block - w.used < unit_room) {
-        w.failed |= std::fwrite(w.block, 1, w.used, w.out) != w.used;
-        w.used = 0;
-    }
-    return w.block + w.used;
-}
-
 void write_move(block_writer &w, const job_blocks &job, std::size_t move)
 {
     const bool lowers = w.tool.lower_on_next_point == 1;
     const point at = job.moves[move];
-    char *const start = room(w);
-    w.used += static_cast<std::size_t>(
-        put_move(start, w.tool, at.x, job.minus[move] & 1, at.y, job.minus[move] & 2) - start);
+    block_used(w.block, put_move(block_room(w.block, unit_room), w.tool, at.x, job.minus[move] & 1,
+                                 at.y, job.minus[move] & 2));
     if (w.timer) {
         time_move(*w.timer, at.x, at.y);
         if (lowers)
@@ -64,10 +51,9 @@ void write_net(block_writer &w, const job_blocks &job, std::size_t n, bool rever
 {
     if (w.timer && w.tool.raise_on_next_net == 1)
         time_tool(*w.timer, false);
-    char *const start = room(w);
     const std::size_t record = job.nets[n].record_at;
-    w.used += static_cast<std::size_t>(
-        put_net(start, w.tool, job.records.data() + record, record_end(job, n) - record) - start);
+    block_used(w.block, put_net(block_room(w.block, unit_room), w.tool, job.records.data() + record,
+                                record_end(job, n) - record));
     const std::size_t first = job.nets[n].first_move, end = moves_end(job, n);
     for (std::size_t i = first; i < end; ++i)
         write_move(w, job, reversed ? end - 1 - (i - first) : i);
@@ -132,8 +118,9 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
                motion_timer *timer)
 {
     auto w = std::make_unique<block_writer>();
-    w->out = out;
+    start_block(w->block, out);
     w->timer = timer;
+    w->tool = tool_state{0, 0};
     for (std::size_t move = 0; move < job.leading_moves; ++move)
         write_move(*w, job, move);
     for (std::size_t net = 0; net < job.leading_nets; ++net)
@@ -141,10 +128,8 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
     for (const visit &v : order)
         for (std::size_t net = job.groups[v.group]; net < group_end(job, v.group); ++net)
             write_net(*w, job, net, net == job.groups[v.group] && v.reversed);
-    char *const start = room(*w);
-    w->used += static_cast<std::size_t>(put_trailer(start) - start);
+    block_used(w->block, put_trailer(block_room(w->block, unit_room)));
     if (timer)
         time_tool(*timer, false);
-    w->failed |= std::fwrite(w->block, 1, w->used, out) != w->used;
-    return !w->failed && std::fflush(out) == 0 && !std::ferror(out);
+    return finish_block(w->block);
 }

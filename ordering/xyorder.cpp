@@ -129,18 +129,6 @@ read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job,
     return result;
 }
 
-int report_misplaced(const coordinates_reader &r, const xy_unit &unit, const char *name)
-{
-    const char *const why = "is out of place: xyorder reorders only files laid out as trace2xy "
-                            "writes them";
-    if (unit.kind == unit_kind::net)
-        complain(program, "%s:%ld: the net header block of %s %s", name, r.unit_line, unit.net,
-                 why);
-    else
-        complain(program, "%s:%ld: '%s' %s", name, r.unit_line, r.line, why);
-    return status_malformed;
-}
-
 // The order that travels least: xyorder's, or the file's own when that is no longer.
 std::vector<visit> shortest_order(const job_blocks &job, const options &o, double &travel)
 {
@@ -230,8 +218,9 @@ int main(int argc, char **argv)
     if (const read_result result = read_job(in, o.motion, job, before, reader, unit);
         result != read_result::finished) {
         close_whole_file(out, false);
-        return result == read_result::unit ? report_misplaced(reader, unit, name)
-                                           : report_unread(program, result, reader, name);
+        return result == read_result::unit
+                   ? report_misplaced(program, "reorders", reader, unit, name)
+                   : report_unread(program, result, reader, name);
     }
     double after;
     const std::vector<visit> order = shortest_order(job, o, after);

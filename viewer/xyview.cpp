@@ -57,29 +57,9 @@ struct options {
     bool direction;    // mark the strokes' directions
     bool quiet;        // leave the summary out
     bool has_area;
-    double area_width, area_height; // the bed, in output units
-    double area_x, area_y;          // its lower-left corner
+    bed area; // the plotter's bed
     motion_model motion;
 };
-
-// Reads WxH, then +X+Y when given; each offset may carry its own sign instead of the
-// plus (10x10-5+0). Every number is a plain decimal, and the bed's sides must be finite.
-bool parse_area(const char *text, options &o)
-{
-    o.has_area = true;
-    o.area_x = o.area_y = 0;
-    if (!read_decimal(text, o.area_width) || (*text != 'x' && *text != 'X'))
-        return false;
-    ++text;
-    if (!read_decimal(text, o.area_height) || o.area_width <= 0 || o.area_height <= 0)
-        return false;
-    if (*text != '\0') {
-        if ((*text != '+' && *text != '-') || !read_decimal(text, o.area_x) ||
-            (*text != '+' && *text != '-') || !read_decimal(text, o.area_y) || *text != '\0')
-            return false;
-    }
-    return std::isfinite(o.area_x + o.area_width) && std::isfinite(o.area_y + o.area_height);
-}
 
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
@@ -108,11 +88,9 @@ int parse_arguments(int argc, char **argv, options &o)
         } else if (code == 'q') {
             o.quiet = true;
         } else if (code == 'a') {
-            if (!parse_area(optarg, o))
-                return wrong_arguments(program,
-                                       "--area wants WxH[+X+Y], a positive width and height "
-                                       "and the corner's position, plain decimal numbers: '%s'",
-                                       optarg);
+            o.has_area = true;
+            if (!read_bed(optarg, o.area))
+                return wrong_arguments(program, "--area %s: '%s'", bed_wanted, optarg);
         } else if (code >= speed_option && code < motion_option_end) {
             motion.values[code - speed_option] = optarg;
         } else if (code == 'h') {
@@ -148,9 +126,9 @@ struct bed_edges {
 
 bed_edges edges_of(const options &o)
 {
-    const double left = std::round(o.area_x * 100), bottom = std::round(o.area_y * 100);
-    return {left, left + std::round(o.area_width * 100), bottom,
-            bottom + std::round(o.area_height * 100)};
+    const double left = std::round(o.area.x * 100), bottom = std::round(o.area.y * 100);
+    return {left, left + std::round(o.area.width * 100), bottom,
+            bottom + std::round(o.area.height * 100)};
 }
 
 // How far the job reaches past the bed's left, right, bottom and top sides, in
@@ -167,8 +145,8 @@ void overhang(const job_summary &job, const bed_edges &bed, double over[4])
 // is no larger than the bed, how far to move it to fit.
 void print_bed(std::FILE *to, const job_summary &job, const options &o)
 {
-    std::fprintf(to, "bed               %.2f x %.2f at (%.2f, %.2f): ", o.area_width, o.area_height,
-                 o.area_x, o.area_y);
+    std::fprintf(to, "bed               %.2f x %.2f at (%.2f, %.2f): ", o.area.width, o.area.height,
+                 o.area.x, o.area.y);
     double over[4] = {0, 0, 0, 0};
     const bed_edges bed = edges_of(o);
     if (job.has_points)
@@ -275,7 +253,7 @@ void drop_picture(picture_output &p)
 
 bool write_picture(picture_output &p, const job_summary &job, const options &o)
 {
-    const picture_bed bed{o.has_area, o.area_x, o.area_y, o.area_width, o.area_height};
+    const picture_bed bed{o.has_area, o.area.x, o.area.y, o.area.width, o.area.height};
     const bool drawn = finish_picture(p.picture, job, bed, p.file.out);
     if (close_whole_file(p.file, drawn))
         return true;
@@ -307,7 +285,7 @@ bool fits(const job_summary &job, const options &o)
     }
     if (!told.empty())
         complain(program, "warning: the job does not fit the bed %g x %g at (%g, %g): %s",
-                 o.area_width, o.area_height, o.area_x, o.area_y, told.c_str());
+                 o.area.width, o.area.height, o.area.x, o.area.y, told.c_str());
     return told.empty();
 }
 

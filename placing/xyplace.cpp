@@ -1,0 +1,400 @@
+// xyplace: puts a plotter job on its bed. Mirrors, turns and shifts every position of an
+// xy coordinates file exactly, or fits the job's bounding box on a bed, and writes the
+// file that trace2xy would write from the records so placed: only move lines change.
+#include "companion.h"
+#include "coordinates_reader.h"
+#include "placement.h"
+#include "standard_descriptors.h"
+#include "whole_file.h"
+#include "xy_layout.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char *program = "xyplace";
+constexpr int status_off_bed = 3;
+
+constexpr const char *usage_text =
+    "usage: xyplace [-s DX,DY] [-r 90|180|270|auto] [-m x|y] [-f WxH[+X+Y] [--margin M]\n"
+    "               [-c]] IN.xy OUT.xy   (- for standard input or output)\n"
+    "\n"
+    "Puts the plotter job in the coordinates file IN.xy on the plotter's bed and writes it\n"
+    "to OUT.xy: every position mirrored, then turned by quarter turns counter-clockwise\n"
+    "about the origin, then shifted, exactly, in hundredths; everything but the move lines\n"
+    "kept byte for byte. OUT.xy is written whole or not at all.\n"
+    "\n"
+    "  -m, --mirror x|y        negate x, or y\n"
+    "  -r, --rotate 90|180|270 turn counter-clockwise by so many degrees; auto, with --fit,\n"
+    "                          turns a quarter when the job fits the bed only so\n"
+    "  -s, --shift DX,DY       move by DX, DY output units, plain decimals with at most two\n"
+    "                          places\n"
+    "  -f, --fit WxH[+X+Y]     shift the job onto the bed W wide and H high with its\n"
+    "                          lower-left corner at (X, Y), (0, 0) if not given: the job's\n"
+    "                          lower-left corner on the bed's\n"
+    "      --margin M          keep M output units inside the bed's edges\n"
+    "  -c, --centre            put the job's middle on the bed's middle\n"
+    "  -h, --help              show this text and exit\n"
+    "  -V, --version           show the version and exit\n"
+    "\n"
+    "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes a\n"
+    "file, 2 a file could not be read or written or the arguments are wrong, 3 the job is\n"
+    "larger than the bed, or a position would leave the range of a coordinates file.\n";
+
+constexpr int margin_option = 256;
+
+struct options {
+    const char *input;  // or "-"
+    const char *output; // or "-"
+    placement how;
+    bool fit, centred, turn_to_fit;
+    bed area;
+    std::int64_t margin; // hundredths
+};
+
+// Reads a plain decimal with at most two places, [+-]digits[.d[d]], into hundredths.
+bool read_hundredths(const char *&text, std::int64_t &hundredths)
+{
+    const bool minus = *text == '-';
+    text += *text == '+' || *text == '-';
+    std::int64_t value = 0;
+    int digits = 0, places = -1;
+    for (; (*text >= '0' && *text <= '9') || (*text == '.' && places < 0); ++text) {
+        if (*text == '.') {
+            places = 0;
+            continue;
+        }
+        if (places == 2 || value > largest_hundredths / 10)
+            return false;
+        value = value * 10 + (*text - '0');
+        ++digits;
+        places += places >= 0;
+    }
+    for (; places < 2; ++places)
+        value *= 10;
+    hundredths = minus ? -value : value;
+    return digits > 0 && value <= largest_hundredths;
+}
+
+// Reads DX,DY into the placement's shift.
+bool read_shift(const char *text, point &shift)
+{
+    return read_hundredths(text, shift.x) && *text++ == ',' && read_hundredths(text, shift.y) &&
+           *text == '\0';
+}
+
+// Returns -1 when the run goes on, or the exit status to end with.
+int parse_arguments(int argc, char **argv, options &o)
+{
+    constexpr option table[] = {{"shift", required_argument, nullptr, 's'},
+                                {"rotate", required_argument, nullptr, 'r'},
+                                {"mirror", required_argument, nullptr, 'm'},
+                                {"fit", required_argument, nullptr, 'f'},
+                                {"margin", required_argument, nullptr, margin_option},
+                                {"centre", no_argument, nullptr, 'c'},
+                                {"help", no_argument, nullptr, 'h'},
+                                {"version", no_argument, nullptr, 'V'},
+                                {nullptr, 0, nullptr, 0}};
+    o = options{};
+    bool shifted = false, margin_given = false;
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv, ":s:r:m:f:chV", table, nullptr)) != -1;) {
+        const std::string value = optarg ? optarg : "";
+        if (code == 's') {
+            shifted = true;
+            if (!read_shift(optarg, o.how.shift))
+                return wrong_arguments(program,
+                                       "--shift wants DX,DY, plain decimals with at most two "
+                                       "places: '%s'",
+                                       optarg);
+        } else if (code == 'r') {
+            const int degrees = value == "90" ? 1 : value == "180" ? 2 : value == "270" ? 3 : 0;
+            o.turn_to_fit = value == "auto";
+            if (degrees == 0 && !o.turn_to_fit)
+                return wrong_arguments(program, "--rotate wants 90, 180, 270 or auto: '%s'",
+                                       optarg);
+            o.how.quarter_turns = degrees;
+        } else if (code == 'm') {
+            if (value != "x" && value != "y")
+                return wrong_arguments(program, "--mirror wants x or y: '%s'", optarg);
+            o.how.mirror_x = value == "x";
+            o.how.mirror_y = value == "y";
+        } else if (code == 'f') {
+            o.fit = true;
+            if (!read_bed(optarg, o.area))
+                return wrong_arguments(program, "--fit %s: '%s'", bed_wanted, optarg);
+        } else if (code == margin_option) {
+            const char *text = optarg;
+            margin_given = true;
+            if (!read_hundredths(text, o.margin) || *text != '\0' || o.margin < 0)
+                return wrong_arguments(program,
+                                       "--margin wants a plain decimal at or above zero with "
+                                       "at most two places: '%s'",
+                                       optarg);
+        } else if (code == 'c') {
+            o.centred = true;
+        } else if (code == 'h') {
+            std::fputs(usage_text, stdout);
+            return EXIT_SUCCESS;
+        } else if (code == 'V') {
+            std::puts("xyplace " XYPLACE_VERSION);
+            return EXIT_SUCCESS;
+        } else {
+            return wrong_option(program, code, argv, table);
+        }
+    }
+    if (argc - optind != 2)
+        return wrong_arguments(program, "name IN.xy and OUT.xy");
+    o.input = argv[optind];
+    o.output = argv[optind + 1];
+    if (*o.input == '\0' || *o.output == '\0')
+        return wrong_arguments(program, "IN.xy and OUT.xy want a file name, or - for standard "
+                                        "input or output: ''");
+    if (shifted && o.fit)
+        return wrong_arguments(program, "--shift and --fit both say where the job goes: give one");
+    if (!o.fit && (margin_given || o.centred || o.turn_to_fit))
+        return wrong_arguments(program, "%s needs --fit",
+                               o.turn_to_fit  ? "--rotate auto"
+                               : margin_given ? "--margin"
+                                              : "--centre");
+    return -1;
+}
+
+// The bed of o less its margins, in hundredths; sides too large for a coordinates file
+// are cut to its range, which holds every job anyway.
+bed_box bed_of(const options &o)
+{
+    const auto hundredths = [](double units) {
+        const double limit = 4.0 * static_cast<double>(largest_hundredths);
+        return static_cast<std::int64_t>(std::clamp(std::round(units * 100), -limit, limit));
+    };
+    const std::int64_t x = hundredths(o.area.x), y = hundredths(o.area.y);
+    return {x + o.margin, y + o.margin, hundredths(o.area.x + o.area.width) - x - 2 * o.margin,
+            hundredths(o.area.y + o.area.height) - y - 2 * o.margin};
+}
+
+// A copy of in in a temporary file, read from its start, for a second pass over a
+// stream that cannot be read twice; null, with errno, when it could not be made.
+std::FILE *spooled(std::FILE *in)
+{
+    std::FILE *copy = std::tmpfile();
+    char block[1 << 16];
+    for (std::size_t got; copy && (got = std::fread(block, 1, sizeof block, in)) > 0;)
+        if (std::fwrite(block, 1, got, copy) != got) {
+            std::fclose(copy);
+            return nullptr;
+        }
+    if (!copy || std::ferror(in) || std::fflush(copy) != 0 || std::fseek(copy, 0, SEEK_SET) != 0) {
+        if (copy)
+            std::fclose(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+// How a pass over the file ended: finished for a sound file, else what stopped it.
+struct pass_end {
+    read_result result; // unit when the unit read stopped the pass, as said below
+    bool misplaced;     // it stands where trace2xy writes none
+};
+
+// Reads every unit from the start of in, checking that each stands where trace2xy would
+// write it, and hands each to take, which returns false to stop the pass there.
+template <typename Take>
+pass_end walk(std::FILE *in, coordinates_reader &r, xy_unit &unit, Take take)
+{
+    start_reading(r, in);
+    layout state = layout::start;
+    read_result result;
+    while ((result = read_unit(r, unit)) == read_result::unit) {
+        if ((state = next_layout(state, unit.kind)) == layout::misplaced)
+            return {result, true};
+        if (!take(unit))
+            return {result, false};
+    }
+    return {result, false};
+}
+
+// Says on standard error why a pass did not finish; returns the exit status for it.
+int report_pass(const pass_end &end, coordinates_reader &r, const xy_unit &unit, const char *name)
+{
+    if (end.result != read_result::unit)
+        return report_unread(program, end.result, r, name);
+    if (end.misplaced)
+        return report_misplaced(program, "places", r, unit, name);
+    complain(program,
+             "%s:%ld: the move to %s would be placed beyond what a coordinates file "
+             "holds; nothing written",
+             name, r.unit_line, std::string(r.line + move_start.size()).c_str());
+    return status_off_bed;
+}
+
+// The job's extent as o's mirror and turns place it, and turned a quarter more, for a
+// choice of turn.
+struct measured {
+    extent as_placed, turned;
+};
+
+pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reader &r, xy_unit &unit)
+{
+    placement turn_only = o.how, turned = o.how;
+    turn_only.shift = turned.shift = {0, 0};
+    turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
+    m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
+    return walk(in, r, unit, [&](const xy_unit &u) {
+        if (u.kind == unit_kind::move) {
+            // A mirror and turns keep every magnitude, so both places are in range.
+            point a{u.x, u.y}, b{u.x, u.y};
+            place(turn_only, a);
+            place(turned, b);
+            take_in(m.as_placed, a);
+            take_in(m.turned, b);
+        }
+        return true;
+    });
+}
+
+// Chooses the shift, and with --rotate auto the turn, that fits the job on the bed.
+// Returns false, having said by how much the job is too large, when it fits no way.
+bool fit_job(options &o, const measured &m)
+{
+    const bed_box bed = bed_of(o);
+    fit placed = fit_on(m.as_placed, bed, o.centred);
+    if ((placed.too_wide > 0 || placed.too_high > 0) && o.turn_to_fit) {
+        if (const fit turned = fit_on(m.turned, bed, o.centred);
+            turned.too_wide == 0 && turned.too_high == 0) {
+            placed = turned;
+            o.how.quarter_turns = (o.how.quarter_turns + 1) % 4;
+        }
+    }
+    if (placed.too_wide == 0 && placed.too_high == 0) {
+        o.how.shift = placed.shift;
+        return true;
+    }
+    const extent &e = m.as_placed;
+    char width[24], height[24], wider[24], higher[24];
+    *put_units(width, e.max_x - e.min_x, false) = '\0';
+    *put_units(height, e.max_y - e.min_y, false) = '\0';
+    *put_units(wider, placed.too_wide, false) = '\0';
+    *put_units(higher, placed.too_high, false) = '\0';
+    complain(program,
+             "the job, %s x %s, is %s wider and %s higher than the bed %g x %g%s allows%s; "
+             "nothing written",
+             width, height, wider, higher, o.area.width, o.area.height,
+             o.margin > 0 ? " less its margins" : "", o.turn_to_fit ? ", turned either way" : "");
+    return false;
+}
+
+// Writes the job from in to out: each move placed as o says, everything else as trace2xy
+// writes it, which for a sound file is as read. The tool lines follow from the layout.
+pass_end write_job(std::FILE *in, const options &o, std::FILE *out, coordinates_reader &r,
+                   xy_unit &unit, bool &written)
+{
+    auto block = std::make_unique<xy_block>();
+    start_block(*block, out);
+    tool_state tool{0, 0};
+    constexpr std::size_t unit_room = xy_line_size + net_room;
+    const pass_end end = walk(in, r, unit, [&](const xy_unit &u) {
+        char *const to = block_room(*block, unit_room);
+        point at{u.x, u.y};
+        if (u.kind == unit_kind::move && place(o.how, at))
+            block_used(*block, put_move(to, tool, at.x, at.x < 0, at.y, at.y < 0));
+        else if (u.kind == unit_kind::move)
+            return false;
+        else if (u.kind == unit_kind::net)
+            block_used(*block, put_net(to, tool, u.record, u.record_length));
+        else if (u.kind == unit_kind::trailer)
+            block_used(*block, put_trailer(to));
+        return true;
+    });
+    // A file cut short is not handed on further, so that it never ends in a trailer.
+    written = end.result == read_result::finished && finish_block(*block);
+    return end;
+}
+
+const char *shown(const char *output)
+{
+    return std::strcmp(output, "-") ? output : "standard output";
+}
+
+// Opens OUT.xy before any work, so that a name that cannot be written is refused at
+// once, unless it is the file being read.
+bool open_output(whole_file &file, const char *output, std::FILE *in)
+{
+    if (writes_to_input(output, in))
+        complain(program, "%s: is the coordinates file being read", shown(output));
+    else if (!open_whole_file(file, output))
+        complain(program, "%s: %s", shown(output), whole_file_failure(file));
+    else
+        return true;
+    return false;
+}
+
+// Whether in is a regular file, which a second pass can read again from its start.
+bool rereadable(std::FILE *in)
+{
+    struct stat s;
+    return fstat(fileno(in), &s) == 0 && S_ISREG(s.st_mode);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    open_standard_descriptors();
+    // Past a file-size limit a write should fail and be reported, not kill the run.
+    std::signal(SIGXFSZ, SIG_IGN);
+    options o;
+    if (const int status = parse_arguments(argc, argv, o); status >= 0)
+        return standard_output_written(program, status);
+    const char *name;
+    std::FILE *in = open_coordinates(program, o.input, name);
+    whole_file out;
+    if (!in || !open_output(out, o.output, in))
+        return status_trouble;
+
+    coordinates_reader reader;
+    xy_unit unit;
+    if (o.fit) {
+        // Fitting takes the job's extent first, then places it: a second pass over the
+        // file, or over a copy of a stream that cannot be read twice.
+        if (!rereadable(in) && !(in = spooled(in))) {
+            complain(program, "%s: %s", name, std::strerror(errno));
+            close_whole_file(out, false);
+            return status_trouble;
+        }
+        measured m;
+        const pass_end end = measure(in, o, m, reader, unit);
+        if (end.result != read_result::finished) {
+            close_whole_file(out, false);
+            return report_pass(end, reader, unit, name);
+        }
+        if (!fit_job(o, m)) {
+            close_whole_file(out, false);
+            return status_off_bed;
+        }
+        std::rewind(in);
+    }
+    bool written;
+    const pass_end end = write_job(in, o, out.out, reader, unit, written);
+    if (end.result != read_result::finished) {
+        close_whole_file(out, false);
+        return report_pass(end, reader, unit, name);
+    }
+    if (!close_whole_file(out, written)) {
+        complain(program, "%s: %s", shown(o.output), whole_file_failure(out));
+        return status_trouble;
+    }
+    return EXIT_SUCCESS;
+}
