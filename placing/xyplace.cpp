@@ -81,7 +81,7 @@ bool read_hundredths(const char *&text, std::int64_t &hundredths)
         ++digits;
         places += places >= 0;
     }
-    for (; places < 2; ++places)
+    for (places = std::max(places, 0); places < 2; ++places)
         value *= 10;
     hundredths = minus ? -value : value;
     return digits > 0 && value <= largest_hundredths;

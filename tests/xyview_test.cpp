@@ -186,25 +186,34 @@ INSTANTIATE_TEST_SUITE_P(
         bed_case{"exactly_on_the_bed", "2x3+10+20", 0, "", "fits"},
         bed_case{"inside_a_bed_at_the_origin", "20x30", 0, "", "fits"},
         bed_case{"left", "5x5+10.5+20", 3, off_bed + "5 x 5 at (10.5, 20): 0.50 left of the bed\n",
-                 "the job crosses its left side; move it by 0.50, 0.00 to fit"},
+                 "the job crosses its left side; move it by 0.50, 0.00 to fit: xyplace --shift "
+                 "0.50,0.00"},
         bed_case{"right", "1.75x5+10+20", 3,
                  off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n",
                  "the job crosses its right side"},
         bed_case{"below_only", "5x5+10+20.5", 3,
                  off_bed + "5 x 5 at (10, 20.5): 0.50 below the bed\n",
-                 "the job crosses its bottom side; move it by 0.00, 0.50 to fit"},
+                 "the job crosses its bottom side; move it by 0.00, 0.50 to fit: xyplace --shift "
+                 "0.00,0.50"},
         bed_case{"a_hundredth_below", "5x5+10+20.01", 3,
                  off_bed + "5 x 5 at (10, 20.01): 0.01 below the bed\n",
-                 "the job crosses its bottom side; move it by 0.00, 0.01 to fit"},
+                 "the job crosses its bottom side; move it by 0.00, 0.01 to fit: xyplace --shift "
+                 "0.00,0.01"},
+        bed_case{"fits_only_turned_a_quarter", "3.5x2.5+9+19", 3,
+                 off_bed + "3.5 x 2.5 at (9, 19): 1.50 above the bed\n",
+                 "the job crosses its top side; turned a quarter it fits: xyplace --fit "
+                 "3.5x2.5+9+19 --rotate auto"},
         bed_case{"below_and_above", "5x1+10+21", 3,
                  off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n",
                  "the job crosses its bottom and top sides"},
         bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
                  off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n",
-                 "the job crosses its right side; move it by -11.00, 0.00 to fit"},
+                 "the job crosses its right side; move it by -11.00, 0.00 to fit: xyplace --shift "
+                 "-11.00,0.00"},
         bed_case{"corner_at_the_origin_when_not_given", "11.5x22.5", 3,
                  off_bed + "11.5 x 22.5 at (0, 0): 0.50 right of the bed, 0.50 above it\n",
-                 "the job crosses its right and top sides; move it by -0.50, -0.50 to fit"},
+                 "the job crosses its right and top sides; move it by -0.50, -0.50 to fit: xyplace "
+                 "--shift -0.50,-0.50"},
         bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, "", "fits"}),
     [](const auto &info) { return info.param.name; });
 

@@ -171,9 +171,18 @@ void print_bed(std::FILE *to, const job_summary &job, const options &o)
     std::fputs(crossed == 1 ? " side" : " sides", to);
     const double width = static_cast<double>(job.max_x - job.min_x);
     const double height = static_cast<double>(job.max_y - job.min_y);
-    if (width <= bed.right - bed.left && height <= bed.top - bed.bottom)
-        std::fprintf(to, "; move it by %.2f, %.2f to fit", (over[0] - over[1]) / 100,
-                     (over[2] - over[3]) / 100);
+    const double bed_width = bed.right - bed.left, bed_height = bed.top - bed.bottom;
+    if (width <= bed_width && height <= bed_height) {
+        const double dx = (over[0] - over[1]) / 100, dy = (over[2] - over[3]) / 100;
+        std::fprintf(to, "; move it by %.2f, %.2f to fit: xyplace --shift %.2f,%.2f", dx, dy, dx,
+                     dy);
+    } else if (height <= bed_width && width <= bed_height) {
+        std::fprintf(to, "; turned a quarter it fits: xyplace --fit %gx%g", o.area.width,
+                     o.area.height);
+        if (o.area.x != 0 || o.area.y != 0)
+            std::fprintf(to, "%+g%+g", o.area.x, o.area.y);
+        std::fputs(" --rotate auto", to);
+    }
     std::fputc('\n', to);
 }
 

@@ -1,0 +1,206 @@
+// The built xyplace: files placed exactly and given back by the opposite placement byte
+// for byte, what xyview sums up kept, jobs fitted on a bed, and every way it can fail.
+#include "programs.h"
+#include "routed_board.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string trailer = "Tool Up \n\n\n";
+
+class xyplace : public scratch_directory {
+  protected:
+    void SetUp() override
+    {
+        scratch_directory::SetUp();
+        put("board.xy", converted(routed_board(300)));
+    }
+
+    // Runs xyplace in a group of its own, so that arguments may redirect its output.
+    run_result xyplace_with(const std::string &arguments, std::string_view input = {})
+    {
+        return run("{ '" XYPLACE "' " + arguments + "; }", input);
+    }
+
+    // xyview's summary of name, the lines from nets to idle travel and the box apart.
+    std::string summed(const std::string &name, const std::string &options = "")
+    {
+        return run("{ '" XYVIEW "' " + options + " " + name + " | tail -n +2; }").out;
+    }
+};
+
+// Each pair of placements undoes itself; the board holds no "-0.00", which a placement
+// writes as the zero it is.
+TEST_F(xyplace, opposite_placements_give_back_the_file_byte_for_byte)
+{
+    for (const std::string there_and_back :
+         {"-r 90 board.xy a.xy && xyplace -r 90 a.xy b.xy && xyplace -r 90 b.xy c.xy && "
+          "xyplace -r 90 c.xy back.xy",
+          "-r 180 board.xy a.xy && xyplace -r 180 a.xy back.xy",
+          "-r 90 board.xy a.xy && xyplace -r 270 a.xy back.xy",
+          "-m x board.xy a.xy && xyplace --mirror=x a.xy back.xy",
+          "-m y board.xy a.xy && xyplace -m y a.xy back.xy",
+          "--shift 12.34,-0.05 board.xy a.xy && xyplace -s -12.34,.05 a.xy back.xy"}) {
+        std::string line = "PATH='" + std::filesystem::path(XYPLACE).parent_path().string() +
+                           "':$PATH; xyplace " + there_and_back;
+        EXPECT_EQ(run(line).status, 0) << there_and_back;
+        EXPECT_TRUE(get("back.xy") == get("board.xy")) << there_and_back;
+        EXPECT_FALSE(get("a.xy") == get("board.xy")) << there_and_back;
+    }
+}
+
+// Lengths are kept to the hundredth and the box moves exactly: shifted by 1.25, -3.50;
+// turned a quarter, x -0.35 to 6.38 becomes y, and y -0.70 to 4.30 becomes -x.
+TEST_F(xyplace, keeps_what_xyview_sums_up_and_moves_the_box_exactly)
+{
+    const std::string before = summed("board.xy");
+    ASSERT_NE(before.find("bounding box      x -0.35 to 6.38, y -0.70 to 4.30\n"),
+              std::string::npos)
+        << before;
+    EXPECT_EQ(xyplace_with("--shift 1.25,-3.5 board.xy shifted.xy").status, 0);
+    EXPECT_EQ(xyplace_with("--rotate 90 board.xy turned.xy").status, 0);
+    const std::string shifted = summed("shifted.xy"), turned = summed("turned.xy");
+    const std::size_t box = before.find("bounding box");
+    EXPECT_EQ(shifted.substr(0, box), before.substr(0, box));
+    EXPECT_EQ(turned.substr(0, box), before.substr(0, box));
+    EXPECT_EQ(shifted.substr(box), "bounding box      x 0.90 to 7.63, y -4.20 to 0.80\n"
+                                   "size              6.73 x 5.00\n");
+    EXPECT_EQ(turned.substr(box), "bounding box      x -4.30 to 0.70, y -0.35 to 6.38\n"
+                                  "size              5.00 x 6.73\n");
+}
+
+struct fit_case {
+    const char *name;
+    std::string arguments; // writing fitted.xy
+    std::string area;      // xyview's check of the result
+    std::string box;       // the result's bounding box
+};
+
+class fitted_job : public xyplace, public testing::WithParamInterface<fit_case> {};
+
+TEST_P(fitted_job, puts_the_job_on_the_bed)
+{
+    EXPECT_EQ(xyplace_with(GetParam().arguments).status, 0);
+    const run_result check = run("'" XYVIEW "' --area " + GetParam().area + " fitted.xy");
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find("bounding box      " + GetParam().box + "\n"), std::string::npos)
+        << check.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    xyplace, fitted_job,
+    testing::Values(fit_case{"on_the_corner", "--fit 8x6 board.xy fitted.xy", "8x6",
+                             "x 0.00 to 6.73, y 0.00 to 5.00"},
+                    fit_case{"inside_a_margin", "-f 8x6+1-2 --margin 0.25 board.xy fitted.xy",
+                             "8x6+1-2", "x 1.25 to 7.98, y -1.75 to 3.25"},
+                    // 1.27 and 1.00 to spare, halves of a hundredth given to the right.
+                    fit_case{"centred", "--fit 8x6 --centre board.xy fitted.xy", "8x6",
+                             "x 0.63 to 7.36, y 0.50 to 5.50"},
+                    fit_case{"turned_when_it_fits_only_so", "--fit 5x7 -r auto board.xy fitted.xy",
+                             "5x7", "x 0.00 to 5.00, y 0.00 to 6.73"},
+                    fit_case{"read_twice_from_a_pipe", "--fit 8x6 - fitted.xy < board.xy", "8x6",
+                             "x 0.00 to 6.73, y 0.00 to 5.00"}),
+    [](const auto &info) { return info.param.name; });
+
+class place_fault : public xyplace, public testing::WithParamInterface<fault_case> {};
+
+TEST_P(place_fault, is_reported_and_writes_nothing)
+{
+    expect_fault("'" XYPLACE "'", GetParam());
+}
+
+const std::string sound = "Go To       1.00       2.00\n" + trailer;
+const std::string try_help = "Try 'xyplace --help'.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    xyplace, place_fault,
+    testing::Values(
+        fault_case{"unknown_line", "-r 90 in.xy out.xy", "Go Home\n" + trailer, 1,
+                   "xyplace: in.xy:1: not a coordinates line: 'Go Home'\n"},
+        fault_case{"unit_out_of_place", "-r 90 in.xy out.xy",
+                   "Go To       0.00       0.00\nTool Down \n" + trailer, 1,
+                   "xyplace: in.xy:2: 'Tool Down ' is out of place: xyplace places only files "
+                   "laid out as trace2xy writes them\n"},
+        fault_case{"job_larger_than_the_bed", "--fit 6x4 board.xy out.xy", "", 3,
+                   "xyplace: the job, 6.73 x 5.00, is 0.73 wider and 1.00 higher than the bed 6 "
+                   "x 4 allows; nothing written\n"},
+        fault_case{"larger_than_the_bed_turned_either_way",
+                   "-f 5x6 --margin 1 -r auto board.xy o.xy", "", 3,
+                   "xyplace: the job, 6.73 x 5.00, is 3.73 wider and 1.00 higher than the bed 5 "
+                   "x 6 less its margins allows, turned either way; nothing written\n"},
+        fault_case{"position_beyond_the_range", "--shift 1,0 in.xy out.xy",
+                   "Go To 92233720368547.76       0.00\n" + trailer, 3,
+                   "xyplace: in.xy:1: the move to 92233720368547.76       0.00 would be placed "
+                   "beyond what a coordinates file holds; nothing written\n"},
+        fault_case{"three_places_in_a_shift", "--shift 0.125,0 in.xy out.xy", sound, 2,
+                   "xyplace: --shift wants DX,DY, plain decimals with at most two places: "
+                   "'0.125,0'\n" +
+                       try_help},
+        fault_case{"rotation_not_a_quarter", "--rotate 45 in.xy out.xy", sound, 2,
+                   "xyplace: --rotate wants 90, 180, 270 or auto: '45'\n" + try_help},
+        fault_case{"mirror_of_an_unknown_axis", "--mirror z in.xy out.xy", sound, 2,
+                   "xyplace: --mirror wants x or y: 'z'\n" + try_help},
+        fault_case{"margin_without_a_bed", "--margin 1 in.xy out.xy", sound, 2,
+                   "xyplace: --margin needs --fit\n" + try_help},
+        fault_case{"shift_and_fit", "--shift 1,1 --fit 8x6 in.xy out.xy", sound, 2,
+                   "xyplace: --shift and --fit both say where the job goes: give one\n" + try_help},
+        fault_case{"bad_bed", "--fit 8 in.xy out.xy", sound, 2,
+                   "xyplace: --fit wants WxH[+X+Y], a positive width and height and the "
+                   "corner's position, plain decimal numbers: '8'\n" +
+                       try_help},
+        fault_case{"output_over_the_file_being_read", "in.xy ./in.xy", sound, 2,
+                   "xyplace: ./in.xy: is the coordinates file being read\n"},
+        fault_case{"missing_file", "none.xy out.xy", "", 2,
+                   "xyplace: none.xy: No such file or directory\n"}),
+    [](const auto &info) { return info.param.name; });
+
+// A run killed while it streams, here while it waits for the rest of its input from a
+// named pipe, leaves the file it was to replace as it was and nothing beside it.
+TEST_F(xyplace, killed_while_streaming_leaves_the_old_file_and_nothing_else)
+{
+    put("big.xy", converted(routed_board(20000)));
+    put("out.xy", "old");
+    const std::string pipe = dir + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(dir.c_str()) == 0)
+            execl(XYPLACE, "xyplace", "--shift", "1,1", "pipe", "out.xy",
+                  static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    // More than a pipe holds: the write ends only once most of it has been read, and
+    // the run has written its placed moves.
+    const std::string all = get("big.xy");
+    const int to = open(pipe.c_str(), O_WRONLY);
+    ASSERT_GE(to, 0);
+    const std::size_t half = all.size() / 2;
+    EXPECT_EQ(write(to, all.data(), half), static_cast<ssize_t>(half));
+    kill(child, SIGTERM);
+    close(to);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(get("out.xy"), "old");
+    EXPECT_EQ(names(), (std::set<std::string>{"big.xy", "board.xy", "out.xy", "pipe"}));
+}
+
+TEST_F(xyplace, streams_from_standard_input_to_standard_output)
+{
+    const run_result piped = xyplace_with("-m y - -", get("board.xy"));
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(xyplace_with("-m y board.xy mirrored.xy").status, 0);
+    EXPECT_TRUE(piped.out == get("mirrored.xy"));
+    EXPECT_EQ(xyplace_with("-V").out, "xyplace " XYVIEW_VERSION "\n");
+    EXPECT_TRUE(xyplace_with("--help").out.starts_with("usage: xyplace "));
+}
+
+} // namespace
