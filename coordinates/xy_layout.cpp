@@ -1,7 +1,8 @@
 // The coordinates file's units and the tool lines that trace2xy places between them.
 #include "xy_layout.h"
 
-#include <charconv>
+#include "byte_words.h"
+
 #include <cstring>
 
 namespace {
@@ -10,6 +11,31 @@ char *put(char *to, std::string_view text)
 {
     std::memcpy(to, text.data(), text.size());
     return to + text.size();
+}
+
+constexpr std::int64_t field_limit = 100'000'000;
+
+// The sign, the twenty digits of 2^64 and the point.
+constexpr std::size_t unit_room = 24;
+
+// Writes the number backwards, ending just before end, so that its length need not be
+// known first; returns where it starts.
+char *units_before(char *end, std::int64_t hundredths, bool minus)
+{
+    std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
+                                             : static_cast<std::uint64_t>(hundredths);
+    *--end = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    *--end = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    *--end = '.';
+    do {
+        *--end = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (minus)
+        *--end = '-';
+    return end;
 }
 
 } // namespace
@@ -45,24 +71,28 @@ layout next_layout(layout state, unit_kind unit)
 
 char *put_units(char *to, std::int64_t hundredths, bool minus)
 {
-    const std::uint64_t magnitude = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths)
-                                                   : static_cast<std::uint64_t>(hundredths);
-    if (minus)
-        *to++ = '-';
-    to = std::to_chars(to, to + 20, magnitude / 100).ptr;
-    *to++ = '.';
-    *to++ = static_cast<char>('0' + magnitude % 100 / 10);
-    *to++ = static_cast<char>('0' + magnitude % 10);
-    return to;
+    char text[unit_room];
+    const char *const start = units_before(text + sizeof text, hundredths, minus);
+    const std::size_t size = static_cast<std::size_t>(text + sizeof text - start);
+    std::memcpy(to, start, size);
+    return to + size;
 }
 
 char *put_field(char *to, std::int64_t hundredths, bool minus)
 {
-    char text[24];
-    const std::size_t size = static_cast<std::size_t>(put_units(text, hundredths, minus) - text);
+    // Below 10^8 the number fills at most the field, and its digits are made eight at a
+    // time in one word.
+    if (hundredths > -field_limit && hundredths < field_limit) {
+        const auto magnitude =
+            static_cast<std::uint64_t>(hundredths < 0 ? -hundredths : hundredths);
+        return put_digits_field(to, eight_digits(magnitude), minus);
+    }
+    char text[unit_room];
+    const char *const start = units_before(text + sizeof text, hundredths, minus);
+    const std::size_t size = static_cast<std::size_t>(text + sizeof text - start);
     const std::size_t blanks = size < field_width ? field_width - size : 0;
     std::memset(to, ' ', blanks);
-    std::memcpy(to + blanks, text, size);
+    std::memcpy(to + blanks, start, size);
     return to + blanks + size;
 }
 

@@ -46,6 +46,17 @@ inline std::uint64_t number_of(std::uint64_t values, unsigned count)
     return (digits & 0x0000FFFF0000FFFFULL) * 42949672960001 >> 32;
 }
 
+// The eight decimal digits of n < 10^8 as byte values 0 to 9, the first digit in the
+// lowest byte, so that they lie in memory in reading order.
+inline std::uint64_t eight_digits(std::uint64_t n)
+{
+    const std::uint64_t halves = n / 10000 | n % 10000 << 32;
+    const std::uint64_t high_pairs = (halves * 10486 >> 20) & (0x7FULL << 32 | 0x7F);
+    const std::uint64_t pairs = (halves - 100 * high_pairs) << 16 | high_pairs;
+    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000FULL;
+    return tens | (pairs - 10 * tens) << 8;
+}
+
 // Writes the field of a number whose eight digits of hundredths (as byte values, the
 // first in the lowest byte) are digits, as put_field writes it: a blank or the sign, six
 // digits, the point and two more, leading zeros of the whole part turned into blanks.
