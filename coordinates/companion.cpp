@@ -126,6 +126,22 @@ bool writes_to_input(const char *path, std::FILE *in)
            named.st_ino == read.st_ino && (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
 }
 
+const char *output_name(const char *path)
+{
+    return std::strcmp(path, "-") ? path : "standard output";
+}
+
+bool open_output(const char *program, whole_file &file, const char *path, std::FILE *in)
+{
+    if (writes_to_input(path, in))
+        complain(program, "%s: is the coordinates file being read", output_name(path));
+    else if (!open_whole_file(file, path))
+        complain(program, "%s: %s", output_name(path), whole_file_failure(file));
+    else
+        return true;
+    return false;
+}
+
 int wrong_arguments(const char *program, const char *format, ...)
 {
     std::va_list values;

@@ -1,11 +1,12 @@
-// What the front ends of the companions, xyview and xyorder, share: their error lines,
-// the report of a coordinates file that could not be read, the reading of their options,
-// and the checks that keep them from writing over the file they read or losing what
-// they print.
+// What the front ends of the companions, xyview, xyorder and xyplace, share: their error
+// lines, the report of a coordinates file that could not be read, the reading of their
+// options, and the checks that keep them from writing over the file they read or losing
+// what they print.
 #pragma once
 
 #include "coordinates_reader.h"
 #include "plotting_time.h"
+#include "whole_file.h"
 
 #include <cstdio>
 #include <getopt.h>
@@ -38,6 +39,14 @@ int standard_output_written(const char *program, int status);
 // reads, by whatever path or link: a regular file or a named pipe. A device such as a
 // terminal may be both.
 bool writes_to_input(const char *path, std::FILE *in);
+
+// What messages call the output path: "standard output" for "-", else path.
+const char *output_name(const char *path);
+
+// Opens the coordinates file to write at path as file, before any work, so that a name
+// that cannot be written is refused at once, as is the file that in reads; returns
+// false, having said why after program.
+bool open_output(const char *program, whole_file &file, const char *path, std::FILE *in);
 
 // Reads a decimal number at text ([+-]digits[.digits][e[+-]digits] of any length, nothing
 // else: no blanks, no hexadecimal, no infinity) and moves text past it. Returns false

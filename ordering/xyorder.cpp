@@ -148,25 +148,6 @@ std::vector<visit> shortest_order(const job_blocks &job, const options &o, doubl
     return order;
 }
 
-// The name of OUT.xy in messages.
-const char *shown(const char *output)
-{
-    return std::strcmp(output, "-") ? output : "standard output";
-}
-
-// Opens OUT.xy before any work, so that a name that cannot be written is refused at
-// once, unless it is the file being read.
-bool open_output(whole_file &file, const char *output, std::FILE *in)
-{
-    if (writes_to_input(output, in))
-        complain(program, "%s: is the coordinates file being read", shown(output));
-    else if (!open_whole_file(file, output))
-        complain(program, "%s: %s", shown(output), whole_file_failure(file));
-    else
-        return true;
-    return false;
-}
-
 // Writes the job in order to file, timing the plotter over it, and puts it in place.
 bool write_order(const job_blocks &job, const std::vector<visit> &order, whole_file &file,
                  const char *output, motion_timer &timer)
@@ -174,7 +155,7 @@ bool write_order(const job_blocks &job, const std::vector<visit> &order, whole_f
     if (close_whole_file(file,
                          write_job(job, order, file.out, timer.model.speed > 0 ? &timer : nullptr)))
         return true;
-    complain(program, "%s: %s", shown(output), whole_file_failure(file));
+    complain(program, "%s: %s", output_name(output), whole_file_failure(file));
     return false;
 }
 
@@ -208,7 +189,7 @@ int main(int argc, char **argv)
     const char *name;
     std::FILE *in = open_coordinates(program, o.input, name);
     whole_file out;
-    if (!in || !open_output(out, o.output, in))
+    if (!in || !open_output(program, out, o.output, in))
         return status_trouble;
 
     job_blocks job;

@@ -323,24 +323,6 @@ pass_end write_job(std::FILE *in, const options &o, std::FILE *out, coordinates_
     return end;
 }
 
-const char *shown(const char *output)
-{
-    return std::strcmp(output, "-") ? output : "standard output";
-}
-
-// Opens OUT.xy before any work, so that a name that cannot be written is refused at
-// once, unless it is the file being read.
-bool open_output(whole_file &file, const char *output, std::FILE *in)
-{
-    if (writes_to_input(output, in))
-        complain(program, "%s: is the coordinates file being read", shown(output));
-    else if (!open_whole_file(file, output))
-        complain(program, "%s: %s", shown(output), whole_file_failure(file));
-    else
-        return true;
-    return false;
-}
-
 // Whether in is a regular file, which a second pass can read again from its start.
 bool rereadable(std::FILE *in)
 {
@@ -361,7 +343,7 @@ int main(int argc, char **argv)
     const char *name;
     std::FILE *in = open_coordinates(program, o.input, name);
     whole_file out;
-    if (!in || !open_output(out, o.output, in))
+    if (!in || !open_output(program, out, o.output, in))
         return status_trouble;
 
     coordinates_reader reader;
@@ -393,7 +375,7 @@ int main(int argc, char **argv)
         return report_pass(end, reader, unit, name);
     }
     if (!close_whole_file(out, written)) {
-        complain(program, "%s: %s", shown(o.output), whole_file_failure(out));
+        complain(program, "%s: %s", output_name(o.output), whole_file_failure(out));
         return status_trouble;
     }
     return EXIT_SUCCESS;

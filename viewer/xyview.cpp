@@ -237,7 +237,7 @@ struct picture_output {
 bool open_picture(picture_output &p, const options &o, std::FILE *in)
 {
     p.picture = svg_picture{};
-    p.shown = std::strcmp(o.svg, "-") ? o.svg : "standard output";
+    p.shown = output_name(o.svg);
     if (writes_to_input(o.svg, in)) {
         complain(program, "%s: is the coordinates file being read; the picture would replace it",
                  p.shown);
