@@ -128,6 +128,22 @@ void reverse_inside(tour_list &t, std::uint32_t a, std::uint32_t b)
         seg.last = first;
 }
 
+// Numbers the places along the ring of the segments from first to last anew, on from
+// the place of the one before first; returns how many were numbered.
+std::uint32_t renumber_segments(tour_list &t, std::uint32_t first, std::uint32_t last)
+{
+    const auto count = static_cast<std::uint32_t>(t.segments.size());
+    std::uint32_t rank = t.segments[t.segments[first].prev].rank, numbered = 0;
+    for (std::uint32_t u = first;; u = t.segments[u].next) {
+        rank = rank + 1 == count ? 0 : rank + 1;
+        t.segments[u].rank = rank;
+        ++numbered;
+        if (u == last)
+            break;
+    }
+    return numbered;
+}
+
 // Reverses the run of whole segments from s to e.
 void reverse_segments(tour_list &t, std::uint32_t s, std::uint32_t e)
 {
@@ -144,14 +160,7 @@ void reverse_segments(tour_list &t, std::uint32_t s, std::uint32_t e)
     t.segments[e].prev = before;
     t.segments[s].next = after;
     t.segments[after].prev = s;
-    const auto count = static_cast<std::uint32_t>(t.segments.size());
-    std::uint32_t rank = t.segments[before].rank;
-    for (std::uint32_t u = e;; u = t.segments[u].next) {
-        rank = rank + 1 == count ? 0 : rank + 1;
-        t.segments[u].rank = rank;
-        if (u == s)
-            break;
-    }
+    renumber_segments(t, e, s);
 }
 
 // Spreads the nodes of the segments around s evenly over them again, each segment then
@@ -380,15 +389,7 @@ void exchange_blocks(tour_list &t, std::uint32_t a_first, std::uint32_t a_last,
     t.segments[a_first].prev = b_last;
     t.segments[a_last].next = after;
     t.segments[after].prev = a_last;
-    const auto count = static_cast<std::uint32_t>(t.segments.size());
-    std::uint32_t rank = t.segments[before].rank;
-    for (std::uint32_t u = b_first;; u = t.segments[u].next) {
-        rank = rank + 1 == count ? 0 : rank + 1;
-        t.segments[u].rank = rank;
-        ++t.work;
-        if (u == a_last)
-            break;
-    }
+    t.work += renumber_segments(t, b_first, a_last);
 }
 
 } // namespace
