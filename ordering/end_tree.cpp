@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -44,13 +45,18 @@ double distance2(const tree_place &p, double x, double y)
     return dx * dx + dy * dy;
 }
 
+const tree_place &place(const end_tree &t, std::uint32_t id)
+{
+    return (*t.places)[id >> t.shift];
+}
+
 void build(end_tree &t, range r)
 {
-    std::vector<tree_point> &points = t.points;
-    const tree_place &first = points[r.lo].at;
+    std::vector<std::uint32_t> &ids = t.ids;
+    const tree_place &first = place(t, ids[r.lo]);
     tree_box box{first.x, first.y, first.x, first.y};
     for (std::size_t i = r.lo; i < r.hi; ++i) {
-        const tree_place &p = points[i].at;
+        const tree_place &p = place(t, ids[i]);
         box.low_x = std::min(box.low_x, p.x);
         box.low_y = std::min(box.low_y, p.y);
         box.high_x = std::max(box.high_x, p.x);
@@ -60,15 +66,17 @@ void build(end_tree &t, range r)
     t.alive[r.node] = static_cast<std::uint32_t>(r.hi - r.lo);
     if (r.leaf())
         return;
-    const auto begin = points.begin() + static_cast<std::ptrdiff_t>(r.lo);
-    const auto middle = points.begin() + static_cast<std::ptrdiff_t>(r.middle());
-    const auto end = points.begin() + static_cast<std::ptrdiff_t>(r.hi);
+    const auto begin = ids.begin() + static_cast<std::ptrdiff_t>(r.lo);
+    const auto middle = ids.begin() + static_cast<std::ptrdiff_t>(r.middle());
+    const auto end = ids.begin() + static_cast<std::ptrdiff_t>(r.hi);
     if (box.high_x - box.low_x >= box.high_y - box.low_y)
-        std::nth_element(begin, middle, end,
-                         [](const tree_point &a, const tree_point &b) { return a.at.x < b.at.x; });
+        std::nth_element(begin, middle, end, [&t](std::uint32_t a, std::uint32_t b) {
+            return place(t, a).x < place(t, b).x;
+        });
     else
-        std::nth_element(begin, middle, end,
-                         [](const tree_point &a, const tree_point &b) { return a.at.y < b.at.y; });
+        std::nth_element(begin, middle, end, [&t](std::uint32_t a, std::uint32_t b) {
+            return place(t, a).y < place(t, b).y;
+        });
     build(t, r.low_half());
     build(t, r.high_half());
 }
@@ -98,8 +106,8 @@ void search(const end_tree &t, range r, double x, double y, nearest &n)
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const std::uint32_t id = t.points[i].id;
-            const double d2 = distance2(t.points[i].at, x, y);
+            const std::uint32_t id = t.ids[i];
+            const double d2 = distance2(place(t, id), x, y);
             if (id / 2 == n.skip_pair || (n.count == n.wanted && d2 >= n.d2[n.count - 1]))
                 continue;
             std::size_t at = n.count < n.wanted ? n.count++ : n.count - 1;
@@ -126,10 +134,10 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 {
     if (r.leaf()) {
         for (std::size_t i = r.lo; i < r.hi; ++i) {
-            const std::uint32_t id = t.points[i].id;
+            const std::uint32_t id = t.ids[i];
             if (id == none)
                 continue;
-            if (const double d2 = distance2(t.points[i].at, x, y); d2 < best_d2) {
+            if (const double d2 = distance2(place(t, id), x, y); d2 < best_d2) {
                 best_d2 = d2;
                 best = id;
             }
@@ -146,32 +154,32 @@ void search_alive(const end_tree &t, range r, double x, double y, double &best_d
 
 } // namespace
 
-void build_tree(end_tree &t, const std::vector<tree_place> &places,
-                const std::vector<std::uint32_t> &ids, bool removable)
+void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<std::uint32_t> ids,
+                bool removable, unsigned shift)
 {
-    t.points.resize(ids.size());
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        t.points[i] = {places[ids[i]], ids[i]};
+    t.places = &places;
+    t.shift = shift;
+    t.ids = std::move(ids);
     std::size_t nodes = 1;
-    for (std::size_t widest = ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
+    for (std::size_t widest = t.ids.size(); widest > leaf_size; widest = (widest + 1) / 2)
         nodes = 2 * nodes + 1;
     t.boxes.assign(nodes, tree_box{});
     t.alive.assign(nodes, 0);
-    if (!t.points.empty())
-        build(t, {0, 0, t.points.size()});
-    t.slot.assign(removable ? places.size() : 0, none);
-    for (std::size_t i = 0; i < t.points.size() && removable; ++i)
-        t.slot[t.points[i].id] = static_cast<std::uint32_t>(i);
+    if (!t.ids.empty())
+        build(t, {0, 0, t.ids.size()});
+    t.slot.assign(removable ? places.size() << shift : 0, none);
+    for (std::size_t i = 0; i < t.ids.size() && removable; ++i)
+        t.slot[t.ids[i]] = static_cast<std::uint32_t>(i);
 }
 
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
                            std::uint32_t skip_pair, std::uint32_t *found, std::uint32_t near)
 {
     nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
-    if (t.points.empty() || n.wanted == 0)
+    if (t.ids.empty() || n.wanted == 0)
         return 0;
-    range r{0, 0, t.points.size()};
-    if (near >= t.points.size()) {
+    range r{0, 0, t.ids.size()};
+    if (near >= t.ids.size()) {
         search(t, r, x, y, n);
         return n.count;
     }
@@ -207,18 +215,18 @@ std::uint32_t nearest_alive(const end_tree &t, double x, double y)
 {
     double best_d2 = std::numeric_limits<double>::infinity();
     std::uint32_t best = none;
-    if (!t.points.empty() && t.alive[0] > 0)
-        search_alive(t, {0, 0, t.points.size()}, x, y, best_d2, best);
+    if (!t.ids.empty() && t.alive[0] > 0)
+        search_alive(t, {0, 0, t.ids.size()}, x, y, best_d2, best);
     return best;
 }
 
 void remove_point(end_tree &t, std::uint32_t id)
 {
     const std::uint32_t at = id < t.slot.size() ? t.slot[id] : none;
-    if (at == none || t.points[at].id == none)
+    if (at == none || t.ids[at] == none)
         return;
-    t.points[at].id = none;
-    for (range r{0, 0, t.points.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
+    t.ids[at] = none;
+    for (range r{0, 0, t.ids.size()};; r = at < r.middle() ? r.low_half() : r.high_half()) {
         --t.alive[r.node];
         if (r.leaf())
             break;

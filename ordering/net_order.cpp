@@ -15,14 +15,16 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <utility>
 
 namespace {
 
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
 // Ends near each end that the search looks at.
-constexpr std::size_t neighbour_count = 8;
+constexpr std::size_t neighbour_count = 8, shared_neighbour_count = 5;
 
 // The longest run of nodes that a random change moves.
 constexpr std::uint32_t longest_run = 8;
@@ -40,12 +42,39 @@ constexpr double local_work_per_group = 400, kick_work_per_group = 44;
 // as long.
 constexpr double usual_local_work = 150;
 
+// When every group's two ends coincide, as a drilling job's do, an end shares its place
+// and its list of near ends with the other end of its node: half the memory, and lists
+// that name twice as many nodes.
 struct node_ends {
-    std::vector<tree_place> at;          // of each end, in hundredths
+    std::vector<tree_place> at;          // end k lies at at[k >> shift], in hundredths
+    unsigned shift;                      // 1 when ends of a node share their entries
     bool anchored;                       // end 1 is the anchor
     std::vector<unsigned char> turnable; // a node that may be passed either way round
     bool symmetric;                      // every node but node 0 may
 };
+
+std::size_t end_count(const node_ends &e)
+{
+    return 2 * e.turnable.size();
+}
+
+const tree_place &place_of(const node_ends &e, std::uint32_t end)
+{
+    return e.at[end >> e.shift];
+}
+
+// How many near ends each list holds: fewer where they name a node each, which makes
+// up for listing each node once, not by both its ends.
+std::size_t listed_count(const node_ends &e)
+{
+    return e.shift == 1 ? shared_neighbour_count : neighbour_count;
+}
+
+// Where the near ends of end are listed, nearest first.
+std::size_t list_of(const node_ends &e, std::uint32_t end)
+{
+    return (end >> e.shift) * listed_count(e);
+}
 
 bool is_free(const node_ends &e, std::uint32_t end)
 {
@@ -56,7 +85,8 @@ double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
 {
     if (is_free(e, from) || is_free(e, to))
         return 0;
-    const double dx = e.at[from].x - e.at[to].x, dy = e.at[from].y - e.at[to].y;
+    const tree_place &a = place_of(e, from), &b = place_of(e, to);
+    const double dx = a.x - b.x, dy = a.y - b.y;
     return std::sqrt(dx * dx + dy * dy);
 }
 
@@ -64,13 +94,19 @@ double gap(const node_ends &e, std::uint32_t from, std::uint32_t to)
 node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32_t> &group_of)
 {
     const std::size_t nodes = problem.job->groups.size() + 1;
-    node_ends e{std::vector<tree_place>(2 * nodes), problem.anchored,
-                std::vector<unsigned char>(nodes), true};
-    e.at[1] = {static_cast<double>(problem.anchor.x), static_cast<double>(problem.anchor.y)};
-    for (std::size_t v = 1; v < nodes; ++v) {
+    bool shared = true;
+    for (std::size_t g = 0; g + 1 < nodes && shared; ++g) {
+        const stroke_ends s = stroke_of(*problem.job, g);
+        shared = s.start.x == s.end.x && s.start.y == s.end.y;
+    }
+    node_ends e{std::vector<tree_place>(shared ? nodes : 2 * nodes), shared ? 1U : 0U,
+                problem.anchored, std::vector<unsigned char>(nodes), true};
+    e.at[1 >> e.shift] = {static_cast<double>(problem.anchor.x),
+                          static_cast<double>(problem.anchor.y)};
+    for (std::uint32_t v = 1; v < nodes; ++v) {
         const stroke_ends s = stroke_of(*problem.job, group_of[v - 1]);
-        e.at[2 * v] = {static_cast<double>(s.start.x), static_cast<double>(s.start.y)};
-        e.at[2 * v + 1] = {static_cast<double>(s.end.x), static_cast<double>(s.end.y)};
+        e.at[2 * v >> e.shift] = {static_cast<double>(s.start.x), static_cast<double>(s.start.y)};
+        e.at[(2 * v + 1) >> e.shift] = {static_cast<double>(s.end.x), static_cast<double>(s.end.y)};
         e.turnable[v] = problem.reversible || (s.start.x == s.end.x && s.start.y == s.end.y);
         e.symmetric = e.symmetric && e.turnable[v];
     }
@@ -81,10 +117,11 @@ node_ends ends_of(const ordering_problem &problem, const std::vector<std::uint32
 std::vector<std::uint32_t> chosen_ends(const node_ends &e, bool starts, bool ends, bool anchor)
 {
     std::vector<std::uint32_t> chosen;
-    chosen.reserve(e.at.size() / (starts && ends ? 1 : 2) + 1);
-    if (anchor && ends && e.anchored)
+    const std::size_t count = end_count(e);
+    chosen.reserve(count / (starts && ends ? 1 : 2) + 1);
+    if (anchor && e.anchored)
         chosen.push_back(1);
-    for (std::uint32_t end = 2; end < e.at.size(); ++end)
+    for (std::uint32_t end = 2; end < count; ++end)
         if (end % 2 == 0 ? starts : ends)
             chosen.push_back(end);
     return chosen;
@@ -92,27 +129,28 @@ std::vector<std::uint32_t> chosen_ends(const node_ends &e, bool starts, bool end
 
 // The nearest ends that a hop from each end may reach, nearest first, cut short with
 // none: any end of another node when nodes may be turned round, and otherwise the
-// starts for a node's end and the ends for its start.
+// starts for a node's end and the ends for its start. Ends that share their entries
+// are listed by the node's start alone.
 std::vector<std::uint32_t> neighbours_of(const node_ends &e)
 {
-    const std::size_t count = e.at.size();
-    std::vector<std::uint32_t> lists(count * neighbour_count, none);
+    const std::size_t count = end_count(e);
+    std::vector<std::uint32_t> lists((count >> e.shift) * listed_count(e), none);
     const auto search = [&](const end_tree &tree, std::uint32_t end, std::uint32_t near) {
-        nearest_points(tree, e.at[end].x, e.at[end].y, neighbour_count, end / 2,
-                       &lists[end * neighbour_count], near);
+        const tree_place &at = place_of(e, end);
+        nearest_points(tree, at.x, at.y, listed_count(e), end / 2, &lists[list_of(e, end)], near);
     };
     if (e.symmetric) {
         // Every end the search starts from is in the tree: in the tree's order, each from
         // its own leaf, so that the searches find the tree's nodes still in the cache.
         end_tree tree;
-        build_tree(tree, e.at, chosen_ends(e, true, true, true), false);
-        for (std::uint32_t i = 0; i < tree.points.size(); ++i)
-            search(tree, tree.points[i].id, i);
+        build_tree(tree, e.at, chosen_ends(e, true, e.shift == 0, true), false, e.shift);
+        for (std::uint32_t i = 0; i < tree.ids.size(); ++i)
+            search(tree, tree.ids[i], i);
         return lists;
     }
     for (int side = 0; side < 2; ++side) {
         end_tree tree;
-        build_tree(tree, e.at, chosen_ends(e, side == 0, side == 1, true), false);
+        build_tree(tree, e.at, chosen_ends(e, side == 0, side == 1, side == 1), false);
         // Nodes are numbered by place, so that searches in that order find the tree's
         // nodes still in the cache.
         for (std::uint32_t end = 1; end < count; ++end)
@@ -134,13 +172,9 @@ std::uint32_t root_of(std::vector<std::uint32_t> &parent, std::uint32_t v)
 
 // The hops still to try, shortest first, each a word: its length as the bits of a
 // float, which rise as lengths at or above zero do, then its end and its place in the
-// end's list. Hops leave it in rising order, so it is a radix heap: a hop waits in the
-// bucket of the highest bit in which it differs from the last hop taken, and a bucket
-// is spread over the lower ones only once all below are empty. Every step reads and
-// writes its buckets in order, which a binary heap of a million hops does not.
+// end's list. An end waits in it at most once, so it never holds more hops than ends.
 struct hop_queue {
-    std::uint64_t last;
-    std::vector<std::uint64_t> buckets[65];
+    std::vector<std::uint64_t> heap;
 };
 
 // An end's number times the list's length still fits in the low half of a word.
@@ -148,29 +182,19 @@ constexpr std::size_t most_queued_ends = std::size_t{1} << 29;
 
 void push_hop(hop_queue &q, double length, std::uint32_t end, std::size_t place)
 {
-    const std::uint64_t hop =
-        std::uint64_t{std::bit_cast<std::uint32_t>(static_cast<float>(length))} << 32 |
-        (end * neighbour_count + place);
-    q.buckets[hop == q.last ? 0 : 64 - std::countl_zero(hop ^ q.last)].push_back(hop);
+    const std::uint64_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(length));
+    q.heap.push_back(bits << 32 | (end * neighbour_count + place));
+    std::push_heap(q.heap.begin(), q.heap.end(), std::greater<>());
 }
 
 // Takes the end and list place of the shortest hop left; returns false when none is left.
 bool pop_hop(hop_queue &q, std::uint32_t &end, std::size_t &place)
 {
-    if (q.buckets[0].empty()) {
-        std::size_t b = 1;
-        while (b < 65 && q.buckets[b].empty())
-            ++b;
-        if (b == 65)
-            return false;
-        auto &spread = q.buckets[b];
-        q.last = *std::min_element(spread.begin(), spread.end());
-        for (const std::uint64_t hop : spread)
-            q.buckets[hop == q.last ? 0 : 64 - std::countl_zero(hop ^ q.last)].push_back(hop);
-        spread = {};
-    }
-    const auto key = static_cast<std::uint32_t>(q.buckets[0].back());
-    q.buckets[0].pop_back();
+    if (q.heap.empty())
+        return false;
+    std::pop_heap(q.heap.begin(), q.heap.end(), std::greater<>());
+    const auto key = static_cast<std::uint32_t>(q.heap.back());
+    q.heap.pop_back();
     end = key / neighbour_count;
     place = key % neighbour_count;
     return true;
@@ -181,30 +205,45 @@ bool pop_hop(hop_queue &q, std::uint32_t &end, std::size_t &place)
 std::vector<std::uint32_t> shortest_hops(const node_ends &e,
                                          const std::vector<std::uint32_t> &neighbours)
 {
-    const std::size_t count = e.at.size(), nodes = count / 2;
+    const std::size_t count = end_count(e), nodes = count / 2;
     std::vector<std::uint32_t> partner(count, none), parent(nodes);
     for (std::uint32_t v = 0; v < nodes; ++v)
         parent[v] = v;
-    // A hop may leave any end of a symmetric problem, else only a node's end.
+    // A hop may leave any end of a symmetric problem, else only a node's end. A node
+    // whose ends share their entries waits in the queue once, for whichever end is free,
+    // and may be joined at either end.
+    const auto shared = [&](std::uint32_t end) { return e.shift == 1 && end > 1; };
+    const auto leaves = [&](std::uint32_t end) {
+        return !is_free(e, end) && (shared(end) ? end % 2 == 0 : e.symmetric || end % 2 == 1) &&
+               neighbours[list_of(e, end)] != none;
+    };
     hop_queue queue{};
+    std::size_t leaving = 0;
     for (std::uint32_t end = 0; end < count; ++end)
-        if (!is_free(e, end) && (e.symmetric || end % 2 == 1) &&
-            neighbours[end * neighbour_count] != none)
-            push_hop(queue, gap(e, end, neighbours[end * neighbour_count]), end, 0);
-    std::uint32_t end;
-    for (std::size_t place; pop_hop(queue, end, place);) {
+        leaving += leaves(end) ? 1 : 0;
+    queue.heap.reserve(leaving);
+    for (std::uint32_t end = 0; end < count; ++end)
+        if (leaves(end))
+            push_hop(queue, gap(e, end, neighbours[list_of(e, end)]), end, 0);
+    std::uint32_t listed;
+    for (std::size_t place; pop_hop(queue, listed, place);) {
+        const std::uint32_t end = shared(listed) && partner[listed] != none ? listed ^ 1 : listed;
         if (partner[end] != none)
             continue;
-        const std::uint32_t other = neighbours[end * neighbour_count + place];
+        std::uint32_t other = neighbours[list_of(e, end) + place];
+        if (shared(other) && partner[other] != none)
+            other ^= 1;
         const std::uint32_t a = root_of(parent, end / 2), b = root_of(parent, other / 2);
-        if (partner[other] == none && a != b) {
+        const bool joined = partner[other] == none && a != b;
+        if (joined) {
             partner[end] = other;
             partner[other] = end;
             parent[a] = b;
-        } else if (place + 1 < neighbour_count &&
-                   neighbours[end * neighbour_count + place + 1] != none) {
-            const std::uint32_t next = neighbours[end * neighbour_count + place + 1];
-            push_hop(queue, gap(e, end, next), end, place + 1);
+        }
+        if ((!joined || (shared(end) && end == listed)) && place + 1 < listed_count(e) &&
+            neighbours[list_of(e, end) + place + 1] != none) {
+            const std::uint32_t next = neighbours[list_of(e, end) + place + 1];
+            push_hop(queue, gap(e, end, next), listed, place + 1);
         }
     }
     return partner;
@@ -216,7 +255,7 @@ std::vector<std::uint32_t> shortest_hops(const node_ends &e,
 void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbours,
                   std::vector<std::uint32_t> &order, std::vector<unsigned char> &turned)
 {
-    const std::size_t count = e.at.size();
+    const std::size_t count = end_count(e);
     const std::vector<std::uint32_t> partner = shortest_hops(e, neighbours);
     // The fragments' free ends where a fragment may be entered: either free end of a
     // symmetric problem, else the starts of fragments.
@@ -225,10 +264,11 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
         if (partner[end] == none && (e.symmetric || end % 2 == 0))
             entries.push_back(end);
     end_tree free_ends;
-    build_tree(free_ends, e.at, entries, true);
-    entries = {};
+    build_tree(free_ends, e.at, std::move(entries), true, e.shift);
     order.clear();
     turned.clear();
+    order.reserve(count / 2);
+    turned.reserve(count / 2);
     double at_x = 0, at_y = 0;
     bool placed = false;
     for (std::uint32_t end = 0; end != none;) {
@@ -242,8 +282,8 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
             if (partner[out] == none) {
                 remove_point(free_ends, out);
                 placed = !is_free(e, out);
-                at_x = e.at[out].x;
-                at_y = e.at[out].y;
+                at_x = place_of(e, out).x;
+                at_y = place_of(e, out).y;
                 break;
             }
             from = partner[out];
@@ -253,8 +293,8 @@ void greedy_start(const node_ends &e, const std::vector<std::uint32_t> &neighbou
             // rather than leaving its far side for last.
             at_x = at_y = std::numeric_limits<double>::infinity();
             for (std::uint32_t v = 2; v < count; ++v) {
-                at_x = std::min(at_x, e.at[v].x);
-                at_y = std::min(at_y, e.at[v].y);
+                at_x = std::min(at_x, place_of(e, v).x);
+                at_y = std::min(at_y, place_of(e, v).y);
             }
             placed = true;
         }
@@ -466,11 +506,17 @@ bool improve(search &s, std::uint32_t p, const int read)
     const double removed = link_after(s, p, dir);
     if (improve_at_end(s, p, dir, removed))
         return true;
-    for (std::size_t i = 0; i < neighbour_count; ++i) {
-        ++s.looks;
-        const std::uint32_t c = s.neighbours[p_exit * neighbour_count + i];
-        if (c == none)
+    for (std::size_t k = 0; k < 2 * listed_count(e); ++k) {
+        const std::uint32_t listed = s.neighbours[list_of(e, p_exit) + k / 2];
+        if (listed == none)
             return false;
+        // A node listed by its start is reached at either end, at its exit first.
+        std::uint32_t c = listed;
+        if (e.shift == 1 && listed > 1)
+            c = k % 2 == 0 ? exit_of(s, listed / 2, dir) : entry_of(s, listed / 2, dir);
+        else if (k % 2 == 1)
+            continue;
+        ++s.looks;
         const double added = gap(e, p_exit, c);
         const double g1 = removed - added;
         if (g1 <= s.least_gain)
@@ -556,11 +602,13 @@ bool improve(search &s, std::uint32_t p, const int read)
         if (is_free(e, pq_exit))
             continue;
         const std::uint32_t after_q = next_of(s, q, dir);
-        for (std::size_t j = 0; j < neighbour_count; ++j) {
+        for (std::size_t j = 0; j < listed_count(e); ++j) {
             ++s.looks;
-            const std::uint32_t c2 = s.neighbours[pq_exit * neighbour_count + j];
+            std::uint32_t c2 = s.neighbours[list_of(e, pq_exit) + j];
             if (c2 == none)
                 break;
+            if (e.shift == 1 && c2 > 1)
+                c2 = entry_of(s, c2 / 2, dir);
             const double g2 = g1 + pq_link - gap(e, pq_exit, c2);
             if (g2 <= s.least_gain)
                 break;
@@ -745,10 +793,8 @@ std::vector<std::uint32_t> groups_by_place(const ordering_problem &problem)
         group_of[g] = g;
     }
     end_tree tree;
-    build_tree(tree, starts, group_of, false);
-    for (std::size_t k = 0; k < group_of.size(); ++k)
-        group_of[k] = tree.points[k].id;
-    return group_of;
+    build_tree(tree, starts, std::move(group_of), false);
+    return std::move(tree.ids);
 }
 
 } // namespace
@@ -760,15 +806,15 @@ std::vector<visit> greedy_order(const ordering_problem &problem, point from)
         group_of[g] = g;
     const node_ends e = ends_of(problem, group_of);
     end_tree tree;
-    build_tree(tree, e.at, chosen_ends(e, true, problem.reversible, false), true);
+    build_tree(tree, e.at, chosen_ends(e, true, problem.reversible, false), true, e.shift);
     std::vector<visit> order;
     double x = static_cast<double>(from.x), y = static_cast<double>(from.y);
     for (std::uint32_t end; (end = nearest_alive(tree, x, y)) != none;) {
         remove_point(tree, end & ~1U);
         remove_point(tree, end | 1);
         order.push_back({end / 2 - 1, (end & 1) != 0});
-        x = e.at[end ^ 1].x;
-        y = e.at[end ^ 1].y;
+        x = place_of(e, end ^ 1).x;
+        y = place_of(e, end ^ 1).y;
     }
     return order;
 }
@@ -834,29 +880,23 @@ std::vector<visit> exact_order(const ordering_problem &problem)
 
 } // namespace
 
-search_result short_order(const ordering_problem &problem, const search_budget &budget)
+namespace {
+
+// Orders the nodes of e: a start from the shortest hops, the local search, then the
+// random changes, as far as budget and the clock allow. Gives the nodes from node 0 on
+// and how each is passed, and whether the clock cut the search short; the search's
+// lists are gone by the time the caller builds its result.
+bool search_tour(const node_ends &e, const search_budget &budget,
+                 std::chrono::steady_clock::time_point deadline, std::vector<std::uint32_t> &order,
+                 std::vector<unsigned char> &turned)
 {
-    const std::size_t groups = problem.job->groups.size();
-    if (groups > 0 && groups <= most_exact_groups)
-        return {exact_order(problem), false, 0};
-    // A job of more groups than the queue of hops numbers keeps the file's order.
-    if (groups == 0 || 2 * groups + 2 > most_queued_ends)
-        return {file_order(*problem.job), false, 0};
-    // The limit in seconds counts from here, so that it holds whatever the job's shape
-    // makes of the search.
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(budget.seconds));
-    const std::vector<std::uint32_t> group_of = groups_by_place(problem);
-    const node_ends e = ends_of(problem, group_of);
+    const std::size_t groups = e.turnable.size() - 1;
     const std::vector<std::uint32_t> neighbours = neighbours_of(e);
-    std::vector<std::uint32_t> order;
-    std::vector<unsigned char> turned;
     greedy_start(e, neighbours, order, turned);
 
     double extent = 0;
-    for (std::size_t end = 2; end < e.at.size(); ++end)
-        extent = std::max({extent, std::abs(e.at[end].x), std::abs(e.at[end].y)});
+    for (std::uint32_t end = 2; end < end_count(e); ++end)
+        extent = std::max({extent, std::abs(place_of(e, end).x), std::abs(place_of(e, end).y)});
     search s{e,
              neighbours,
              1e-7 + 1e-12 * extent,
@@ -875,6 +915,8 @@ search_result short_order(const ordering_problem &problem, const search_budget &
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)
         wake(s, order[v]);
+    std::vector<std::uint32_t>().swap(order);
+    std::vector<unsigned char>().swap(turned);
     local_search(s, budget.local_work);
     const double beyond = static_cast<double>(work_done(s)) - usual_local_work * groups;
     const auto kicks = static_cast<std::uint64_t>(
@@ -882,12 +924,34 @@ search_result short_order(const ordering_problem &problem, const search_budget &
                  static_cast<double>(budget.kick_work) / 4));
     if (!s.cut_short)
         perturb(s, work_done(s) + kicks);
+    read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
+    return s.cut_short;
+}
 
-    search_result result{{}, s.cut_short, 0};
-    if (s.cut_short)
+} // namespace
+
+search_result short_order(const ordering_problem &problem, const search_budget &budget)
+{
+    const std::size_t groups = problem.job->groups.size();
+    if (groups > 0 && groups <= most_exact_groups)
+        return {exact_order(problem), false, 0};
+    // A job of more groups than the queue of hops numbers keeps the file's order.
+    if (groups == 0 || 2 * groups + 2 > most_queued_ends)
+        return {file_order(*problem.job), false, 0};
+    // The limit in seconds counts from here, so that it holds whatever the job's shape
+    // makes of the search.
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(budget.seconds));
+    const std::vector<std::uint32_t> group_of = groups_by_place(problem);
+    std::vector<std::uint32_t> order;
+    std::vector<unsigned char> turned;
+    search_result result{
+        {}, search_tour(ends_of(problem, group_of), budget, deadline, order, turned), 0};
+    if (result.cut_short)
         result.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
+    result.order.reserve(groups);
     for (std::size_t k = 1; k < order.size(); ++k)
         result.order.push_back({group_of[order[k] - 1], problem.reversible && turned[k]});
     return result;

@@ -437,6 +437,8 @@ void read_tour(const tour_list &t, std::uint32_t start, bool backward,
 {
     order.clear();
     turned.clear();
+    order.reserve(t.next.size());
+    turned.reserve(t.next.size());
     std::uint32_t v = start;
     do {
         order.push_back(v);

@@ -140,17 +140,30 @@ std::string on_a_line(int nets)
     return trace;
 }
 
+// Holes to drill: nets of one point each, spread over a square of the given side.
+std::string holes(int nets, std::int64_t side)
+{
+    std::string trace;
+    std::uint64_t state = 11;
+    for (int net = 0; net < nets; ++net)
+        trace += "  NET 'H" + std::to_string(net) + "'\nSEG " +
+                 std::to_string(on_grid(state, side)) + " " + std::to_string(on_grid(state, side)) +
+                 "\n";
+    return trace;
+}
+
 const std::string far_net =
     "  NET 'FAR'\nSEG 100000000000 100000000000\nSEG 100000100000 100000000000\n";
 
 INSTANTIATE_TEST_SUITE_P(
     order, board,
-    testing::Values(
-        board_case{"nets_drawn_from_either_end", routed_board(2000), true, 277.39},
-        board_case{"direction_kept", routed_board(2000), false, 418.08},
-        // Sent last, the far net costs one hop, not one there and one back.
-        board_case{"far_net_with_direction_kept", routed_board(300) + far_net, false, 1414271.06},
-        board_case{"nets_on_a_line_with_direction_kept", on_a_line(300), false, 730.68}),
+    testing::Values(board_case{"nets_drawn_from_either_end", routed_board(2000), true, 277.39},
+                    board_case{"direction_kept", routed_board(2000), false, 418.08},
+                    // Sent last, the far net costs one hop, not one there and one back.
+                    board_case{"far_net_with_direction_kept", routed_board(300) + far_net, false,
+                               1414271.06},
+                    board_case{"nets_on_a_line_with_direction_kept", on_a_line(300), false, 730.68},
+                    board_case{"holes_of_one_point", holes(2000, 400), false, 330.34}),
     [](const auto &info) { return info.param.name; });
 
 // A job's every order, each net turned either way where it may be: the least idle travel.
