@@ -491,6 +491,42 @@ bool improve_at_end(search &s, std::uint32_t p, int dir, double removed)
     return false;
 }
 
+// Where reversing t2 (after p) to q, which p's exit then reaches at q's exit, gains gain
+// before the hop from t2 to q's successor qn: reverses, instead of making that hop, the
+// path from qn to some r whose exit lies near t2's entry, when that shortens the tour.
+// Only for a problem whose nodes all turn.
+bool reverse_twice(search &s, std::uint32_t p, std::uint32_t q, double gain, int &dir)
+{
+    const node_ends &e = s.e;
+    const std::uint32_t t2 = next_of(s, p, dir), qn = next_of(s, q, dir);
+    const std::uint32_t t2_entry = entry_of(s, t2, dir);
+    if (is_free(e, t2_entry))
+        return false;
+    for (std::size_t j = 0; j < listed_count(e); ++j) {
+        ++s.looks;
+        std::uint32_t c = s.neighbours[list_of(e, t2_entry) + j];
+        if (c == none)
+            return false;
+        const std::uint32_t r = c / 2;
+        if (e.shift == 1 && c > 1)
+            c = exit_of(s, r, dir);
+        const double g2 = gain - gap(e, t2_entry, c);
+        if (g2 <= s.least_gain)
+            return false;
+        if (c != exit_of(s, r, dir) || r == p || !on_path(s, qn, r, p, dir))
+            continue;
+        const std::uint32_t rn = next_of(s, r, dir);
+        if (accept(s, g2 + link_after(s, r, dir) -
+                          gap(e, entry_of(s, qn, dir), entry_of(s, rn, dir)))) {
+            flip(s, t2, q, dir);
+            flip(s, qn, r, dir);
+            wake_all(s, {p, t2, q, qn, r, rn});
+            return true;
+        }
+    }
+    return false;
+}
+
 // The moves that give node p, read in direction dir, a hop from its exit to a near end.
 // The first that shortens the tour is made.
 bool improve(search &s, std::uint32_t p, const int read)
@@ -564,6 +600,8 @@ bool improve(search &s, std::uint32_t p, const int read)
                 }
                 first = before;
             }
+            if (e.symmetric && reverse_twice(s, p, q, g1 + link_after(s, q, dir), dir))
+                return true;
             continue;
         }
         if (q == t2)
@@ -607,20 +645,33 @@ bool improve(search &s, std::uint32_t p, const int read)
             std::uint32_t c2 = s.neighbours[list_of(e, pq_exit) + j];
             if (c2 == none)
                 break;
-            if (e.shift == 1 && c2 > 1)
-                c2 = entry_of(s, c2 / 2, dir);
+            const std::uint32_t r = c2 / 2;
+            const bool either_end = e.shift == 1 && c2 > 1;
+            if (either_end)
+                c2 = entry_of(s, r, dir);
             const double g2 = g1 + pq_link - gap(e, pq_exit, c2);
             if (g2 <= s.least_gain)
                 break;
-            const std::uint32_t r = c2 / 2;
-            if (r == q || c2 != entry_of(s, r, dir) || !on_path(s, after_q, r, p, dir))
-                continue;
-            const std::uint32_t c1 = prev_of(s, r, dir);
-            if (accept(s, g2 + link_after(s, c1, dir) -
-                              gap(e, exit_of(s, c1, dir), entry_of(s, t2, dir)))) {
-                swap_runs(s, t2, pq, q, c1, dir);
-                wake_all(s, {p, t2, pq, q, c1, r});
-                return true;
+            if (r != q && c2 == entry_of(s, r, dir) && on_path(s, after_q, r, p, dir)) {
+                const std::uint32_t c1 = prev_of(s, r, dir);
+                if (accept(s, g2 + link_after(s, c1, dir) -
+                                  gap(e, exit_of(s, c1, dir), entry_of(s, t2, dir)))) {
+                    swap_runs(s, t2, pq, q, c1, dir);
+                    wake_all(s, {p, t2, pq, q, c1, r});
+                    return true;
+                }
+            }
+            // Reaching r's exit instead: q to r follows p, then t2 to pq turned round.
+            if (e.symmetric && r != p && (either_end || c2 == exit_of(s, r, dir)) &&
+                on_path(s, q, r, p, dir)) {
+                const std::uint32_t rn = next_of(s, r, dir);
+                if (accept(s, g2 + link_after(s, r, dir) -
+                                  gap(e, entry_of(s, t2, dir), entry_of(s, rn, dir)))) {
+                    swap_runs(s, t2, pq, q, r, dir);
+                    flip(s, t2, pq, dir);
+                    wake_all(s, {p, t2, pq, q, r, rn});
+                    return true;
+                }
             }
         }
     }
