@@ -747,7 +747,7 @@ std::uint64_t next_random(std::uint64_t &state)
 // and undone unless the tour came out no longer, until the work done reaches limit.
 void perturb(search &s, std::uint64_t limit)
 {
-    const auto nodes = static_cast<std::uint32_t>(s.t.nodes.size());
+    const auto nodes = static_cast<std::uint32_t>(s.t.next.size());
     if (nodes < 8)
         return;
     const std::uint32_t longest = std::min(longest_run, (nodes - 2) / 2);

@@ -26,7 +26,7 @@ std::uint32_t tail(const tour_list &t, std::uint32_t s)
 // The place of v within its segment, rising along the tour.
 std::int64_t key(const tour_list &t, std::uint32_t v)
 {
-    return t.segments[t.nodes[v].segment].reversed ? -t.nodes[v].rank : t.nodes[v].rank;
+    return t.segments[t.segment[v]].reversed ? -t.rank[v] : t.rank[v];
 }
 
 // Adds v at the tour's end of segment s (at its start when at_head is true).
@@ -34,22 +34,21 @@ void attach(tour_list &t, std::uint32_t s, std::uint32_t v, bool at_head)
 {
     tour_segment &seg = t.segments[s];
     ++t.work;
-    t.nodes[v].turned ^=
-        static_cast<unsigned char>(t.segments[t.nodes[v].segment].reversed != seg.reversed);
-    t.nodes[v].segment = s;
+    t.turned[v] ^= static_cast<unsigned char>(t.segments[t.segment[v]].reversed != seg.reversed);
+    t.segment[v] = s;
     if (++seg.size == 4 * t.segment_size)
         t.overgrown.push_back(s);
     if (at_head == seg.reversed) {
-        t.nodes[v].prev = seg.last;
-        t.nodes[v].next = none;
-        t.nodes[v].rank = t.nodes[seg.last].rank + 1;
-        t.nodes[seg.last].next = v;
+        t.prev[v] = seg.last;
+        t.next[v] = none;
+        t.rank[v] = t.rank[seg.last] + 1;
+        t.next[seg.last] = v;
         seg.last = v;
     } else {
-        t.nodes[v].next = seg.first;
-        t.nodes[v].prev = none;
-        t.nodes[v].rank = t.nodes[seg.first].rank - 1;
-        t.nodes[seg.first].prev = v;
+        t.next[v] = seg.first;
+        t.prev[v] = none;
+        t.rank[v] = t.rank[seg.first] - 1;
+        t.prev[seg.first] = v;
         seg.first = v;
     }
 }
@@ -58,7 +57,7 @@ void attach(tour_list &t, std::uint32_t s, std::uint32_t v, bool at_head)
 // part of its segment into a neighbour, never into the segment keep.
 void cut_at(tour_list &t, std::uint32_t v, bool as_tail, std::uint32_t keep)
 {
-    const std::uint32_t s = t.nodes[v].segment;
+    const std::uint32_t s = t.segment[v];
     if (v == (as_tail ? tail(t, s) : head(t, s)))
         return;
     // The segment is split between before and after: v starts after, or ends before.
@@ -86,22 +85,22 @@ void cut_at(tour_list &t, std::uint32_t v, bool as_tail, std::uint32_t keep)
     tour_segment &seg = t.segments[s];
     const bool cut_at_first = move_before != seg.reversed;
     (cut_at_first ? seg.first : seg.last) = stop;
-    (cut_at_first ? t.nodes[stop].prev : t.nodes[stop].next) = none;
+    (cut_at_first ? t.prev : t.next)[stop] = none;
 }
 
 // Reverses the path from a to b within one segment, a not after b.
 void reverse_inside(tour_list &t, std::uint32_t a, std::uint32_t b)
 {
-    const std::uint32_t s = t.nodes[a].segment;
+    const std::uint32_t s = t.segment[a];
     tour_segment &seg = t.segments[s];
     if (a == head(t, s) && b == tail(t, s)) {
         seg.reversed = !seg.reversed;
         return;
     }
     const std::uint32_t first = seg.reversed ? b : a, last = seg.reversed ? a : b;
-    const std::uint32_t before = t.nodes[first].prev, after = t.nodes[last].next;
+    const std::uint32_t before = t.prev[first], after = t.next[last];
     t.scratch.clear();
-    for (std::uint32_t u = first;; u = t.nodes[u].next) {
+    for (std::uint32_t u = first;; u = t.next[u]) {
         t.scratch.push_back(u);
         if (u == last)
             break;
@@ -109,20 +108,20 @@ void reverse_inside(tour_list &t, std::uint32_t a, std::uint32_t b)
     t.work += t.scratch.size();
     // Ranks within a segment are consecutive, so the run takes its own ranks back.
     const std::size_t m = t.scratch.size();
-    const std::int64_t low_rank = t.nodes[first].rank;
+    const std::int64_t low_rank = t.rank[first];
     std::uint32_t previous = before;
     for (std::size_t i = 0; i < m; ++i) {
         const std::uint32_t u = t.scratch[m - 1 - i];
-        t.nodes[u].rank = low_rank + static_cast<std::int64_t>(i);
-        t.nodes[u].turned ^= 1;
-        t.nodes[u].prev = previous;
+        t.rank[u] = low_rank + static_cast<std::int64_t>(i);
+        t.turned[u] ^= 1;
+        t.prev[u] = previous;
         if (previous != none)
-            t.nodes[previous].next = u;
+            t.next[previous] = u;
         previous = u;
     }
-    t.nodes[previous].next = after;
+    t.next[previous] = after;
     if (after != none)
-        t.nodes[after].prev = previous;
+        t.prev[after] = previous;
     if (before == none)
         seg.first = last;
     if (after == none)
@@ -194,11 +193,11 @@ void rebalance(tour_list &t, std::uint32_t s)
                false};
         for (std::size_t j = k; j < end; ++j) {
             const std::uint32_t w = t.scratch[j];
-            t.nodes[w].segment = u;
-            t.nodes[w].turned = t.scratch_turned[j];
-            t.nodes[w].rank = static_cast<std::int64_t>(j - k);
-            t.nodes[w].prev = j == k ? none : t.scratch[j - 1];
-            t.nodes[w].next = j + 1 == end ? none : t.scratch[j + 1];
+            t.segment[w] = u;
+            t.turned[w] = t.scratch_turned[j];
+            t.rank[w] = static_cast<std::int64_t>(j - k);
+            t.prev[w] = j == k ? none : t.scratch[j - 1];
+            t.next[w] = j + 1 == end ? none : t.scratch[j + 1];
         }
         k = end;
     }
@@ -208,13 +207,13 @@ void rebalance(tour_list &t, std::uint32_t s)
 // share a segment, lies inside it.
 void reverse_forward(tour_list &t, std::uint32_t a, std::uint32_t b)
 {
-    if (t.nodes[a].segment == t.nodes[b].segment && key(t, a) <= key(t, b)) {
+    if (t.segment[a] == t.segment[b] && key(t, a) <= key(t, b)) {
         reverse_inside(t, a, b);
         return;
     }
     cut_at(t, a, false, none);
-    cut_at(t, b, true, t.nodes[a].segment);
-    reverse_segments(t, t.nodes[a].segment, t.nodes[b].segment);
+    cut_at(t, b, true, t.segment[a]);
+    reverse_segments(t, t.segment[a], t.segment[b]);
     for (const std::uint32_t s : t.overgrown)
         if (t.segments[s].size >= 4 * t.segment_size)
             rebalance(t, s);
@@ -227,7 +226,11 @@ void build_tour(tour_list &t, const std::vector<std::uint32_t> &order,
                 const std::vector<unsigned char> &turned)
 {
     const std::size_t n = order.size();
-    t.nodes.assign(n, tour_node{0, none, none, 0, 0});
+    t.next.assign(n, none);
+    t.prev.assign(n, none);
+    t.rank.assign(n, 0);
+    t.segment.assign(n, 0);
+    t.turned.assign(n, 0);
     t.overgrown.clear();
     t.work = 0;
     t.segment_size = std::max<std::uint32_t>(
@@ -240,14 +243,14 @@ void build_tour(tour_list &t, const std::vector<std::uint32_t> &order,
         const std::uint32_t v = order[k];
         const auto s = static_cast<std::uint32_t>(k / size);
         tour_segment &seg = t.segments[s];
-        t.nodes[v].segment = s;
-        t.nodes[v].turned = turned[k];
-        t.nodes[v].rank = static_cast<std::int64_t>(k % size);
+        t.segment[v] = s;
+        t.turned[v] = turned[k];
+        t.rank[v] = static_cast<std::int64_t>(k % size);
         if (k % size == 0) {
             seg.first = v;
         } else {
-            t.nodes[v].prev = order[k - 1];
-            t.nodes[order[k - 1]].next = v;
+            t.prev[v] = order[k - 1];
+            t.next[order[k - 1]] = v;
         }
         seg.last = v;
         ++seg.size;
@@ -261,24 +264,24 @@ void build_tour(tour_list &t, const std::vector<std::uint32_t> &order,
 
 std::uint32_t tour_next(const tour_list &t, std::uint32_t v)
 {
-    const tour_segment &seg = t.segments[t.nodes[v].segment];
+    const tour_segment &seg = t.segments[t.segment[v]];
     if (!seg.reversed)
-        return v != seg.last ? t.nodes[v].next : head(t, seg.next);
-    return v != seg.first ? t.nodes[v].prev : head(t, seg.next);
+        return v != seg.last ? t.next[v] : head(t, seg.next);
+    return v != seg.first ? t.prev[v] : head(t, seg.next);
 }
 
 std::uint32_t tour_prev(const tour_list &t, std::uint32_t v)
 {
-    const tour_segment &seg = t.segments[t.nodes[v].segment];
+    const tour_segment &seg = t.segments[t.segment[v]];
     if (!seg.reversed)
-        return v != seg.first ? t.nodes[v].prev : tail(t, seg.prev);
-    return v != seg.last ? t.nodes[v].next : tail(t, seg.prev);
+        return v != seg.first ? t.prev[v] : tail(t, seg.prev);
+    return v != seg.last ? t.next[v] : tail(t, seg.prev);
 }
 
 bool between(const tour_list &t, std::uint32_t a, std::uint32_t b, std::uint32_t c)
 {
     const auto place = [&](std::uint32_t v) {
-        return std::pair{t.segments[t.nodes[v].segment].rank, key(t, v)};
+        return std::pair{t.segments[t.segment[v]].rank, key(t, v)};
     };
     const auto pa = place(a), pb = place(b), pc = place(c);
     if (pa <= pc)
@@ -289,14 +292,14 @@ bool between(const tour_list &t, std::uint32_t a, std::uint32_t b, std::uint32_t
 bool reverse_path(tour_list &t, std::uint32_t a, std::uint32_t b)
 {
     if (a == b) {
-        t.nodes[a].turned ^= 1;
+        t.turned[a] ^= 1;
         return false;
     }
     const std::uint32_t after_b = tour_next(t, b);
     if (after_b == a)
         return false;
     const std::uint32_t before_a = tour_prev(t, a);
-    const std::uint32_t sa = t.nodes[a].segment, sb = t.nodes[b].segment;
+    const std::uint32_t sa = t.segment[a], sb = t.segment[b];
     bool rest = false;
     if (sa == sb) {
         rest = key(t, a) > key(t, b);
@@ -326,41 +329,39 @@ bool move_run(tour_list &t, std::uint32_t first, std::uint32_t last, std::uint32
     }
     // The run passes each segment in one stretch, so counting stretches is enough.
     for (std::size_t i = 0, stretch = 0; i < t.scratch.size(); ++i) {
-        stretch = i > 0 && t.nodes[t.scratch[i]].segment == t.nodes[t.scratch[i - 1]].segment
-                      ? stretch + 1
-                      : 1;
-        if (stretch >= t.segments[t.nodes[t.scratch[i]].segment].size)
+        stretch = i > 0 && t.segment[t.scratch[i]] == t.segment[t.scratch[i - 1]] ? stretch + 1 : 1;
+        if (stretch >= t.segments[t.segment[t.scratch[i]]].size)
             return false;
     }
     for (const std::uint32_t v : t.scratch) {
-        tour_segment &seg = t.segments[t.nodes[v].segment];
-        const std::uint32_t before = t.nodes[v].prev, behind = t.nodes[v].next;
-        (before != none ? t.nodes[before].next : seg.first) = behind;
-        (behind != none ? t.nodes[behind].prev : seg.last) = before;
+        tour_segment &seg = t.segments[t.segment[v]];
+        const std::uint32_t before = t.prev[v], behind = t.next[v];
+        (before != none ? t.next[before] : seg.first) = behind;
+        (behind != none ? t.prev[behind] : seg.last) = before;
         --seg.size;
     }
     // In a reversed segment the tour runs against the links, so the run goes in before
     // after, last node first.
-    const std::uint32_t s = t.nodes[after].segment;
+    const std::uint32_t s = t.segment[after];
     tour_segment &seg = t.segments[s];
-    std::uint32_t left = seg.reversed ? t.nodes[after].prev : after;
-    const std::uint32_t right = seg.reversed ? after : t.nodes[after].next;
+    std::uint32_t left = seg.reversed ? t.prev[after] : after;
+    const std::uint32_t right = seg.reversed ? after : t.next[after];
     const std::size_t m = t.scratch.size();
     for (std::size_t i = 0; i < m; ++i) {
         const std::size_t k = seg.reversed ? m - 1 - i : i;
         const std::uint32_t v = t.scratch[k];
-        t.nodes[v].segment = s;
-        t.nodes[v].turned = static_cast<unsigned char>(t.scratch_turned[k] != seg.reversed);
-        t.nodes[v].prev = left;
-        (left != none ? t.nodes[left].next : seg.first) = v;
+        t.segment[v] = s;
+        t.turned[v] = static_cast<unsigned char>(t.scratch_turned[k] != seg.reversed);
+        t.prev[v] = left;
+        (left != none ? t.next[left] : seg.first) = v;
         left = v;
     }
-    t.nodes[left].next = right;
-    (right != none ? t.nodes[right].prev : seg.last) = left;
+    t.next[left] = right;
+    (right != none ? t.prev[right] : seg.last) = left;
     seg.size += static_cast<std::uint32_t>(m);
     std::int64_t rank = 0;
-    for (std::uint32_t v = seg.first; v != none; v = t.nodes[v].next)
-        t.nodes[v].rank = rank++;
+    for (std::uint32_t v = seg.first; v != none; v = t.next[v])
+        t.rank[v] = rank++;
     t.work += m + seg.size;
     if (seg.size >= 4 * t.segment_size)
         rebalance(t, s);
@@ -402,13 +403,13 @@ bool exchange_runs(tour_list &t, std::uint32_t x1, std::uint32_t x2, std::uint32
     // already cut from moving: the third keeps y1's unless y2 lies beyond its segment,
     // and then x1's, which only a ring too small for the relinking could put at risk.
     cut_at(t, x1, false, none);
-    cut_at(t, y1, false, t.nodes[x1].segment);
-    const std::uint32_t y_first = t.nodes[y1].segment;
-    if (t.nodes[y2].segment == y_first && t.segments[y_first].next == t.nodes[x1].segment)
+    cut_at(t, y1, false, t.segment[x1]);
+    const std::uint32_t y_first = t.segment[y1];
+    if (t.segment[y2] == y_first && t.segments[y_first].next == t.segment[x1])
         return false;
-    cut_at(t, y2, true, t.nodes[y2].segment == y_first ? y_first : t.nodes[x1].segment);
-    const std::uint32_t x_first = t.nodes[x1].segment, x_last = t.nodes[x2].segment;
-    const std::uint32_t y_last = t.nodes[y2].segment;
+    cut_at(t, y2, true, t.segment[y2] == y_first ? y_first : t.segment[x1]);
+    const std::uint32_t x_first = t.segment[x1], x_last = t.segment[x2];
+    const std::uint32_t y_last = t.segment[y2];
     const std::uint32_t z_first = t.segments[y_last].next, z_last = t.segments[x_first].prev;
     const bool cut = head(t, x_first) == x1 && head(t, y_first) == y1 && tail(t, y_last) == y2;
     if (cut) {
@@ -436,8 +437,8 @@ void read_tour(const tour_list &t, std::uint32_t start, bool backward,
 {
     order.clear();
     turned.clear();
-    order.reserve(t.nodes.size());
-    turned.reserve(t.nodes.size());
+    order.reserve(t.next.size());
+    turned.reserve(t.next.size());
     std::uint32_t v = start;
     do {
         order.push_back(v);

@@ -16,16 +16,11 @@ struct tour_segment {
     bool reversed; // the tour runs through the segment from last to first
 };
 
-// A node's links and place, kept together since a step along the tour reads them all.
-struct tour_node {
-    std::int64_t rank;        // rises along next within a segment
-    std::uint32_t next, prev; // neighbours within the node's segment
-    std::uint32_t segment;
-    unsigned char turned; // with the segment's bit, how the node is passed
-};
-
 struct tour_list {
-    std::vector<tour_node> nodes;
+    std::vector<std::uint32_t> next, prev; // neighbours within a node's segment
+    std::vector<std::int64_t> rank;        // rises along next within a segment
+    std::vector<std::uint32_t> segment;
+    std::vector<unsigned char> turned; // with the segment's bit, how the node is passed
     std::vector<tour_segment> segments;
     std::uint32_t segment_size;           // aimed at when built
     std::vector<std::uint32_t> overgrown; // segments grown to four times that
@@ -46,7 +41,7 @@ std::uint32_t tour_prev(const tour_list &t, std::uint32_t v);
 // Whether v is passed turned round.
 inline bool is_turned(const tour_list &t, std::uint32_t v)
 {
-    return t.nodes[v].turned != t.segments[t.nodes[v].segment].reversed;
+    return t.turned[v] != t.segments[t.segment[v]].reversed;
 }
 
 // Whether b lies on the path from a forward to c, both ends included.
