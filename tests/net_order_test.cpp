@@ -185,29 +185,41 @@ double least_travel(const job_blocks &job, const ordering_problem &problem)
     return least;
 }
 
+// A job of nets random nets of one to three points on a grid of steps by steps, with a
+// move before the first when anchored.
+std::string random_job(std::uint64_t &state, int nets, std::int64_t steps, bool anchored)
+{
+    std::string trace = anchored ? "SEG " + std::to_string(on_grid(state, steps)) + " 0\n" : "";
+    for (int net = 0; net < nets; ++net) {
+        trace += "  NET 'N" + std::to_string(net) + "'\n";
+        for (int point = 0; point < 1 + (net + nets) % 3; ++point)
+            trace += "SEG " + std::to_string(on_grid(state, steps)) + " " +
+                     std::to_string(on_grid(state, steps)) + "\n";
+    }
+    return trace;
+}
+
+// Orders the job of trace in both modes and expects as little travel as least finds.
+void expect_least_travel(const std::string &trace, int job_number,
+                         double (*least)(const job_blocks &, const ordering_problem &))
+{
+    const job_blocks job = job_of(converted(trace));
+    for (const bool reversible : {true, false}) {
+        const ordering_problem problem = problem_of(job, reversible);
+        const double found =
+            idle_travel(problem, short_order(problem, budget_for(job.groups.size(), 1)).order);
+        EXPECT_NEAR(found, least(job, problem), 1e-9) << job_number << " " << reversible;
+    }
+}
+
 // On jobs of up to six nets, with and without moves before the first net, the search's
 // moves and random changes find an order as short as any.
 TEST(order, small_jobs_travel_as_little_as_any_order)
 {
     std::uint64_t state = 77;
-    for (int job_number = 0; job_number < 120; ++job_number) {
-        std::string trace =
-            job_number % 3 == 0 ? "SEG " + std::to_string(on_grid(state, 40)) + " 0\n" : "";
-        const int nets = 2 + job_number % 5;
-        for (int net = 0; net < nets; ++net) {
-            trace += "  NET 'N" + std::to_string(net) + "'\n";
-            for (int point = 0; point < 1 + net % 3; ++point)
-                trace += "SEG " + std::to_string(on_grid(state, 40)) + " " +
-                         std::to_string(on_grid(state, 40)) + "\n";
-        }
-        const job_blocks job = job_of(converted(trace));
-        for (const bool reversible : {true, false}) {
-            const ordering_problem problem = problem_of(job, reversible);
-            const double found =
-                idle_travel(problem, short_order(problem, budget_for(job.groups.size(), 1)).order);
-            EXPECT_NEAR(found, least_travel(job, problem), 1e-9) << job_number << " " << reversible;
-        }
-    }
+    for (int job_number = 0; job_number < 120; ++job_number)
+        expect_least_travel(random_job(state, 2 + job_number % 5, 40, job_number % 3 == 0),
+                            job_number, least_travel);
 }
 
 // The least idle travel of any order, by dynamic programming over the sets of groups:
@@ -243,24 +255,9 @@ double least_travel_over_sets(const job_blocks &job, const ordering_problem &pro
 TEST(order, thirteen_nets_travel_as_little_as_any_order)
 {
     std::uint64_t state = 31;
-    for (int job_number = 0; job_number < 16; ++job_number) {
-        std::string trace =
-            job_number % 4 == 0 ? "SEG " + std::to_string(on_grid(state, 60)) + " 0\n" : "";
-        for (int net = 0; net < 13; ++net) {
-            trace += "  NET 'N" + std::to_string(net) + "'\n";
-            for (int point = 0; point < 1 + (net + job_number) % 3; ++point)
-                trace += "SEG " + std::to_string(on_grid(state, 60)) + " " +
-                         std::to_string(on_grid(state, 60)) + "\n";
-        }
-        const job_blocks job = job_of(converted(trace));
-        for (const bool reversible : {true, false}) {
-            const ordering_problem problem = problem_of(job, reversible);
-            const double found =
-                idle_travel(problem, short_order(problem, budget_for(job.groups.size(), 1)).order);
-            EXPECT_NEAR(found, least_travel_over_sets(job, problem), 1e-9)
-                << job_number << " " << reversible;
-        }
-    }
+    for (int job_number = 0; job_number < 16; ++job_number)
+        expect_least_travel(random_job(state, 13, 60, job_number % 4 == 0), job_number,
+                            least_travel_over_sets);
 }
 
 // The search stops where its work budget, or its limit in seconds, says, and leaves a
