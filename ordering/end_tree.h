@@ -23,7 +23,7 @@ struct end_tree {
     std::vector<std::uint32_t> ids;   // in tree order; UINT32_MAX once removed
     std::vector<tree_box> boxes;      // the points' extent under each node
     std::vector<std::uint32_t> alive; // points not removed under each node
-    std::vector<std::uint32_t> slot;  // for each id, where it lies in points, when removable
+    std::vector<std::uint32_t> slot;  // for each id, where it lies in ids, when removable
 };
 
 // Builds t over the points ids, id at places[id >> shift], so that ids that share a

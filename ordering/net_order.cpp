@@ -355,6 +355,15 @@ std::uint32_t exit_of(const search &s, std::uint32_t v, int dir)
     return entry_of(s, v, dir) ^ 1;
 }
 
+// The end that a hop to the listed end reaches: that end, or for a node listed by its
+// start, its exit or its entry as at_exit asks.
+std::uint32_t reached(const search &s, std::uint32_t listed, bool at_exit, int dir)
+{
+    if (s.e.shift == 0 || listed < 2)
+        return listed;
+    return at_exit ? exit_of(s, listed / 2, dir) : entry_of(s, listed / 2, dir);
+}
+
 double link_after(const search &s, std::uint32_t v, int dir)
 {
     return gap(s.e, exit_of(s, v, dir), entry_of(s, next_of(s, v, dir), dir));
@@ -504,12 +513,10 @@ bool reverse_twice(search &s, std::uint32_t p, std::uint32_t q, double gain, int
         return false;
     for (std::size_t j = 0; j < listed_count(e); ++j) {
         ++s.looks;
-        std::uint32_t c = s.neighbours[list_of(e, t2_entry) + j];
-        if (c == none)
+        const std::uint32_t listed = s.neighbours[list_of(e, t2_entry) + j];
+        if (listed == none)
             return false;
-        const std::uint32_t r = c / 2;
-        if (e.shift == 1 && c > 1)
-            c = exit_of(s, r, dir);
+        const std::uint32_t r = listed / 2, c = reached(s, listed, true, dir);
         const double g2 = gain - gap(e, t2_entry, c);
         if (g2 <= s.least_gain)
             return false;
@@ -547,11 +554,10 @@ bool improve(search &s, std::uint32_t p, const int read)
         if (listed == none)
             return false;
         // A node listed by its start is reached at either end, at its exit first.
-        std::uint32_t c = listed;
-        if (e.shift == 1 && listed > 1)
-            c = k % 2 == 0 ? exit_of(s, listed / 2, dir) : entry_of(s, listed / 2, dir);
-        else if (k % 2 == 1)
+        const bool either_end = e.shift == 1 && listed > 1;
+        if (k % 2 == 1 && !either_end)
             continue;
+        const std::uint32_t c = reached(s, listed, k % 2 == 0, dir);
         ++s.looks;
         const double added = gap(e, p_exit, c);
         const double g1 = removed - added;
@@ -642,13 +648,11 @@ bool improve(search &s, std::uint32_t p, const int read)
         const std::uint32_t after_q = next_of(s, q, dir);
         for (std::size_t j = 0; j < listed_count(e); ++j) {
             ++s.looks;
-            std::uint32_t c2 = s.neighbours[list_of(e, pq_exit) + j];
-            if (c2 == none)
+            const std::uint32_t listed2 = s.neighbours[list_of(e, pq_exit) + j];
+            if (listed2 == none)
                 break;
-            const std::uint32_t r = c2 / 2;
-            const bool either_end = e.shift == 1 && c2 > 1;
-            if (either_end)
-                c2 = entry_of(s, r, dir);
+            const std::uint32_t r = listed2 / 2, c2 = reached(s, listed2, false, dir);
+            const bool either_end = e.shift == 1 && listed2 > 1;
             const double g2 = g1 + pq_link - gap(e, pq_exit, c2);
             if (g2 <= s.least_gain)
                 break;
