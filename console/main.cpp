@@ -5,7 +5,6 @@
 #include "standard_descriptors.h"
 #include "trace_reader.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -129,9 +128,7 @@ int close_files(const trace_reader &reader, const typed_name &trace_name, xy_wri
 
 int main()
 {
-    open_standard_descriptors();
-    // Past a file-size limit a write should fail and be reported, not kill the run.
-    std::signal(SIGXFSZ, SIG_IGN);
+    prepare_program();
     conversion_state state;
     reset(state);
     typed_name trace_name;

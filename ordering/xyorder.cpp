@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -180,9 +179,7 @@ void report(const job_before &before, double after, const motion_model &motion,
 
 int main(int argc, char **argv)
 {
-    open_standard_descriptors();
-    // Past a file-size limit a write should fail and be reported, not kill the run.
-    std::signal(SIGXFSZ, SIG_IGN);
+    prepare_program();
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return standard_output_written(program, status);

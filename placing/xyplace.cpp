@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -334,9 +333,7 @@ bool rereadable(std::FILE *in)
 
 int main(int argc, char **argv)
 {
-    open_standard_descriptors();
-    // Past a file-size limit a write should fail and be reported, not kill the run.
-    std::signal(SIGXFSZ, SIG_IGN);
+    prepare_program();
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return standard_output_written(program, status);

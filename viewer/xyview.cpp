@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -316,9 +315,7 @@ bool summary_written(const char *name, const job_summary &job, const plotting_ti
 
 int main(int argc, char **argv)
 {
-    open_standard_descriptors();
-    // Past a file-size limit a write should fail and be reported, not kill the run.
-    std::signal(SIGXFSZ, SIG_IGN);
+    prepare_program();
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return standard_output_written(program, status);
