@@ -152,6 +152,19 @@ int wrong_arguments(const char *program, const char *format, ...)
     return status_trouble;
 }
 
+int take_input_and_output(const char *program, int argc, char **argv, const char *&input,
+                          const char *&output)
+{
+    if (argc - optind != 2)
+        return wrong_arguments(program, "name IN.xy and OUT.xy");
+    input = argv[optind];
+    output = argv[optind + 1];
+    if (*input == '\0' || *output == '\0')
+        return wrong_arguments(program, "IN.xy and OUT.xy want a file name, or - for standard "
+                                        "input or output: ''");
+    return -1;
+}
+
 int wrong_option(const char *program, int code, char **argv, const option *table)
 {
     const char *given = argv[optind - 1];

@@ -91,6 +91,12 @@ int report_misplaced(const char *program, const char *what, const coordinates_re
 // and a line pointing to program's --help; returns status_trouble.
 [[gnu::format(printf, 2, 3)]] int wrong_arguments(const char *program, const char *format, ...);
 
+// Takes the two names left after the options into input and output; returns -1, or,
+// having said why as wrong_arguments does, status_trouble when there are not two or
+// either is empty.
+int take_input_and_output(const char *program, int argc, char **argv, const char *&input,
+                          const char *&output);
+
 // The same for what getopt_long, with opterr 0 and the long options of table, returned
 // ':' (a value missing) or '?' for: an unknown option, a prefix that several options
 // begin with (which are named), or a value given to an option that takes none.

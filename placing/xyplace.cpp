@@ -153,13 +153,9 @@ int parse_arguments(int argc, char **argv, options &o)
             return wrong_option(program, code, argv, table);
         }
     }
-    if (argc - optind != 2)
-        return wrong_arguments(program, "name IN.xy and OUT.xy");
-    o.input = argv[optind];
-    o.output = argv[optind + 1];
-    if (*o.input == '\0' || *o.output == '\0')
-        return wrong_arguments(program, "IN.xy and OUT.xy want a file name, or - for standard "
-                                        "input or output: ''");
+    if (const int status = take_input_and_output(program, argc, argv, o.input, o.output);
+        status >= 0)
+        return status;
     if (shifted && o.fit)
         return wrong_arguments(program, "--shift and --fit both say where the job goes: give one");
     if (!o.fit && (margin_given || o.centred || o.turn_to_fit))
