@@ -1,6 +1,7 @@
 // The companions' shared front-end pieces.
 #include "companion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -19,11 +20,12 @@ namespace {
 constexpr std::size_t shown_at_most = 60;
 
 // Writes a line between quotes into text, with the bytes that would not print escaped,
-// cut short with "..." where it is longer than an error line should show.
+// cut short with "..." where it is longer than an error line should show or than the
+// reader kept of it.
 void quote_line(const coordinates_reader &r, std::string &text)
 {
     text = "'";
-    bool cut = r.line_cut;
+    bool cut = false;
     for (std::size_t i = 0; i < r.line_length && !cut; ++i) {
         const unsigned char c = static_cast<unsigned char>(r.line[i]);
         char shown[8] = {static_cast<char>(c), '\0'};
@@ -39,7 +41,7 @@ void quote_line(const coordinates_reader &r, std::string &text)
         if (!cut)
             text += shown;
     }
-    text += cut ? "...'" : "'";
+    text += cut || r.line_cut ? "...'" : "'";
 }
 
 // Whether line is a record of trace data as trace2xy takes it: a segment or a net.
@@ -100,8 +102,21 @@ int report_unread(const char *program, read_result result, coordinates_reader &r
     }
     std::string line;
     quote_line(r, line);
+    const char *const ends_inside = r.line_fed ? "" : " (the file ends inside it)";
+    if (r.fault == line_fault::beyond_range) {
+        complain(program,
+                 "%s:%ld: a position beyond what a coordinates file holds (92233720368547.77 "
+                 "either way): %s%s",
+                 name, r.line_number, line.c_str(), ends_inside);
+        return status_malformed;
+    }
+    if (r.fault == line_fault::after_end) {
+        complain(program, "%s:%ld: text after the end of the job, which ends at line %ld: %s%s",
+                 name, r.line_number, r.trailer_line, line.c_str(), ends_inside);
+        return status_malformed;
+    }
     complain(program, "%s:%ld: not a coordinates line: %s%s", name, r.line_number, line.c_str(),
-             r.line_fed ? "" : " (the file ends inside it)");
+             ends_inside);
     if (looks_like_trace_data(r))
         complain(program,
                  "%s looks like trace data, not a coordinates file: trace2xy converts it into one",
@@ -124,6 +139,23 @@ bool writes_to_input(const char *path, std::FILE *in)
     return (to_stdout ? fstat(STDOUT_FILENO, &named) : stat(path, &named)) == 0 &&
            fstat(fileno(in), &read) == 0 && named.st_dev == read.st_dev &&
            named.st_ino == read.st_ino && (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
+}
+
+bool holds_picture_or_nothing(const char *path)
+{
+    struct stat s;
+    // Nothing there to lose, or nothing that the picture would be renamed over.
+    if (stat(path, &s) != 0 || !S_ISREG(s.st_mode) || s.st_size == 0)
+        return true;
+    std::FILE *f = std::fopen(path, "rb");
+    if (!f)
+        return false;
+    char start[256];
+    const std::string_view head(start, std::fread(start, 1, sizeof start, f));
+    std::fclose(f);
+    std::string_view text = head.starts_with("\xef\xbb\xbf") ? head.substr(3) : head;
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+    return text.starts_with("<?xml") || text.starts_with("<svg") || text.starts_with("<!");
 }
 
 const char *output_name(const char *path)
@@ -236,22 +268,6 @@ bool read_decimal(const char *&text, double &value)
     value = std::strtod(std::string(text, at).c_str(), nullptr);
     text = at;
     return std::isfinite(value);
-}
-
-bool read_bed(const char *text, bed &b)
-{
-    b = bed{0, 0, 0, 0};
-    if (!read_decimal(text, b.width) || (*text != 'x' && *text != 'X'))
-        return false;
-    ++text;
-    if (!read_decimal(text, b.height) || b.width <= 0 || b.height <= 0)
-        return false;
-    if (*text != '\0') {
-        if ((*text != '+' && *text != '-') || !read_decimal(text, b.x) ||
-            (*text != '+' && *text != '-') || !read_decimal(text, b.y) || *text != '\0')
-            return false;
-    }
-    return std::isfinite(b.x + b.width) && std::isfinite(b.y + b.height);
 }
 
 int report_misplaced(const char *program, const char *what, const coordinates_reader &r,

@@ -4,6 +4,7 @@
 // what they print.
 #pragma once
 
+#include "bed.h"
 #include "coordinates_reader.h"
 #include "plotting_time.h"
 #include "whole_file.h"
@@ -40,6 +41,11 @@ int standard_output_written(const char *program, int status);
 // terminal may be both.
 bool writes_to_input(const char *path, std::FILE *in);
 
+// Whether the file at path, if it is there and a regular file, is empty or begins as an
+// SVG picture or any XML file does (after a byte order mark and white space: "<?xml",
+// "<svg" or "<!"); a file that cannot be read counts as not.
+bool holds_picture_or_nothing(const char *path);
+
 // What messages call the output path: "standard output" for "-", else path.
 const char *output_name(const char *path);
 
@@ -66,20 +72,6 @@ enum motion_option {
 struct motion_arguments {
     const char *values[motion_option_end - speed_option]; // null when not given
 };
-
-// A plotter's bed, in output units: W wide and H high, its lower-left corner at (X, Y).
-struct bed {
-    double width, height, x, y;
-};
-
-// Reads a bed as WxH[+X+Y] names it, the corner (0, 0) when not given; each offset may
-// carry its own sign instead of the plus (10x10-5+0). Every number is a plain decimal,
-// the sides above zero and the bed's edges finite. Returns false for any other text.
-bool read_bed(const char *text, bed &b);
-
-// The text that wrong_arguments gives for a bed that read_bed refuses.
-constexpr const char *bed_wanted = "wants WxH[+X+Y], a positive width and height and the "
-                                   "corner's position, plain decimal numbers";
 
 // Writes to standard error why unit, read by r at its line, stands where trace2xy
 // writes none, for a program that does what with files laid out as trace2xy writes

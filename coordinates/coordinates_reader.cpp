@@ -61,43 +61,52 @@ read_result ended(const coordinates_reader &r)
     return std::ferror(r.in) ? read_result::failed : read_result::cut_short;
 }
 
+enum class field { sound, malformed, beyond_range };
+
 // Reads one number as "%10.2f" writes it, in hundredths.
-bool parse_field(std::string_view field, std::int64_t &hundredths, bool &negative)
+field parse_field(std::string_view field_text, std::int64_t &hundredths, bool &negative)
 {
-    std::size_t at = field.find_first_not_of(' ');
-    if (field.size() < field_width || at == std::string_view::npos ||
-        (at > 0 && field.size() > field_width))
-        return false;
-    negative = field[at] == '-';
+    const std::string_view f = field_text;
+    std::size_t at = f.find_first_not_of(' ');
+    if (f.size() < field_width || at == std::string_view::npos ||
+        (at > 0 && f.size() > field_width))
+        return field::malformed;
+    negative = f[at] == '-';
     at += negative;
-    const std::size_t point = field.size() - 3;
-    if (point <= at || point - at > 16 || field[point] != '.')
-        return false;
+    const std::size_t point = f.size() - 3;
+    if (point <= at || f[point] != '.')
+        return field::malformed;
     std::int64_t value = 0;
-    for (std::size_t i = at; i < field.size(); ++i) {
+    bool beyond = false;
+    for (std::size_t i = at; i < f.size(); ++i) {
         if (i == point)
             continue;
-        if (field[i] < '0' || field[i] > '9')
-            return false;
-        value = value * 10 + (field[i] - '0');
+        if (f[i] < '0' || f[i] > '9')
+            return field::malformed;
+        // Past the range the digits are still checked, but the value is settled.
+        beyond = beyond || value > (largest_hundredths - (f[i] - '0')) / 10;
+        value = beyond ? value : value * 10 + (f[i] - '0');
     }
     hundredths = negative ? -value : value;
-    return true;
+    return beyond ? field::beyond_range : field::sound;
 }
 
-bool parse_move(std::string_view line, xy_unit &unit)
+field parse_move(std::string_view line, xy_unit &unit)
 {
     if (!line.starts_with(move_start))
-        return false;
+        return field::malformed;
     line.remove_prefix(move_start.size());
     // The fields are split at the blank that follows the first one's digits, which in
     // most lines, both numbers fitting their fields, stands right after the first field.
     const std::size_t blank = line.size() == 2 * field_width + 1 && line[field_width] == ' '
                                   ? field_width
                                   : line.find(' ', line.find_first_not_of(" -"));
-    return blank != std::string_view::npos &&
-           parse_field(line.substr(0, blank), unit.x, unit.x_negative) &&
-           parse_field(line.substr(blank + 1), unit.y, unit.y_negative);
+    if (blank == std::string_view::npos)
+        return field::malformed;
+    const field x = parse_field(line.substr(0, blank), unit.x, unit.x_negative);
+    const field y =
+        x == field::malformed ? x : parse_field(line.substr(blank + 1), unit.y, unit.y_negative);
+    return x == field::sound ? y : y == field::malformed ? y : x;
 }
 
 void name_net(std::string_view record, xy_unit &unit)
@@ -135,6 +144,7 @@ read_result after_empty_line(coordinates_reader &r, xy_unit &unit, bool after_to
     const std::string_view next(record, line_of(r).copy(record, sizeof record));
     if (next.empty() && after_tool_up) {
         r.after_trailer = true;
+        r.trailer_line = r.line_number;
         unit.kind = unit_kind::trailer;
         return read_result::unit;
     }
@@ -161,6 +171,26 @@ read_result after_empty_line(coordinates_reader &r, xy_unit &unit, bool after_to
     return read_result::unit;
 }
 
+// Finds the first line after the trailer that is not blank, to show what follows the
+// end of the job (most often another job, joined on); the first line after the trailer
+// when all are blank.
+read_result text_after_end(coordinates_reader &r)
+{
+    r.fault = line_fault::after_end;
+    const long first = r.line_number;
+    char blank[xy_line_size];
+    const std::string_view first_text(
+        blank, std::string_view(r.line, r.line_length).copy(blank, sizeof blank));
+    do {
+        const std::string_view line(r.line, r.line_length);
+        if (line.find_first_not_of(" \t\r") != std::string_view::npos || r.line_cut)
+            return read_result::malformed;
+    } while (take_line(r));
+    if (std::ferror(r.in))
+        return read_result::failed;
+    return blame(r, first, first_text);
+}
+
 } // namespace
 
 void start_reading(coordinates_reader &r, std::FILE *in)
@@ -176,14 +206,17 @@ void start_reading(coordinates_reader &r, std::FILE *in)
     r.held = false;
     r.after_trailer = false;
     r.after_tool_up = false;
+    r.fault = line_fault::not_a_unit;
+    r.trailer_line = 0;
 }
 
 read_result read_unit(coordinates_reader &r, xy_unit &unit)
 {
     if (!take_line(r))
         return r.after_trailer && !std::ferror(r.in) ? read_result::finished : ended(r);
+    r.fault = line_fault::not_a_unit;
     if (r.after_trailer)
-        return read_result::malformed;
+        return text_after_end(r);
     r.unit_line = r.line_number;
     const std::string_view line = line_of(r);
     const bool after_tool_up = r.after_tool_up;
@@ -194,8 +227,11 @@ read_result read_unit(coordinates_reader &r, xy_unit &unit)
         unit.kind = unit_kind::tool_up;
     } else if (line == tool_down_line.substr(0, tool_down_line.size() - 1)) {
         unit.kind = unit_kind::tool_down;
-    } else if (parse_move(line, unit)) {
+    } else if (const field move = parse_move(line, unit); move == field::sound) {
         unit.kind = unit_kind::move;
+    } else if (move == field::beyond_range) {
+        r.fault = line_fault::beyond_range;
+        return read_result::malformed;
     } else if (line.empty()) {
         return after_empty_line(r, unit, after_tool_up);
     } else {

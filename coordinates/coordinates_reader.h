@@ -25,9 +25,17 @@ struct xy_unit {
 enum class read_result {
     unit,      // a unit was read
     finished,  // the trailer was read before, and the file ends there
-    malformed, // r.line, line r.line_number, is no unit of the file where it stands
+    malformed, // r.line, line r.line_number, is no unit of the file where it stands, as
+               // r.fault tells
     cut_short, // the file ends before its trailer, after line r.line_number
     failed,    // the stream reported a read error
+};
+
+// Why a line was malformed.
+enum class line_fault {
+    not_a_unit,   // it is none of the file's units, or stands where none of them can
+    beyond_range, // a move line, but a number of it lies beyond largest_hundredths
+    after_end,    // text after the trailer: the first line of it that is not blank
 };
 
 struct coordinates_reader {
@@ -43,13 +51,16 @@ struct coordinates_reader {
     bool held;               // line was taken as lookahead and not used yet
     bool after_trailer;      // the trailer has been read
     bool after_tool_up;      // the last unit was a "Tool Up" line
+    line_fault fault;        // why the last malformed line was
+    long trailer_line;       // the trailer's last line, once it has been read
 };
 
 // Makes r read from in, which is open for reading.
 void start_reading(coordinates_reader &r, std::FILE *in);
 
 // Reads the next unit into unit; a line longer than any unit, or one without a line
-// feed at the end of the file, is malformed.
+// feed at the end of the file, is malformed, as is a number of a move beyond the range
+// that trace2xy writes, or anything after the trailer.
 read_result read_unit(coordinates_reader &r, xy_unit &unit);
 
 // Takes the next line, whatever it holds, into r.line, for a look past a malformed one.

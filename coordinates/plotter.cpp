@@ -9,6 +9,18 @@ double hop_length(point from, point to)
     return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
 }
 
+void take_in(extent &e, point at)
+{
+    if (e.empty) {
+        e = {false, at.x, at.y, at.x, at.y};
+        return;
+    }
+    e.min_x = std::min(e.min_x, at.x);
+    e.min_y = std::min(e.min_y, at.y);
+    e.max_x = std::max(e.max_x, at.x);
+    e.max_y = std::max(e.max_y, at.y);
+}
+
 void start_plotting(plotter &p)
 {
     p.tool_down = false;
@@ -16,6 +28,7 @@ void start_plotting(plotter &p)
     p.x = 0;
     p.y = 0;
     p.job = job_summary{};
+    p.job.box.empty = true;
 }
 
 static void move_to(plotter &p, std::int64_t x, std::int64_t y)
@@ -24,16 +37,11 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y)
     ++job.moves;
     if (p.has_position)
         (p.tool_down ? job.pen_down_length : job.idle_length) += hop_length({p.x, p.y}, {x, y});
-    if (!job.has_points) {
-        job.min_x = job.max_x = x;
-        job.min_y = job.max_y = job.first_y = y;
+    if (job.box.empty) {
         job.first_x = x;
-        job.has_points = true;
+        job.first_y = y;
     }
-    job.min_x = std::min(job.min_x, x);
-    job.max_x = std::max(job.max_x, x);
-    job.min_y = std::min(job.min_y, y);
-    job.max_y = std::max(job.max_y, y);
+    take_in(job.box, {x, y});
     job.last_x = x;
     job.last_y = y;
     p.has_position = true;

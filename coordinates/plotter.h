@@ -11,6 +11,15 @@ struct point {
     std::int64_t x, y; // hundredths of an output unit
 };
 
+// The extent of a job's positions, in hundredths; empty before the first.
+struct extent {
+    bool empty;
+    std::int64_t min_x, min_y, max_x, max_y;
+};
+
+// Widens e to hold at.
+void take_in(extent &e, point at);
+
 // The length of a straight move from one point to another, in output units, as every
 // figure of idle travel and drawn length is summed.
 double hop_length(point from, point to);
@@ -19,12 +28,11 @@ struct job_summary {
     long nets;
     long moves;
     long tool_downs;
-    double pen_down_length; // output units drawn with the tool down
-    double idle_length;     // output units travelled with the tool up, from the first point
-    bool has_points;
-    std::int64_t min_x, max_x, min_y, max_y; // bounding box of all points, in hundredths
-    std::int64_t first_x, first_y;           // where the first move goes, in hundredths
-    std::int64_t last_x, last_y;             // and the last
+    double pen_down_length;        // output units drawn with the tool down
+    double idle_length;            // output units travelled with the tool up, from the first point
+    extent box;                    // of all points
+    std::int64_t first_x, first_y; // where the first move goes, in hundredths
+    std::int64_t last_x, last_y;   // and the last
 };
 
 struct plotter {

@@ -14,6 +14,12 @@
 // wide, which a wider number overflows rather than being cut.
 constexpr std::size_t field_width = 10;
 
+// The largest magnitude of a number that trace2xy writes, in hundredths: raw 2^63 - 1
+// and -2^63, and every raw value clamped to them, are written as 92233720368547.77 with
+// their signs. The companions take no number beyond it, so that every sum and difference
+// of two positions fits in 64 bits.
+constexpr std::int64_t largest_hundredths = 9223372036854777;
+
 constexpr std::string_view move_start = "Go To ";
 constexpr std::string_view tool_down_line = "Tool Down \n";
 constexpr std::string_view tool_up_line = "Tool Up \n";

@@ -19,19 +19,7 @@ bool place(const placement &how, point &at)
     return true;
 }
 
-void take_in(extent &e, point at)
-{
-    if (e.empty) {
-        e = {false, at.x, at.y, at.x, at.y};
-        return;
-    }
-    e.min_x = std::min(e.min_x, at.x);
-    e.min_y = std::min(e.min_y, at.y);
-    e.max_x = std::max(e.max_x, at.x);
-    e.max_y = std::max(e.max_y, at.y);
-}
-
-fit fit_on(const extent &e, const bed_box &bed, bool centred)
+fit fit_on(const extent &e, const bed &area, bool centred)
 {
     if (e.empty)
         return {{0, 0}, 0, 0};
@@ -41,7 +29,8 @@ fit fit_on(const extent &e, const bed_box &bed, bool centred)
         const std::int64_t spare = room - size;
         return bed_at + (centred ? (spare >= 0 ? spare / 2 : (spare - 1) / 2) : 0);
     };
-    return {{start(bed.x, bed.width, width) - e.min_x, start(bed.y, bed.height, height) - e.min_y},
-            std::max<std::int64_t>(0, width - bed.width),
-            std::max<std::int64_t>(0, height - bed.height)};
+    return {
+        {start(area.x, area.width, width) - e.min_x, start(area.y, area.height, height) - e.min_y},
+        std::max<std::int64_t>(0, width - area.width),
+        std::max<std::int64_t>(0, height - area.height)};
 }

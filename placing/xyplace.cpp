@@ -32,9 +32,10 @@ constexpr const char *usage_text =
     "Puts the plotter job in the coordinates file IN.xy on the plotter's bed and writes it\n"
     "to OUT.xy: every position mirrored, then turned by quarter turns counter-clockwise\n"
     "about the origin, then shifted, exactly, in hundredths; everything but the move lines\n"
-    "kept byte for byte. OUT.xy is written whole or not at all.\n"
+    "kept byte for byte (a position read as -0.00 is written 0.00). OUT.xy is written whole\n"
+    "or not at all.\n"
     "\n"
-    "  -m, --mirror x|y        negate x, or y\n"
+    "  -m, --mirror x|y        negate x, or y (given for both, both)\n"
     "  -r, --rotate 90|180|270 turn counter-clockwise by so many degrees; auto, with --fit,\n"
     "                          turns a quarter when the job fits the bed only so\n"
     "  -s, --shift DX,DY       move by DX, DY output units, plain decimals with at most two\n"
@@ -62,30 +63,6 @@ struct options {
     std::int64_t margin; // hundredths
 };
 
-// Reads a plain decimal with at most two places, [+-]digits[.d[d]], into hundredths.
-bool read_hundredths(const char *&text, std::int64_t &hundredths)
-{
-    const bool minus = *text == '-';
-    text += *text == '+' || *text == '-';
-    std::int64_t value = 0;
-    int digits = 0, places = -1;
-    for (; (*text >= '0' && *text <= '9') || (*text == '.' && places < 0); ++text) {
-        if (*text == '.') {
-            places = 0;
-            continue;
-        }
-        if (places == 2 || value > largest_hundredths / 10)
-            return false;
-        value = value * 10 + (*text - '0');
-        ++digits;
-        places += places >= 0;
-    }
-    for (places = std::max(places, 0); places < 2; ++places)
-        value *= 10;
-    hundredths = minus ? -value : value;
-    return digits > 0 && value <= largest_hundredths;
-}
-
 // Reads DX,DY into the placement's shift.
 bool read_shift(const char *text, point &shift)
 {
@@ -93,90 +70,88 @@ bool read_shift(const char *text, point &shift)
            *text == '\0';
 }
 
+// Takes the value of one of xyplace's own options into o. Returns -1 when it is sound, or
+// the exit status to end with.
+int take_option(int code, const char *value, options &o)
+{
+    const std::string text = value ? value : "";
+    if (code == 's' && !read_shift(value, o.how.shift))
+        return wrong_arguments(program,
+                               "--shift wants DX,DY, plain decimals with at most two "
+                               "places: '%s'",
+                               value);
+    if (code == 'r') {
+        const int degrees = text == "90" ? 1 : text == "180" ? 2 : text == "270" ? 3 : 0;
+        o.turn_to_fit = text == "auto";
+        if (degrees == 0 && !o.turn_to_fit)
+            return wrong_arguments(program, "--rotate wants 90, 180, 270 or auto: '%s'", value);
+        o.how.quarter_turns = degrees;
+    }
+    if (code == 'm' && text != "x" && text != "y")
+        return wrong_arguments(program, "--mirror wants x or y: '%s'", value);
+    // Mirrors add up: x and y both given negate both.
+    o.how.mirror_x = o.how.mirror_x || (code == 'm' && text == "x");
+    o.how.mirror_y = o.how.mirror_y || (code == 'm' && text == "y");
+    if (code == 'f' && !read_bed(value, o.area))
+        return wrong_arguments(program, "--fit %s: '%s'", bed_wanted, value);
+    const char *at = value;
+    if (code == margin_option && (!read_hundredths(at, o.margin) || *at != '\0' || o.margin < 0))
+        return wrong_arguments(program,
+                               "--margin wants a plain decimal at or above zero with at "
+                               "most two places: '%s'",
+                               value);
+    o.centred = o.centred || code == 'c';
+    return -1;
+}
+
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
     constexpr option table[] = {{"shift", required_argument, nullptr, 's'},
                                 {"rotate", required_argument, nullptr, 'r'},
-                                {"mirror", required_argument, nullptr, 'm'},
                                 {"fit", required_argument, nullptr, 'f'},
                                 {"margin", required_argument, nullptr, margin_option},
+                                {"mirror", required_argument, nullptr, 'm'},
                                 {"centre", no_argument, nullptr, 'c'},
                                 {"help", no_argument, nullptr, 'h'},
                                 {"version", no_argument, nullptr, 'V'},
                                 {nullptr, 0, nullptr, 0}};
     o = options{};
-    bool shifted = false, margin_given = false;
+    // Each of the first four options may be given once: which of two would be meant is
+    // not for xyplace to guess.
+    bool given[4] = {};
     opterr = 0;
     for (int code; (code = getopt_long(argc, argv, ":s:r:m:f:chV", table, nullptr)) != -1;) {
-        const std::string value = optarg ? optarg : "";
-        if (code == 's') {
-            shifted = true;
-            if (!read_shift(optarg, o.how.shift))
-                return wrong_arguments(program,
-                                       "--shift wants DX,DY, plain decimals with at most two "
-                                       "places: '%s'",
-                                       optarg);
-        } else if (code == 'r') {
-            const int degrees = value == "90" ? 1 : value == "180" ? 2 : value == "270" ? 3 : 0;
-            o.turn_to_fit = value == "auto";
-            if (degrees == 0 && !o.turn_to_fit)
-                return wrong_arguments(program, "--rotate wants 90, 180, 270 or auto: '%s'",
-                                       optarg);
-            o.how.quarter_turns = degrees;
-        } else if (code == 'm') {
-            if (value != "x" && value != "y")
-                return wrong_arguments(program, "--mirror wants x or y: '%s'", optarg);
-            o.how.mirror_x = value == "x";
-            o.how.mirror_y = value == "y";
-        } else if (code == 'f') {
-            o.fit = true;
-            if (!read_bed(optarg, o.area))
-                return wrong_arguments(program, "--fit %s: '%s'", bed_wanted, optarg);
-        } else if (code == margin_option) {
-            const char *text = optarg;
-            margin_given = true;
-            if (!read_hundredths(text, o.margin) || *text != '\0' || o.margin < 0)
-                return wrong_arguments(program,
-                                       "--margin wants a plain decimal at or above zero with "
-                                       "at most two places: '%s'",
-                                       optarg);
-        } else if (code == 'c') {
-            o.centred = true;
-        } else if (code == 'h') {
+        if (code == 'h') {
             std::fputs(usage_text, stdout);
             return EXIT_SUCCESS;
-        } else if (code == 'V') {
+        }
+        if (code == 'V') {
             std::puts("xyplace " XYPLACE_VERSION);
             return EXIT_SUCCESS;
-        } else {
-            return wrong_option(program, code, argv, table);
         }
+        if (code == ':' || code == '?')
+            return wrong_option(program, code, argv, table);
+        for (int k = 0; k < 4; ++k) {
+            if (code == table[k].val && given[k])
+                return wrong_arguments(program, "--%s is given twice: give it once", table[k].name);
+            given[k] = given[k] || code == table[k].val;
+        }
+        if (const int status = take_option(code, optarg, o); status >= 0)
+            return status;
     }
     if (const int status = take_input_and_output(program, argc, argv, o.input, o.output);
         status >= 0)
         return status;
-    if (shifted && o.fit)
+    o.fit = given[2];
+    if (given[0] && o.fit)
         return wrong_arguments(program, "--shift and --fit both say where the job goes: give one");
-    if (!o.fit && (margin_given || o.centred || o.turn_to_fit))
+    if (!o.fit && (given[3] || o.centred || o.turn_to_fit))
         return wrong_arguments(program, "%s needs --fit",
-                               o.turn_to_fit  ? "--rotate auto"
-                               : margin_given ? "--margin"
-                                              : "--centre");
+                               o.turn_to_fit ? "--rotate auto"
+                               : given[3]    ? "--margin"
+                                             : "--centre");
     return -1;
-}
-
-// The bed of o less its margins, in hundredths; sides too large for a coordinates file
-// are cut to its range, which holds every job anyway.
-bed_box bed_of(const options &o)
-{
-    const auto hundredths = [](double units) {
-        const double limit = 4.0 * static_cast<double>(largest_hundredths);
-        return static_cast<std::int64_t>(std::clamp(std::round(units * 100), -limit, limit));
-    };
-    const std::int64_t x = hundredths(o.area.x), y = hundredths(o.area.y);
-    return {x + o.margin, y + o.margin, hundredths(o.area.x + o.area.width) - x - 2 * o.margin,
-            hundredths(o.area.y + o.area.height) - y - 2 * o.margin};
 }
 
 // A copy of in in a temporary file, read from its start, for a second pass over a
@@ -248,11 +223,11 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
     turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
     m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
     return walk(in, r, unit, [&](const xy_unit &u) {
+        point a{u.x, u.y}, b{u.x, u.y};
+        // A point that cannot be placed stops the pass, to be reported, unmeasured.
+        if (u.kind == unit_kind::move && !(place(turn_only, a) && place(turned, b)))
+            return false;
         if (u.kind == unit_kind::move) {
-            // A mirror and turns keep every magnitude, so both places are in range.
-            point a{u.x, u.y}, b{u.x, u.y};
-            place(turn_only, a);
-            place(turned, b);
             take_in(m.as_placed, a);
             take_in(m.turned, b);
         }
@@ -264,30 +239,22 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
 // Returns false, having said by how much the job is too large, when it fits no way.
 bool fit_job(options &o, const measured &m)
 {
-    const bed_box bed = bed_of(o);
-    fit placed = fit_on(m.as_placed, bed, o.centred);
+    const bed room = inside_margin(o.area, o.margin);
+    fit placed = fit_on(m.as_placed, room, o.centred);
     if ((placed.too_wide > 0 || placed.too_high > 0) && o.turn_to_fit) {
-        if (const fit turned = fit_on(m.turned, bed, o.centred);
+        if (const fit turned = fit_on(m.turned, room, o.centred);
             turned.too_wide == 0 && turned.too_high == 0) {
             placed = turned;
             o.how.quarter_turns = (o.how.quarter_turns + 1) % 4;
         }
     }
-    if (placed.too_wide == 0 && placed.too_high == 0) {
+    const bool room_left = room.width >= 0 && room.height >= 0;
+    if (placed.too_wide == 0 && placed.too_high == 0 && room_left) {
         o.how.shift = placed.shift;
         return true;
     }
-    const extent &e = m.as_placed;
-    char width[24], height[24], wider[24], higher[24];
-    *put_units(width, e.max_x - e.min_x, false) = '\0';
-    *put_units(height, e.max_y - e.min_y, false) = '\0';
-    *put_units(wider, placed.too_wide, false) = '\0';
-    *put_units(higher, placed.too_high, false) = '\0';
-    complain(program,
-             "the job, %s x %s, is %s wider and %s higher than the bed %g x %g%s allows%s; "
-             "nothing written",
-             width, height, wider, higher, o.area.width, o.area.height,
-             o.margin > 0 ? " less its margins" : "", o.turn_to_fit ? ", turned either way" : "");
+    complain(program, "%s%s; nothing written", too_large(m.as_placed, o.area, o.margin).c_str(),
+             o.turn_to_fit && room_left ? ", turned either way" : "");
     return false;
 }
 

@@ -52,7 +52,7 @@ TEST(place, refuses_a_position_beyond_the_range_and_leaves_it)
 struct fit_case {
     const char *name;
     extent job;
-    bed_box bed;
+    bed area;
     bool centred;
     fit expected;
 };
@@ -61,7 +61,7 @@ class fitted_box : public testing::TestWithParam<fit_case> {};
 
 TEST_P(fitted_box, finds_the_shift_or_how_much_is_too_large)
 {
-    const fit got = fit_on(GetParam().job, GetParam().bed, GetParam().centred);
+    const fit got = fit_on(GetParam().job, GetParam().area, GetParam().centred);
     EXPECT_EQ(got.shift.x, GetParam().expected.shift.x);
     EXPECT_EQ(got.shift.y, GetParam().expected.shift.y);
     EXPECT_EQ(got.too_wide, GetParam().expected.too_wide);

@@ -45,11 +45,11 @@ TEST(plotter, worked_example_sums_up_as_worked_out_by_hand)
     EXPECT_EQ(job.tool_downs, 2);
     EXPECT_DOUBLE_EQ(job.pen_down_length, 1.0);
     EXPECT_NEAR(job.idle_length, std::sqrt(5.0) + std::sqrt(4 + 1.88 * 1.88), 1e-12);
-    EXPECT_TRUE(job.has_points);
-    EXPECT_EQ(job.min_x, -50);
-    EXPECT_EQ(job.max_x, 150);
-    EXPECT_EQ(job.min_y, 0);
-    EXPECT_EQ(job.max_y, 200);
+    EXPECT_FALSE(job.box.empty);
+    EXPECT_EQ(job.box.min_x, -50);
+    EXPECT_EQ(job.box.max_x, 150);
+    EXPECT_EQ(job.box.min_y, 0);
+    EXPECT_EQ(job.box.max_y, 200);
 }
 
 TEST(plotter, first_point_is_reached_without_idle_travel)
@@ -57,8 +57,8 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
     const job_summary job = plotted("Go To     100.00    -100.00\nTool Up \n\n\n");
     EXPECT_EQ(job.moves, 1);
     EXPECT_EQ(job.idle_length, 0);
-    EXPECT_EQ(job.min_x, 10000);
-    EXPECT_EQ(job.min_y, -10000);
+    EXPECT_EQ(job.box.min_x, 10000);
+    EXPECT_EQ(job.box.min_y, -10000);
 }
 
 TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)

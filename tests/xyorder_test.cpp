@@ -58,8 +58,8 @@ TEST_F(xyorder, says_of_the_sample_job_what_the_readme_shows)
     put("board.trc", file_contents(TEST_DATA "/../../examples/board.trc"));
     ASSERT_EQ(run("'" TRACE2XY "'", "board.trc\nboard.xy\n").status, 0);
     ASSERT_EQ(run("'" XYPLACE "' --shift 0.35,0.70 board.xy placed.xy").status, 0);
-    const run_result result = xyorder_with(
-        "--speed 20 --accel 200 --corner 0.02 --tool-time 0.1 placed.xy sorted.xy");
+    const run_result result =
+        xyorder_with("--speed 20 --accel 200 --corner 0.02 --tool-time 0.1 placed.xy sorted.xy");
     EXPECT_EQ(result.status, 0);
     const std::string readme = file_contents(TEST_DATA "/../../README.md");
     EXPECT_NE(readme.find("sorted.xy\n" + result.err), std::string::npos) << result.err;
@@ -128,6 +128,14 @@ TEST_F(xyorder, writes_through_a_link_whole_or_not_at_all)
     const run_result loop = xyorder_with("board.xy loop.xy");
     EXPECT_EQ(loop.status, 2);
     EXPECT_EQ(loop.err, "xyorder: loop.xy: Too many levels of symbolic links\n");
+    // A relative link's target lies beside the link, not where xyorder runs.
+    fs::create_directory(dir + "/sub");
+    fs::create_symlink("../relative.xy", dir + "/sub/relative_link.xy");
+    fs::create_symlink(dir + "/absolute.xy", dir + "/sub/absolute_link.xy");
+    for (const std::string name : {"relative", "absolute"}) {
+        EXPECT_EQ(xyorder_with("board.xy sub/" + name + "_link.xy").status, 0);
+        EXPECT_TRUE(get(name + ".xy") == get("target.xy")) << name;
+    }
 }
 
 // A standard stream named as a file is written through, where the shell opened it and
@@ -174,6 +182,10 @@ TEST_F(xyorder, link_planted_in_a_shared_folder_is_not_followed)
 
 TEST_F(xyorder, keeps_an_order_that_cannot_be_shortened)
 {
+    const run_result empty = xyorder_with("- -", trailer);
+    EXPECT_EQ(empty.out, trailer);
+    EXPECT_EQ(empty.err, "xyorder: idle travel 0.00 before, 0.00 after: no shorter order found, "
+                         "the file's order is kept\n");
     put("line.xy", "\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
                    "Go To       1.00       0.00\nTool Up \n\n   NET 'B'\n \n"
                    "Go To       2.00       0.00\nTool Down \nGo To       3.00       0.00\n" +
@@ -201,6 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "xyorder: in.xy:1: not a coordinates line: 'Go Home'\n"},
                     fault_case{"missing_trailer", "in.xy out.xy", sound.substr(0, 28), 1,
                                "xyorder: in.xy: the file ends after line 1, without its trailer\n"},
+                    fault_case{"two_jobs_joined", "in.xy out.xy", sound + sound, 1,
+                               "xyorder: in.xy:5: text after the end of the job, which ends at "
+                               "line 4: 'Go To       1.00       2.00'\n"},
                     fault_case{"missing_file", "none.xy out.xy", "", 2,
                                "xyorder: none.xy: No such file or directory\n"},
                     fault_case{"output_in_a_missing_directory", "board.xy no/such.xy", "", 2,

@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -97,7 +102,7 @@ TEST_P(fitted_job, puts_the_job_on_the_bed)
 
 INSTANTIATE_TEST_SUITE_P(
     xyplace, fitted_job,
-    testing::Values(fit_case{"on_the_corner", "--fit 8x6 board.xy fitted.xy", "8x6",
+    testing::Values(fit_case{"on_the_corner", "--fit 8x6 --margin 0 board.xy fitted.xy", "8x6",
                              "x 0.00 to 6.73, y 0.00 to 5.00"},
                     fit_case{"inside_a_margin", "-f 8x6+1-2 --margin 0.25 board.xy fitted.xy",
                              "8x6+1-2", "x 1.25 to 7.98, y -1.75 to 3.25"},
@@ -106,15 +111,103 @@ INSTANTIATE_TEST_SUITE_P(
                              "x 0.63 to 7.36, y 0.50 to 5.50"},
                     fit_case{"turned_when_it_fits_only_so", "--fit 5x7 -r auto board.xy fitted.xy",
                              "5x7", "x 0.00 to 5.00, y 0.00 to 6.73"},
-                    fit_case{"read_twice_from_a_pipe", "--fit 8x6 - fitted.xy < board.xy", "8x6",
-                             "x 0.00 to 6.73, y 0.00 to 5.00"}),
+                    fit_case{"not_turned_when_it_fits_unturned",
+                             "--fit 8x8 -r auto board.xy fitted.xy", "8x8",
+                             "x 0.00 to 6.73, y 0.00 to 5.00"},
+                    fit_case{"read_twice_from_standard_input", "--fit 8x6 - fitted.xy < board.xy",
+                             "8x6", "x 0.00 to 6.73, y 0.00 to 5.00"}),
+    [](const auto &info) { return info.param.name; });
+
+// The positions that trace2xy writes at the ends of its range and around zero, from raw
+// 2^63 - 1 and -2^63 (92233720368547.77 either way), -499 ("-0.00"), 500 and 501.
+const std::string extremes = "SEG 9223372036854775807 -9223372036854775808\nSEG -499 499\n"
+                             "SEG 500 -500\nSEG -501 501\n";
+const std::string largest = "92233720368547.77";
+
+struct extreme_case {
+    const char *name;
+    std::string arguments;
+    std::vector<std::pair<std::string, std::string>> moves; // as worked out by hand
+};
+
+class extreme_positions : public xyplace, public testing::WithParamInterface<extreme_case> {};
+
+// "-0.00" is read as zero and written "0.00"; nothing else of the file changes.
+TEST_P(extreme_positions, are_placed_exactly)
+{
+    put("in.xy", converted(extremes));
+    ASSERT_EQ(get("in.xy").substr(0, 43), "Go To 92233720368547.77 -92233720368547.77\n");
+    const run_result placed = xyplace_with(GetParam().arguments + " in.xy out.xy");
+    EXPECT_EQ(placed.status, 0) << placed.err;
+    std::string expected;
+    for (const auto &[x, y] : GetParam().moves) {
+        char line[64];
+        std::snprintf(line, sizeof line, "Go To %10s %10s\n", x.c_str(), y.c_str());
+        expected += line;
+    }
+    EXPECT_EQ(get("out.xy"), expected + trailer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    xyplace, extreme_positions,
+    testing::Values(
+        extreme_case{
+            "identity",
+            "",
+            {{largest, "-" + largest}, {"0.00", "0.00"}, {"0.01", "-0.01"}, {"-0.01", "0.01"}}},
+        extreme_case{"mirror_x",
+                     "-m x",
+                     {{"-" + largest, "-" + largest},
+                      {"0.00", "0.00"},
+                      {"-0.01", "-0.01"},
+                      {"0.01", "0.01"}}},
+        extreme_case{"mirror_y",
+                     "-m y",
+                     {{largest, largest}, {"0.00", "0.00"}, {"0.01", "0.01"}, {"-0.01", "-0.01"}}},
+        extreme_case{
+            "both_mirrors",
+            "-m x --mirror y",
+            {{"-" + largest, largest}, {"0.00", "0.00"}, {"-0.01", "0.01"}, {"0.01", "-0.01"}}},
+        extreme_case{"quarter_turn",
+                     "-r 90",
+                     {{largest, largest}, {"0.00", "0.00"}, {"0.01", "0.01"}, {"-0.01", "-0.01"}}},
+        extreme_case{
+            "half_turn",
+            "-r 180",
+            {{"-" + largest, largest}, {"0.00", "0.00"}, {"-0.01", "0.01"}, {"0.01", "-0.01"}}},
+        extreme_case{"three_quarters",
+                     "-r 270",
+                     {{"-" + largest, "-" + largest},
+                      {"0.00", "0.00"},
+                      {"-0.01", "-0.01"},
+                      {"0.01", "0.01"}}},
+        extreme_case{"shift_inwards",
+                     "-s -0.01,0.01",
+                     {{"92233720368547.76", "-92233720368547.76"},
+                      {"-0.01", "0.01"},
+                      {"0.00", "0.00"},
+                      {"-0.02", "0.02"}}},
+        extreme_case{"mirror_then_a_shift_across_the_range",
+                     "-m x -s 92233720368547.76,0",
+                     {{"-0.01", "-" + largest},
+                      {"92233720368547.76", "0.00"},
+                      {"92233720368547.75", "-0.01"},
+                      {largest, "0.01"}}},
+        // The bed holds the job exactly, a hundredth above where it lies.
+        extreme_case{"fit_on_a_bed_as_large_as_the_range",
+                     "--fit 92233720368547.78x92233720368547.78-0.01-92233720368547.76",
+                     {{largest, "-92233720368547.76"},
+                      {"0.00", "0.01"},
+                      {"0.01", "0.00"},
+                      {"-0.01", "0.02"}}}),
     [](const auto &info) { return info.param.name; });
 
 class place_fault : public xyplace, public testing::WithParamInterface<fault_case> {};
 
+// Under a file-size limit that only a job as large as the board reaches.
 TEST_P(place_fault, is_reported_and_writes_nothing)
 {
-    expect_fault("'" XYPLACE "'", GetParam());
+    expect_fault("prlimit --fsize=20000 '" XYPLACE "'", GetParam());
 }
 
 const std::string sound = "Go To       1.00       2.00\n" + trailer;
@@ -135,11 +228,34 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"larger_than_the_bed_turned_either_way",
                    "-f 5x6 --margin 1 -r auto board.xy o.xy", "", 3,
                    "xyplace: the job, 6.73 x 5.00, is 3.73 wider and 1.00 higher than the bed 5 "
-                   "x 6 less its margins allows, turned either way; nothing written\n"},
+                   "x 6 less its margins, 3.00 x 4.00, allows, turned either way; nothing "
+                   "written\n"},
+        fault_case{"margins_that_leave_no_room", "--fit 8x6 --margin 5 board.xy out.xy", "", 3,
+                   "xyplace: margins of 5 leave no room on the bed 8 x 6; nothing written\n"},
+        fault_case{"fits_only_turned_without_rotate_auto", "--fit 5x7 board.xy out.xy", "", 3,
+                   "xyplace: the job, 6.73 x 5.00, is 1.73 wider than the bed 5 x 7 allows; "
+                   "nothing written\n"},
+        fault_case{"output_past_a_file_size_limit", "board.xy out.xy", "", 2,
+                   "xyplace: out.xy: File too large\n"},
         fault_case{"position_beyond_the_range", "--shift 1,0 in.xy out.xy",
                    "Go To 92233720368547.76       0.00\n" + trailer, 3,
                    "xyplace: in.xy:1: the move to 92233720368547.76       0.00 would be placed "
                    "beyond what a coordinates file holds; nothing written\n"},
+        fault_case{"shift_past_the_range", "-s 0.01,0 in.xy out.xy", converted(extremes), 3,
+                   "xyplace: in.xy:1: the move to 92233720368547.77 -92233720368547.77 would be "
+                   "placed beyond what a coordinates file holds; nothing written\n"},
+        fault_case{"number_beyond_the_range", "in.xy out.xy",
+                   "Go To 1234567890123456.00       0.00\n" + trailer, 1,
+                   "xyplace: in.xy:1: a position beyond what a coordinates file holds "
+                   "(92233720368547.77 either way): 'Go To 1234567890123456.00       0.00'\n"},
+        fault_case{"rotation_given_twice", "-r 90 -r 180 in.xy out.xy", sound, 2,
+                   "xyplace: --rotate is given twice: give it once\n" + try_help},
+        fault_case{"margin_given_twice", "-f 8x6 --margin 1 --margin 0 in.xy out.xy", sound, 2,
+                   "xyplace: --margin is given twice: give it once\n" + try_help},
+        fault_case{"shift_with_more_after_it", "--shift 1,2x in.xy out.xy", sound, 2,
+                   "xyplace: --shift wants DX,DY, plain decimals with at most two places: "
+                   "'1,2x'\n" +
+                       try_help},
         fault_case{"three_places_in_a_shift", "--shift 0.125,0 in.xy out.xy", sound, 2,
                    "xyplace: --shift wants DX,DY, plain decimals with at most two places: "
                    "'0.125,0'\n" +
@@ -154,7 +270,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyplace: --shift and --fit both say where the job goes: give one\n" + try_help},
         fault_case{"bad_bed", "--fit 8 in.xy out.xy", sound, 2,
                    "xyplace: --fit wants WxH[+X+Y], a positive width and height and the "
-                   "corner's position, plain decimal numbers: '8'\n" +
+                   "corner's position, plain decimals with at most two places, within "
+                   "92233720368547.77 of the origin: '8'\n" +
                        try_help},
         fault_case{"output_over_the_file_being_read", "in.xy ./in.xy", sound, 2,
                    "xyplace: ./in.xy: is the coordinates file being read\n"},
@@ -162,12 +279,54 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyplace: none.xy: No such file or directory\n"}),
     [](const auto &info) { return info.param.name; });
 
+bool running(pid_t child)
+{
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
+// Writes bytes into the named pipe that child is to read, while the child runs and for at
+// most ten seconds, whatever it does; leaves the pipe open in to and gives how many bytes
+// went in.
+std::size_t feed_pipe(const std::string &pipe, pid_t child, std::string_view bytes, int &to)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto in_time = [&] {
+        return running(child) && std::chrono::steady_clock::now() < deadline;
+    };
+    for (to = -1; to < 0 && in_time(); usleep(1000))
+        to = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    std::size_t put = 0;
+    while (to >= 0 && put < bytes.size() && in_time()) {
+        pollfd ready{to, POLLOUT, 0};
+        const ssize_t n =
+            poll(&ready, 1, 100) > 0 ? write(to, bytes.data() + put, bytes.size() - put) : 0;
+        if (n < 0 && errno != EAGAIN)
+            break;
+        put += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return put;
+}
+
+// Ends child, with SIGKILL if a SIGTERM has not ended it in ten seconds; gives how.
+int end_child(pid_t child)
+{
+    kill(child, SIGTERM);
+    for (int waited = 0; waited < 10000 && running(child); ++waited)
+        usleep(1000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
 // A run killed while it streams, here while it waits for the rest of its input from a
 // named pipe, leaves the file it was to replace as it was and nothing beside it.
 TEST_F(xyplace, killed_while_streaming_leaves_the_old_file_and_nothing_else)
 {
     put("big.xy", converted(routed_board(20000)));
-    put("out.xy", "old");
+    put("out.xy", "<old>");
     const std::string pipe = dir + "/pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const pid_t child = fork();
@@ -180,16 +339,15 @@ TEST_F(xyplace, killed_while_streaming_leaves_the_old_file_and_nothing_else)
     // More than a pipe holds: the write ends only once most of it has been read, and
     // the run has written its placed moves.
     const std::string all = get("big.xy");
-    const int to = open(pipe.c_str(), O_WRONLY);
-    ASSERT_GE(to, 0);
-    const std::size_t half = all.size() / 2;
-    EXPECT_EQ(write(to, all.data(), half), static_cast<ssize_t>(half));
-    kill(child, SIGTERM);
+    const auto old_handler = std::signal(SIGPIPE, SIG_IGN);
+    int to;
+    EXPECT_EQ(feed_pipe(pipe, child, std::string_view(all).substr(0, all.size() / 2), to),
+              all.size() / 2);
+    const int status = end_child(child);
     close(to);
-    int status = 0;
-    waitpid(child, &status, 0);
+    std::signal(SIGPIPE, old_handler);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_EQ(get("out.xy"), "old");
+    EXPECT_EQ(get("out.xy"), "<old>");
     EXPECT_EQ(names(), (std::set<std::string>{"big.xy", "board.xy", "out.xy", "pipe"}));
 }
 
@@ -199,6 +357,11 @@ TEST_F(xyplace, streams_from_standard_input_to_standard_output)
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(xyplace_with("-m y board.xy mirrored.xy").status, 0);
     EXPECT_TRUE(piped.out == get("mirrored.xy"));
+    EXPECT_EQ(run("bash -c \"exec 12> fd.xy; '" XYPLACE "' -m y board.xy /dev/fd/12\"").status, 0);
+    EXPECT_TRUE(get("fd.xy") == get("mirrored.xy"));
+    // A pipe cannot be read twice: --fit keeps it in a temporary file.
+    EXPECT_EQ(xyplace_with("--fit 8x6 board.xy fitted.xy").status, 0);
+    EXPECT_TRUE(run("{ cat board.xy | '" XYPLACE "' --fit 8x6 - -; }").out == get("fitted.xy"));
     EXPECT_EQ(xyplace_with("-V").out, "xyplace " XYVIEW_VERSION "\n");
     EXPECT_TRUE(xyplace_with("--help").out.starts_with("usage: xyplace "));
 }

@@ -95,6 +95,12 @@ TEST_F(xyview, tells_the_plotting_time)
                               "0:00:03.0, tool 0:00:04.0)\n"),
               std::string::npos)
         << result.out;
+    // Travel at 3 units a second, without --accel; 2 s to lower the tool, 1 s to raise it.
+    const run_result apart = xyview_with("--speed 1 --travel-speed 3 --tool-time 2,1 timed.xy");
+    EXPECT_NE(apart.out.find("\nplotting time     0:00:08.0 (drawing 0:00:04.0, travel "
+                             "0:00:01.0, tool 0:00:03.0)\n"),
+              std::string::npos)
+        << apart.out;
 }
 
 // A file without moves is sound, yet the plotter would draw nothing: said even under
@@ -176,7 +182,8 @@ std::string repeated(const std::string &text, int times)
 std::string bad_area(const std::string &value)
 {
     return "xyview: --area wants WxH[+X+Y], a positive width and height and the corner's "
-           "position, plain decimal numbers: '" +
+           "position, plain decimals with at most two places, within 92233720368547.77 of the "
+           "origin: '" +
            value + "'\n" + try_help;
 }
 
@@ -190,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "0.50,0.00"},
         bed_case{"right", "1.75x5+10+20", 3,
                  off_bed + "1.75 x 5 at (10, 20): 0.25 right of the bed\n",
-                 "the job crosses its right side"},
+                 "the job crosses its right side; it cannot fit: the job, 2.00 x 3.00, is 0.25 "
+                 "wider than the bed 1.75 x 5 allows, turned either way"},
         bed_case{"below_only", "5x5+10+20.5", 3,
                  off_bed + "5 x 5 at (10, 20.5): 0.50 below the bed\n",
                  "the job crosses its bottom side; move it by 0.00, 0.50 to fit: xyplace --shift "
@@ -205,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "3.5x2.5+9+19 --rotate auto"},
         bed_case{"below_and_above", "5x1+10+21", 3,
                  off_bed + "5 x 1 at (10, 21): 1.00 below the bed, 1.00 above it\n",
-                 "the job crosses its bottom and top sides"},
+                 "the job crosses its bottom and top sides; it cannot fit: the job, 2.00 x 3.00, "
+                 "is 2.00 higher than the bed 5 x 1 allows, turned either way"},
         bed_case{"corner_with_negative_offsets", "2x40-1-10", 3,
                  off_bed + "2 x 40 at (-1, -10): 11.00 right of the bed\n",
                  "the job crosses its right side; move it by -11.00, 0.00 to fit: xyplace --shift "
@@ -214,7 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
                  off_bed + "11.5 x 22.5 at (0, 0): 0.50 right of the bed, 0.50 above it\n",
                  "the job crosses its right and top sides; move it by -0.50, -0.50 to fit: xyplace "
                  "--shift -0.50,-0.50"},
-        bed_case{"too_large_for_hundredths", "1e300x1e300-1e299-1e299", 0, "", "fits"}),
+        bed_case{"the_whole_range",
+                 "184467440737095.54x184467440737095.54-92233720368547.77-"
+                 "92233720368547.77",
+                 0, "", "fits"}),
     [](const auto &info) { return info.param.name; });
 
 class fault : public xyview, public testing::WithParamInterface<fault_case> {};
@@ -235,7 +247,21 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: in.xy:1: not a coordinates line: 'Go To\\t\\x01\\xff\\'\\\\ 1.00'\n"},
         fault_case{
             "last_line_without_line_feed", "in.xy", "Tool Up \n\n\nTool Up", 1,
-            "xyview: in.xy:4: not a coordinates line: 'Tool Up' (the file ends inside it)\n"},
+            "xyview: in.xy:4: text after the end of the job, which ends at line 3: 'Tool Up' (the "
+            "file ends inside it)\n"},
+        fault_case{"two_jobs_joined", "in.xy", sound + "\n   NET 'A'\n \n" + sound, 1,
+                   "xyview: in.xy:6: text after the end of the job, which ends at line 4: '   NET "
+                   "\\'A\\''\n"},
+        fault_case{"number_beyond_the_range", "in.xy",
+                   "Go To 1234567890123456.00       0.00\n" + trailer, 1,
+                   "xyview: in.xy:1: a position beyond what a coordinates file holds "
+                   "(92233720368547.77 either way): 'Go To 1234567890123456.00       0.00'\n"},
+        fault_case{"line_longer_than_any_unit", "in.xy", std::string(200, 'a') + "\n" + trailer, 1,
+                   "xyview: in.xy:1: not a coordinates line: '" + std::string(59, 'a') + "...'\n"},
+        fault_case{"bed_beyond_the_range", "-a 1x1+92233720368547.77+0 in.xy", sound, 2,
+                   bad_area("1x1+92233720368547.77+0")},
+        fault_case{"bed_with_three_places", "-a 0.1x0.1+0.004+0 in.xy", sound, 2,
+                   bad_area("0.1x0.1+0.004+0")},
         fault_case{"missing_trailer", "--svg out.svg in.xy", "Go To       1.00       2.00\n", 1,
                    "xyview: in.xy: the file ends after line 1, without its trailer\n"},
         fault_case{"missing_file", "none.xy", "", 2,
@@ -265,6 +291,14 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"bed_side_past_the_largest_double", "-a 1e308x1+1e308+0 board.xy", "", 2,
                    bad_area("1e308x1+1e308+0")},
         fault_case{"trace_data_given", "in.xy", "  NET 'A'\nSEG 1 2\n", 1,
+                   "xyview: in.xy:1: not a coordinates line: '  NET \\'A\\''\n"
+                   "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
+                   "converts it into one\n"},
+        fault_case{"trace_data_after_a_title_line", "in.xy", "BOARD 1\n  NET 'A'\nSEG 1 2\n", 1,
+                   "xyview: in.xy:1: not a coordinates line: 'BOARD 1'\n"
+                   "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
+                   "converts it into one\n"},
+        fault_case{"trace_data_of_net_records_only", "in.xy", "  NET 'A'\n  NET 'B'\n", 1,
                    "xyview: in.xy:1: not a coordinates line: '  NET \\'A\\''\n"
                    "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
                    "converts it into one\n"},
@@ -318,12 +352,55 @@ TEST_F(xyview, picture_through_a_link_or_to_a_device_leaves_them_in_place)
     EXPECT_NE(to_stdout.out.find("</svg>"), std::string::npos);
 }
 
+struct existing_case {
+    const char *name;
+    std::string path;  // the picture's
+    std::string bytes; // that it holds before, when it is a file of the test's
+    int status;
+};
+
+class existing_file : public xyview, public testing::WithParamInterface<existing_case> {};
+
+// A picture replaces an earlier picture or an empty file, never a job or its trace data:
+// the name of a forgotten picture would otherwise be taken from the next file named.
+TEST_P(existing_file, is_replaced_by_a_picture_only_when_nothing_is_lost)
+{
+    const existing_case &c = GetParam();
+    if (c.path.starts_with("/dev/"))
+        ASSERT_TRUE(std::filesystem::exists(c.path));
+    else
+        put(c.path, c.bytes);
+    const run_result result = xyview_with("-q -s " + c.path + " board.xy");
+    EXPECT_EQ(result.status, c.status) << result.err;
+    if (c.status == 2) {
+        EXPECT_EQ(result.err, "xyview: " + c.path +
+                                  ": holds something other than a picture, "
+                                  "which the picture would replace; remove it "
+                                  "first to draw there\n");
+        EXPECT_EQ(get(c.path), c.bytes);
+    } else if (!c.path.starts_with("/dev/")) {
+        EXPECT_TRUE(get(c.path).starts_with("<?xml"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    xyview, existing_file,
+    testing::Values(existing_case{"coordinates_file", "job.xy", sound, 2},
+                    existing_case{"trace_data", "board.trc", "  NET 'A'\nSEG 1 2\n", 2},
+                    existing_case{"earlier_picture", "old.svg", "<?xml version=\"1.0\"?>\n<svg/>",
+                                  0},
+                    existing_case{"other_svg_after_a_byte_order_mark", "icon.svg",
+                                  "\xef\xbb\xbf\n  <svg xmlns=\"http://www.w3.org/2000/svg\"/>", 0},
+                    existing_case{"empty_file", "tmp.XXXXXX", "", 0},
+                    existing_case{"device", "/dev/null", "", 0}),
+    [](const auto &info) { return info.param.name; });
+
 // The user's right to write the picture decides, not the folder's; and a picture put in
 // place of another keeps its permission bits.
 TEST_F(xyview, picture_replaces_only_what_the_user_may_write_keeping_its_mode)
 {
     namespace fs = std::filesystem;
-    put("theirs.svg", "old");
+    put("theirs.svg", "<svg>old");
     fs::permissions(dir + "/theirs.svg", fs::perms::owner_read | fs::perms::group_read);
     fs::permissions(dir, fs::perms::all);
     fs::copy_file(XYVIEW, dir + "/xyview");
@@ -332,9 +409,9 @@ TEST_F(xyview, picture_replaces_only_what_the_user_may_write_keeping_its_mode)
     const run_result refused = run(as_another_user + "./xyview --svg theirs.svg board.xy");
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.err, "xyview: theirs.svg: Permission denied\n");
-    EXPECT_EQ(get("theirs.svg"), "old");
+    EXPECT_EQ(get("theirs.svg"), "<svg>old");
 
-    put("mine.svg", "old");
+    put("mine.svg", "<svg>old");
     fs::permissions(dir + "/mine.svg", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(xyview_with("--svg mine.svg board.xy").status, 0);
     EXPECT_EQ(fs::status(dir + "/mine.svg").permissions(),

@@ -222,12 +222,23 @@ void put_axes(std::FILE *out, const view &v)
     std::fputs("</g>\n", out);
 }
 
+// A bed in output units.
+struct bed_units {
+    double x, y, width, height;
+};
+
+bed_units units_of(const bed &b)
+{
+    return {b.x / 100.0, b.y / 100.0, b.width / 100.0, b.height / 100.0};
+}
+
 // The bed: a light area under the job, and a dashed frame, unlike the axes, over it with
 // a light halo, so that the bed's edges show through dense strokes.
-void put_bed(std::FILE *out, const view &v, const picture_bed &bed, bool frame)
+void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame)
 {
-    if (!bed.given)
+    if (!given.given)
         return;
+    const bed_units bed = units_of(given.area);
     const auto rect = [&](const char *attributes) {
         std::fprintf(out, "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" %s/>",
                      v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
@@ -238,8 +249,7 @@ void put_bed(std::FILE *out, const view &v, const picture_bed &bed, bool frame)
         std::fputc('\n', out);
         return;
     }
-    std::fprintf(out, "<g fill=\"none\"><title>bed %g x %g at (%g, %g)</title>", bed.width,
-                 bed.height, bed.x, bed.y);
+    std::fprintf(out, "<g fill=\"none\"><title>bed %s</title>", bed_words(given.area).c_str());
     rect("stroke=\"white\" stroke-width=\"4\" stroke-opacity=\"0.8\"");
     rect("stroke=\"#2f5fb0\" stroke-width=\"1.5\" stroke-dasharray=\"8 4\"");
     std::fputs("</g>\n", out);
@@ -285,7 +295,7 @@ void put_marks(std::FILE *out, const view &v, const job_summary &job)
                      "</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"4\"/>"
                      "<path d=\"M%.6g %.6gh16M%.6g %.6gv16\"/></g>\n",
                      v.x(0), v.y(0), v.x(0) - 8, v.y(0), v.x(0), v.y(0) - 8);
-    if (!job.has_points) {
+    if (job.box.empty) {
         std::fprintf(out,
                      "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"20\" "
                      "fill=\"#808080\" text-anchor=\"middle\">no moves</text>\n",
@@ -507,8 +517,11 @@ std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
     return colours;
 }
 
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out)
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &given,
+                    std::FILE *out)
 {
+    const bed_units bed = units_of(given.area);
+    const extent &box = job.box;
     close_stroke(p);
     if (p.group_open)
         std::fputs("</g>\n", p.strokes);
@@ -536,9 +549,9 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         right = std::max(right, to_x);
         top = std::max(top, to_y);
     };
-    if (job.has_points)
-        include(job.min_x / 100.0, job.min_y / 100.0, job.max_x / 100.0, job.max_y / 100.0);
-    if (bed.given)
+    if (!box.empty)
+        include(box.min_x / 100.0, box.min_y / 100.0, box.max_x / 100.0, box.max_y / 100.0);
+    if (given.given)
         include(bed.x, bed.y, bed.x + bed.width, bed.y + bed.height);
     if (left > right)
         left = bottom = right = top = 0;
@@ -559,10 +572,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     // pixel.
     const double stroke_px = std::clamp(
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max(p.stroke_count, 1L))), 1.0, 2.5);
-    const bool off_bed =
-        bed.given && job.has_points &&
-        (job.min_x / 100.0 < bed.x || job.min_y / 100.0 < bed.y ||
-         job.max_x / 100.0 > bed.x + bed.width || job.max_y / 100.0 > bed.y + bed.height);
+    const bool off_bed = given.given && !on_bed(overhang_of(box, given.area));
 
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -586,14 +596,14 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                      0 - (bed.y + bed.height + edge), bed.x - edge, off_bed_colour);
     if (p.direction)
         put_arrowheads(out, stroke_px);
-    put_bed(out, v, bed, false);
-    if (job.has_points)
+    put_bed(out, v, given, false);
+    if (!box.empty)
         std::fprintf(out,
                      "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
                      "stroke=\"#d0d0d0\"><title>bounding box</title></rect>\n",
-                     v.x(job.min_x / 100.0), v.y(job.max_y / 100.0),
-                     (job.max_x - job.min_x) / 100.0 * v.scale,
-                     (job.max_y - job.min_y) / 100.0 * v.scale);
+                     v.x(box.min_x / 100.0), v.y(box.max_y / 100.0),
+                     (box.max_x - box.min_x) / 100.0 * v.scale,
+                     (box.max_y - box.min_y) / 100.0 * v.scale);
     put_axes(out, v);
     std::fprintf(out,
                  "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n<g id=\"job\">\n"
@@ -612,7 +622,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                    "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
                    out);
     std::fputs("</g>\n", out);
-    put_bed(out, v, bed, true);
+    put_bed(out, v, given, true);
     put_marks(out, v, job);
     std::fputs("</svg>\n", out);
     discard_picture(p);

@@ -3,6 +3,8 @@
 // axes, the origin, the first point and the bed around them.
 #pragma once
 
+#include "bed.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -11,11 +13,10 @@ struct job_summary;
 struct plotter;
 struct xy_unit;
 
-// The plotter's bed, in output units; given is false when none was named.
+// The plotter's bed; given is false when none was named.
 struct picture_bed {
     bool given;
-    double x, y; // its lower-left corner
-    double width, height;
+    bed area;
 };
 
 // The extent of one net's strokes, in hundredths, which decides its colour.

@@ -117,48 +117,30 @@ std::string units(std::int64_t hundredths)
     return {text, put_units(text, hundredths, hundredths < 0)};
 }
 
-// The bed in hundredths held as doubles, so that a bed too large for the job's integers
-// simply holds every job.
-struct bed_edges {
-    double left, right, bottom, top;
-};
-
-bed_edges edges_of(const options &o)
+// The sides of the bed, in the order of an overhang's fields.
+std::int64_t side_of(const overhang &over, int side)
 {
-    const double left = std::round(o.area.x * 100), bottom = std::round(o.area.y * 100);
-    return {left, left + std::round(o.area.width * 100), bottom,
-            bottom + std::round(o.area.height * 100)};
+    const std::int64_t sides[] = {over.left, over.right, over.bottom, over.top};
+    return sides[side];
 }
 
-// How far the job reaches past the bed's left, right, bottom and top sides, in
-// hundredths; 0 where it does not.
-void overhang(const job_summary &job, const bed_edges &bed, double over[4])
-{
-    over[0] = std::max(0.0, bed.left - static_cast<double>(job.min_x));
-    over[1] = std::max(0.0, static_cast<double>(job.max_x) - bed.right);
-    over[2] = std::max(0.0, bed.bottom - static_cast<double>(job.min_y));
-    over[3] = std::max(0.0, static_cast<double>(job.max_y) - bed.top);
-}
-
-// Where the job stands on the bed: that it fits, or which sides it crosses and, when it
-// is no larger than the bed, how far to move it to fit.
+// Where the job stands on the bed: that it fits, or which sides it crosses and how far to
+// move it to fit, turned or not, or by how much it is too large.
 void print_bed(std::FILE *to, const job_summary &job, const options &o)
 {
-    std::fprintf(to, "bed               %.2f x %.2f at (%.2f, %.2f): ", o.area.width, o.area.height,
-                 o.area.x, o.area.y);
-    double over[4] = {0, 0, 0, 0};
-    const bed_edges bed = edges_of(o);
-    if (job.has_points)
-        overhang(job, bed, over);
-    const char *const sides[] = {"left", "right", "bottom", "top"};
-    const int crossed = (over[0] > 0) + (over[1] > 0) + (over[2] > 0) + (over[3] > 0);
-    if (crossed == 0) {
+    const bed &b = o.area;
+    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units(b.width).c_str(),
+                 units(b.height).c_str(), units(b.x).c_str(), units(b.y).c_str());
+    const overhang over = overhang_of(job.box, b);
+    if (on_bed(over)) {
         std::fputs("fits\n", to);
         return;
     }
+    const char *const sides[] = {"left", "right", "bottom", "top"};
+    const int crossed = (over.left > 0) + (over.right > 0) + (over.bottom > 0) + (over.top > 0);
     std::fputs("the job crosses its ", to);
     for (int side = 0, told = 0; side < 4; ++side) {
-        if (over[side] <= 0)
+        if (side_of(over, side) == 0)
             continue;
         std::fprintf(to, "%s%s",
                      told == 0             ? ""
@@ -168,19 +150,18 @@ void print_bed(std::FILE *to, const job_summary &job, const options &o)
         ++told;
     }
     std::fputs(crossed == 1 ? " side" : " sides", to);
-    const double width = static_cast<double>(job.max_x - job.min_x);
-    const double height = static_cast<double>(job.max_y - job.min_y);
-    const double bed_width = bed.right - bed.left, bed_height = bed.top - bed.bottom;
-    if (width <= bed_width && height <= bed_height) {
-        const double dx = (over[0] - over[1]) / 100, dy = (over[2] - over[3]) / 100;
-        std::fprintf(to, "; move it by %.2f, %.2f to fit: xyplace --shift %.2f,%.2f", dx, dy, dx,
-                     dy);
-    } else if (height <= bed_width && width <= bed_height) {
-        std::fprintf(to, "; turned a quarter it fits: xyplace --fit %gx%g", o.area.width,
-                     o.area.height);
-        if (o.area.x != 0 || o.area.y != 0)
-            std::fprintf(to, "%+g%+g", o.area.x, o.area.y);
-        std::fputs(" --rotate auto", to);
+    const std::int64_t width = job.box.max_x - job.box.min_x;
+    const std::int64_t height = job.box.max_y - job.box.min_y;
+    if (width <= b.width && height <= b.height) {
+        const std::string dx = units(over.left - over.right), dy = units(over.bottom - over.top);
+        std::fprintf(to, "; move it by %s, %s to fit: xyplace --shift %s,%s", dx.c_str(),
+                     dy.c_str(), dx.c_str(), dy.c_str());
+    } else if (height <= b.width && width <= b.height) {
+        std::fprintf(to, "; turned a quarter it fits: xyplace --fit %s --rotate auto",
+                     bed_argument(b).c_str());
+    } else {
+        std::fprintf(to, "; it cannot fit: %s, turned either way",
+                     too_large(job.box, b, 0).c_str());
     }
     std::fputc('\n', to);
 }
@@ -209,15 +190,16 @@ void print_summary(std::FILE *to, const char *name, const job_summary &job,
                  name, job.nets, job.moves, job.tool_downs, job.pen_down_length, job.idle_length);
     if (o.motion.speed > 0)
         print_time(to, time);
-    if (!job.has_points)
+    const extent &box = job.box;
+    if (box.empty)
         std::fputs("bounding box      none: no moves\n", to);
     else
         std::fprintf(to,
                      "bounding box      x %s to %s, y %s to %s\n"
                      "size              %s x %s\n",
-                     units(job.min_x).c_str(), units(job.max_x).c_str(), units(job.min_y).c_str(),
-                     units(job.max_y).c_str(), units(job.max_x - job.min_x).c_str(),
-                     units(job.max_y - job.min_y).c_str());
+                     units(box.min_x).c_str(), units(box.max_x).c_str(), units(box.min_y).c_str(),
+                     units(box.max_y).c_str(), units(box.max_x - box.min_x).c_str(),
+                     units(box.max_y - box.min_y).c_str());
     if (o.has_area)
         print_bed(to, job, o);
 }
@@ -246,6 +228,16 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
         complain(program, "%s: %s", p.shown, whole_file_failure(p.file));
         return false;
     }
+    // A picture name forgotten before the job's (xyview -s job.xy other.xy) must not cost
+    // the job: only an empty file or a picture is replaced.
+    if (!p.file.in_place && !holds_picture_or_nothing(p.file.path.c_str())) {
+        complain(program,
+                 "%s: holds something other than a picture, which the picture would "
+                 "replace; remove it first to draw there",
+                 p.shown);
+        close_whole_file(p.file, false);
+        return false;
+    }
     if (start_picture(p.picture, !o.no_travel, o.direction))
         return true;
     complain(program, "no room for a temporary file: %s", std::strerror(errno));
@@ -261,7 +253,7 @@ void drop_picture(picture_output &p)
 
 bool write_picture(picture_output &p, const job_summary &job, const options &o)
 {
-    const picture_bed bed{o.has_area, o.area.x, o.area.y, o.area.width, o.area.height};
+    const picture_bed bed{o.has_area, o.area};
     const bool drawn = finish_picture(p.picture, job, bed, p.file.out);
     if (close_whole_file(p.file, drawn))
         return true;
@@ -277,23 +269,20 @@ bool fits(const job_summary &job, const options &o)
 {
     if (job.tool_downs == 0)
         complain(program, "warning: the job draws nothing");
-    if (!o.has_area || !job.has_points)
+    if (!o.has_area)
         return true;
-    double over[4];
-    overhang(job, edges_of(o), over);
+    const overhang over = overhang_of(job.box, o.area);
     const char *const sides[] = {"left of", "right of", "below", "above"};
     std::string told;
     for (int side = 0; side < 4; ++side) {
-        if (over[side] <= 0)
+        if (side_of(over, side) == 0)
             continue;
-        char part[64];
-        std::snprintf(part, sizeof part, "%s%.2f %s %s", told.empty() ? "" : ", ", over[side] / 100,
-                      sides[side], told.empty() ? "the bed" : "it");
-        told += part;
+        told += (told.empty() ? "" : ", ") + units(side_of(over, side)) + " " + sides[side] +
+                (told.empty() ? " the bed" : " it");
     }
     if (!told.empty())
-        complain(program, "warning: the job does not fit the bed %g x %g at (%g, %g): %s",
-                 o.area.width, o.area.height, o.area.x, o.area.y, told.c_str());
+        complain(program, "warning: the job does not fit the bed %s: %s", bed_words(o.area).c_str(),
+                 told.c_str());
     return told.empty();
 }
 
