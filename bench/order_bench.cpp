@@ -2,6 +2,7 @@
 // order, of a plain greedy nearest-neighbour order from the same first point, and of
 // xyorder's order, with the time the ordering took.
 #include "coordinates_reader.h"
+#include "greedy_start.h"
 #include "net_blocks.h"
 #include "net_order.h"
 

@@ -1,6 +1,8 @@
 // The order xyorder chooses: small jobs worked out by hand, and what must hold of every
 // order on generated boards.
 #include "coordinates_reader.h"
+#include "exact_order.h"
+#include "greedy_start.h"
 #include "net_order.h"
 #include "ordering_helpers.h"
 #include "plotter.h"
@@ -212,8 +214,8 @@ void expect_least_travel(const std::string &trace, int job_number,
     }
 }
 
-// On jobs of up to six nets, with and without moves before the first net, the search's
-// moves and random changes find an order as short as any.
+// On jobs of up to six nets, with and without moves before the first net, the exact
+// order is as short as any order tried one by one.
 TEST(order, small_jobs_travel_as_little_as_any_order)
 {
     std::uint64_t state = 77;
@@ -222,32 +224,10 @@ TEST(order, small_jobs_travel_as_little_as_any_order)
                             job_number, least_travel);
 }
 
-// The least idle travel of any order, by dynamic programming over the sets of groups:
-// for each set and each group drawn last, either way round, the shortest way to draw it.
-double least_travel_over_sets(const job_blocks &job, const ordering_problem &problem)
+// The least idle travel of any order, as the exact order finds it.
+double least_travel_over_sets(const job_blocks &, const ordering_problem &problem)
 {
-    const std::size_t n = job.groups.size(), states = 2 * n;
-    const auto at = [&](std::size_t state, bool entry) {
-        const stroke_ends s = stroke_of(job, state / 2);
-        return (state % 2 == 1) == entry ? s.end : s.start;
-    };
-    std::vector<double> best((std::size_t{1} << n) * states, 1e300);
-    for (std::size_t k = 0; k < states; k += problem.reversible ? 1 : 2)
-        best[(std::size_t{1} << k / 2) * states + k] =
-            problem.anchored ? hop_length(problem.anchor, at(k, true)) : 0;
-    double least = 1e300;
-    for (std::size_t set = 1; set < best.size() / states; ++set)
-        for (std::size_t k = 0; k < states; ++k) {
-            const double so_far = best[set * states + k];
-            if (set + 1 == best.size() / states)
-                least = std::min(least, so_far);
-            for (std::size_t h = 0; h < states; ++h)
-                if ((problem.reversible || h % 2 == 0) && !(set >> h / 2 & 1)) {
-                    double &to = best[(set | std::size_t{1} << h / 2) * states + h];
-                    to = std::min(to, so_far + hop_length(at(k, false), at(h, true)));
-                }
-        }
-    return problem.leading_idle + least;
+    return idle_travel(problem, exact_order(problem));
 }
 
 // On jobs of thirteen nets, one more than is ordered exactly, the search with its random
