@@ -4,6 +4,7 @@
 #pragma once
 
 #include "byte_words.h"
+#include "xy_layout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -70,8 +71,11 @@ inline char *format_number(char *to, const scanned_number &number)
     return put_digits_field(to, rounded, number.negative & ((low | high) != 0));
 }
 
-// Move lines of common records are all this long.
-constexpr std::size_t common_move_size = 28;
+// Where the fields of a move line stand when both fit their width, as in every common
+// record's line, and how long that line is.
+constexpr std::size_t x_field_at = move_start.size();
+constexpr std::size_t y_field_at = x_field_at + field_width + 1;
+constexpr std::size_t common_move_size = y_field_at + field_width + 1;
 
 // Converts the line at text, when it is a common segment record whose digits tell its
 // move line, into that line at to (common_move_size bytes), its numbers into x and y;
@@ -87,12 +91,12 @@ inline std::size_t convert_common_segment(const char *text, std::size_t availabl
         return 0;
     // Each number is written as soon as it is read, which keeps few values alive at once.
     const char *end = take_number(text + 4, x);
-    if (!end || *end != ' ' || !format_number(to + 6, x) || !(end = take_number(end + 1, y)) ||
-        *end != '\n' || !format_number(to + 17, y))
+    if (!end || *end != ' ' || !format_number(to + x_field_at, x) ||
+        !(end = take_number(end + 1, y)) || *end != '\n' || !format_number(to + y_field_at, y))
         return 0;
-    std::memcpy(to, "Go To ", 6);
-    to[16] = ' ';
-    to[27] = '\n';
+    std::memcpy(to, move_start.data(), move_start.size());
+    to[y_field_at - 1] = ' ';
+    to[common_move_size - 1] = '\n';
     const std::size_t length = static_cast<std::size_t>(end - text) + 1;
     return length <= available ? length : 0;
 }

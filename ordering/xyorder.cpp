@@ -2,10 +2,11 @@
 // with the tool up, and writes the file that trace2xy would write from the same records
 // in that order. Says on standard error how far the idle travel, and the plotting time
 // when a speed is given, fell.
-#include "companion.h"
 #include "coordinates_reader.h"
+#include "front_end.h"
 #include "net_blocks.h"
 #include "net_order.h"
+#include "output_file.h"
 #include "plotter.h"
 #include "plotting_time.h"
 #include "standard_descriptors.h"
@@ -20,11 +21,9 @@
 
 namespace {
 
-constexpr const char *program = "xyorder";
-
 constexpr const char *usage_text =
-    "usage: xyorder [-k] [--effort E] [--speed V ...] IN.xy OUT.xy   (- for standard input\n"
-    "       or output)\n"
+    "usage: xyorder [-q] [-k] [--effort E] [--speed V ...] IN.xy OUT.xy   (- for standard\n"
+    "       input or output)\n"
     "\n"
     "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle travel, and\n"
     "writes the result to OUT.xy (- for standard input or output): every net with its moves,\n"
@@ -35,64 +34,46 @@ constexpr const char *usage_text =
     "  --effort E             search E times as long as by default, from 0 (the local\n"
     "                         search alone) to 100\n";
 
-constexpr const char *usage_end =
-    "  -h, --help             show this text and exit\n"
-    "  -V, --version          show the version and exit\n"
+constexpr const char *exit_text =
     "\n"
     "With --speed, the plotting time before and after is told too.\n"
     "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes a\n"
     "file, 2 a file could not be read or written or the arguments are wrong.\n";
 
-constexpr int effort_option = motion_option_end;
+constexpr int effort_option = first_own_option;
+
+constexpr option own_options[] = {{"keep-direction", no_argument, nullptr, 'k'},
+                                  {"effort", required_argument, nullptr, effort_option},
+                                  {}};
+
+constexpr companion xyorder{usage_text, exit_text,   "xyorder " XYORDER_VERSION,
+                            "k",        own_options, true};
 
 struct options {
-    const char *input;  // or "-"
-    const char *output; // or "-"
     bool keep_direction;
     double effort;
-    motion_model motion;
+    common_options common;
 };
 
-// Returns -1 when the run goes on, or the exit status to end with.
-int parse_arguments(int argc, char **argv, options &o)
+// Takes one of xyorder's own options; returns -1, or the exit status to end with.
+int take_option(int code, const char *value, options &o)
 {
-    constexpr option own[] = {{"keep-direction", no_argument, nullptr, 'k'},
-                              {"effort", required_argument, nullptr, effort_option},
-                              {"help", no_argument, nullptr, 'h'},
-                              {"version", no_argument, nullptr, 'V'}};
-    option table[std::size(own) + std::size(motion_long_options) + 1] = {};
-    std::copy(std::begin(motion_long_options), std::end(motion_long_options),
-              std::copy(std::begin(own), std::end(own), table));
-    o = options{nullptr, nullptr, false, 1, {}};
-    motion_arguments motion{};
-    opterr = 0;
-    for (int code; (code = getopt_long(argc, argv, ":khV", table, nullptr)) != -1;) {
-        if (code == 'k') {
-            o.keep_direction = true;
-        } else if (code == effort_option) {
-            const char *text = optarg;
-            if (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0 ||
-                o.effort > effort_largest)
-                return wrong_arguments(program, "--effort wants a number from 0 to %g: '%s'",
-                                       effort_largest, optarg);
-        } else if (code >= speed_option && code < motion_option_end) {
-            motion.values[code - speed_option] = optarg;
-        } else if (code == 'h') {
-            std::fputs(usage_text, stdout);
-            std::fputs(motion_usage, stdout);
-            std::fputs(usage_end, stdout);
-            return EXIT_SUCCESS;
-        } else if (code == 'V') {
-            std::puts("xyorder " XYORDER_VERSION);
-            return EXIT_SUCCESS;
-        } else {
-            return wrong_option(program, code, argv, table);
-        }
-    }
-    if (const int status = take_input_and_output(program, argc, argv, o.input, o.output);
-        status >= 0)
+    o.keep_direction = o.keep_direction || code == 'k';
+    const char *text = value;
+    if (code == effort_option && (!read_decimal(text, o.effort) || *text != '\0' || o.effort < 0 ||
+                                  o.effort > effort_largest))
+        return wrong_arguments("--effort wants a number from 0 to %g: '%s'", effort_largest, value);
+    return -1;
+}
+
+// Reads the arguments and opens the files they name; returns -1 when the run goes on, or
+// the exit status to end with.
+int parse_arguments(int argc, char **argv, options &o, job_files &files)
+{
+    o = options{false, 1, {}};
+    if (const int status = read_options(argc, argv, xyorder, o.common, take_option, o); status >= 0)
         return status;
-    return motion_of(program, motion, o.motion) ? -1 : status_trouble;
+    return take_job_files(argc, argv, files);
 }
 
 // What the file said of itself while it was read.
@@ -101,13 +82,14 @@ struct job_before {
     plotting_time time; // when the motion is timed
 };
 
-// Reads the whole file into job, measuring it as xyview does. Returns the result that
-// ended the reading: finished when the file was sound, unit when the unit read into unit
-// stands where trace2xy writes none.
-read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job, job_before &before,
-                     coordinates_reader &reader, xy_unit &unit)
+// Reads the whole file into job, measuring it as xyview does. Returns -1 when the file
+// was sound, or the exit status to end with, having said why and left the output as it
+// was.
+int read_job(job_files &files, const motion_model &motion, job_blocks &job, job_before &before)
 {
-    start_reading(reader, in);
+    coordinates_reader reader;
+    xy_unit unit;
+    start_reading(reader, files.in);
     plotter tool;
     start_plotting(tool);
     motion_timer timer;
@@ -121,7 +103,11 @@ read_result read_job(std::FILE *in, const motion_model &motion, job_blocks &job,
     }
     finish_job(job);
     before = {tool.job.idle_length, finish_timing(timer)};
-    return result;
+    if (result == read_result::finished)
+        return -1;
+    return abandon(files, result == read_result::unit
+                              ? report_misplaced("reorders", reader, unit, files.name)
+                              : report_unread(result, reader, files.name));
 }
 
 // The order that travels least: xyorder's, or the file's own when that is no longer.
@@ -130,8 +116,7 @@ std::vector<visit> shortest_order(const job_blocks &job, const options &o, doubl
     const ordering_problem problem = problem_of(job, !o.keep_direction);
     search_result found = short_order(problem, budget_for(job.groups.size(), o.effort));
     if (found.cut_short)
-        complain(program,
-                 "the search was cut short after %.1f s; another run may order differently",
+        complain("the search was cut short after %.1f s; another run may order differently",
                  found.seconds);
     std::vector<visit> &order = found.order;
     travel = idle_travel(problem, order);
@@ -143,15 +128,16 @@ std::vector<visit> shortest_order(const job_blocks &job, const options &o, doubl
     return order;
 }
 
-// Writes the job in order to file, timing the plotter over it, and puts it in place.
-bool write_order(const job_blocks &job, const std::vector<visit> &order, whole_file &file,
-                 const char *output, motion_timer &timer)
+// Writes the job in order to the output, timing the plotter over it into time, and puts
+// it in place; returns -1, or status_trouble having said why.
+int write_order(const job_blocks &job, const std::vector<visit> &order, job_files &files,
+                const motion_model &motion, plotting_time &time)
 {
-    if (close_whole_file(file,
-                         write_job(job, order, file.out, timer.model.speed > 0 ? &timer : nullptr)))
-        return true;
-    complain(program, "%s: %s", output_name(output), whole_file_failure(file));
-    return false;
+    motion_timer timer;
+    start_timing(timer, motion);
+    const bool complete = write_job(job, order, files.out.out, motion.speed > 0 ? &timer : nullptr);
+    time = finish_timing(timer);
+    return finish_output(files, complete) == EXIT_SUCCESS ? -1 : status_trouble;
 }
 
 void report(const job_before &before, double after, const motion_model &motion,
@@ -168,40 +154,27 @@ void report(const job_before &before, double after, const motion_model &motion,
         format_duration(time_after.drawing + time_after.travel + time_after.tool, is);
         std::snprintf(times, sizeof times, "; plotting time %s before, %s after", was, is);
     }
-    complain(program, "idle travel %.2f before, %.2f after: %s%s", before.idle, after, gain, times);
+    complain("idle travel %.2f before, %.2f after: %s%s", before.idle, after, gain, times);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    prepare_program();
     options o;
-    if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written(program, status);
-    const char *name;
-    std::FILE *in = open_coordinates(program, o.input, name);
-    whole_file out;
-    if (!in || !open_output(program, out, o.output, in))
-        return status_trouble;
-
+    job_files files;
+    if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
+        return status;
     job_blocks job;
     job_before before;
-    coordinates_reader reader;
-    xy_unit unit;
-    if (const read_result result = read_job(in, o.motion, job, before, reader, unit);
-        result != read_result::finished) {
-        close_whole_file(out, false);
-        return result == read_result::unit
-                   ? report_misplaced(program, "reorders", reader, unit, name)
-                   : report_unread(program, result, reader, name);
-    }
+    if (const int status = read_job(files, o.common.motion, job, before); status >= 0)
+        return status;
     double after;
     const std::vector<visit> order = shortest_order(job, o, after);
-    motion_timer timer;
-    start_timing(timer, o.motion);
-    if (!write_order(job, order, out, o.output, timer))
-        return status_trouble;
-    report(before, after, o.motion, finish_timing(timer));
+    plotting_time time_after;
+    if (const int status = write_order(job, order, files, o.common.motion, time_after); status >= 0)
+        return status;
+    if (!o.common.quiet)
+        report(before, after, o.common.motion, time_after);
     return EXIT_SUCCESS;
 }

@@ -1,8 +1,10 @@
 // xyplace: puts a plotter job on its bed. Mirrors, turns and shifts every position of an
 // xy coordinates file exactly, or fits the job's bounding box on a bed, and writes the
 // file that trace2xy would write from the records so placed: only move lines change.
-#include "companion.h"
+#include "bed.h"
 #include "coordinates_reader.h"
+#include "front_end.h"
+#include "output_file.h"
 #include "placement.h"
 #include "standard_descriptors.h"
 #include "whole_file.h"
@@ -22,12 +24,11 @@
 
 namespace {
 
-constexpr const char *program = "xyplace";
 constexpr int status_off_bed = 3;
 
 constexpr const char *usage_text =
-    "usage: xyplace [-s DX,DY] [-r 90|180|270|auto] [-m x|y] [-f WxH[+X+Y] [--margin M]\n"
-    "               [-c]] IN.xy OUT.xy   (- for standard input or output)\n"
+    "usage: xyplace [-q] [-s DX,DY] [-r 90|180|270|auto] [-m x|y] [-f WxH[+X+Y]\n"
+    "               [--margin M] [-c]] IN.xy OUT.xy   (- for standard input or output)\n"
     "\n"
     "Puts the plotter job in the coordinates file IN.xy on the plotter's bed and writes it\n"
     "to OUT.xy: every position mirrored, then turned by quarter turns counter-clockwise\n"
@@ -35,32 +36,46 @@ constexpr const char *usage_text =
     "kept byte for byte (a position read as -0.00 is written 0.00). OUT.xy is written whole\n"
     "or not at all.\n"
     "\n"
-    "  -m, --mirror x|y        negate x, or y (given for both, both)\n"
-    "  -r, --rotate 90|180|270 turn counter-clockwise by so many degrees; auto, with --fit,\n"
-    "                          turns a quarter when the job fits the bed only so\n"
-    "  -s, --shift DX,DY       move by DX, DY output units, plain decimals with at most two\n"
-    "                          places\n"
-    "  -f, --fit WxH[+X+Y]     shift the job onto the bed W wide and H high with its\n"
-    "                          lower-left corner at (X, Y), (0, 0) if not given: the job's\n"
-    "                          lower-left corner on the bed's\n"
-    "      --margin M          keep M output units inside the bed's edges\n"
-    "  -c, --centre            put the job's middle on the bed's middle\n"
-    "  -h, --help              show this text and exit\n"
-    "  -V, --version           show the version and exit\n"
+    "  -m, --mirror x|y       negate x, or y (given for both, both)\n"
+    "  -r, --rotate 90|180|270|auto\n"
+    "                         turn counter-clockwise by so many degrees; auto, with --fit,\n"
+    "                         turns a quarter when the job fits the bed only so\n"
+    "  -s, --shift DX,DY      move by DX, DY output units, plain decimals with at most two\n"
+    "                         places\n"
+    "  -f, --fit WxH[+X+Y]    shift the job onto the bed W wide and H high with its\n"
+    "                         lower-left corner at (X, Y), (0, 0) if not given: the job's\n"
+    "                         lower-left corner on the bed's\n"
+    "      --margin M         keep M output units inside the bed's edges\n"
+    "  -c, --centre           put the job's middle on the bed's middle\n";
+
+constexpr const char *exit_text =
     "\n"
     "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes a\n"
     "file, 2 a file could not be read or written or the arguments are wrong, 3 the job is\n"
     "larger than the bed, or a position would leave the range of a coordinates file.\n";
 
-constexpr int margin_option = 256;
+constexpr int margin_option = first_own_option;
+
+// The options that say where the job goes come first: each may be given once.
+constexpr option own_options[] = {{"shift", required_argument, nullptr, 's'},
+                                  {"rotate", required_argument, nullptr, 'r'},
+                                  {"fit", required_argument, nullptr, 'f'},
+                                  {"margin", required_argument, nullptr, margin_option},
+                                  {"mirror", required_argument, nullptr, 'm'},
+                                  {"centre", no_argument, nullptr, 'c'},
+                                  {}};
+enum once_option { shift_given, rotate_given, fit_given, margin_given, once_options };
+
+constexpr companion xyplace{usage_text,  exit_text,   "xyplace " XYPLACE_VERSION,
+                            "s:r:m:f:c", own_options, false};
 
 struct options {
-    const char *input;  // or "-"
-    const char *output; // or "-"
     placement how;
-    bool fit, centred, turn_to_fit;
+    bool centred, turn_to_fit;
     bed area;
-    std::int64_t margin; // hundredths
+    std::int64_t margin;      // hundredths
+    bool given[once_options]; // which of the options given once were
+    common_options common;
 };
 
 // Reads DX,DY into the placement's shift.
@@ -74,84 +89,53 @@ bool read_shift(const char *text, point &shift)
 // the exit status to end with.
 int take_option(int code, const char *value, options &o)
 {
+    // Which of two would be meant is not for xyplace to guess.
+    for (int k = 0; k < once_options; ++k) {
+        if (code == own_options[k].val && o.given[k])
+            return wrong_arguments("--%s is given twice: give it once", own_options[k].name);
+        o.given[k] = o.given[k] || code == own_options[k].val;
+    }
     const std::string text = value ? value : "";
     if (code == 's' && !read_shift(value, o.how.shift))
-        return wrong_arguments(program,
-                               "--shift wants DX,DY, plain decimals with at most two "
-                               "places: '%s'",
+        return wrong_arguments("--shift wants DX,DY, plain decimals with at most two places: '%s'",
                                value);
     if (code == 'r') {
         const int degrees = text == "90" ? 1 : text == "180" ? 2 : text == "270" ? 3 : 0;
         o.turn_to_fit = text == "auto";
         if (degrees == 0 && !o.turn_to_fit)
-            return wrong_arguments(program, "--rotate wants 90, 180, 270 or auto: '%s'", value);
+            return wrong_arguments("--rotate wants 90, 180, 270 or auto: '%s'", value);
         o.how.quarter_turns = degrees;
     }
     if (code == 'm' && text != "x" && text != "y")
-        return wrong_arguments(program, "--mirror wants x or y: '%s'", value);
+        return wrong_arguments("--mirror wants x or y: '%s'", value);
     // Mirrors add up: x and y both given negate both.
     o.how.mirror_x = o.how.mirror_x || (code == 'm' && text == "x");
     o.how.mirror_y = o.how.mirror_y || (code == 'm' && text == "y");
     if (code == 'f' && !read_bed(value, o.area))
-        return wrong_arguments(program, "--fit %s: '%s'", bed_wanted, value);
+        return wrong_arguments("--fit %s: '%s'", bed_wanted, value);
     const char *at = value;
     if (code == margin_option && (!read_hundredths(at, o.margin) || *at != '\0' || o.margin < 0))
-        return wrong_arguments(program,
-                               "--margin wants a plain decimal at or above zero with at "
-                               "most two places: '%s'",
+        return wrong_arguments("--margin wants a plain decimal at or above zero with at most "
+                               "two places: '%s'",
                                value);
     o.centred = o.centred || code == 'c';
     return -1;
 }
 
-// Returns -1 when the run goes on, or the exit status to end with.
-int parse_arguments(int argc, char **argv, options &o)
+// Reads the arguments and opens the files they name; returns -1 when the run goes on, or
+// the exit status to end with.
+int parse_arguments(int argc, char **argv, options &o, job_files &files)
 {
-    constexpr option table[] = {{"shift", required_argument, nullptr, 's'},
-                                {"rotate", required_argument, nullptr, 'r'},
-                                {"fit", required_argument, nullptr, 'f'},
-                                {"margin", required_argument, nullptr, margin_option},
-                                {"mirror", required_argument, nullptr, 'm'},
-                                {"centre", no_argument, nullptr, 'c'},
-                                {"help", no_argument, nullptr, 'h'},
-                                {"version", no_argument, nullptr, 'V'},
-                                {nullptr, 0, nullptr, 0}};
     o = options{};
-    // Each of the first four options may be given once: which of two would be meant is
-    // not for xyplace to guess.
-    bool given[4] = {};
-    opterr = 0;
-    for (int code; (code = getopt_long(argc, argv, ":s:r:m:f:chV", table, nullptr)) != -1;) {
-        if (code == 'h') {
-            std::fputs(usage_text, stdout);
-            return EXIT_SUCCESS;
-        }
-        if (code == 'V') {
-            std::puts("xyplace " XYPLACE_VERSION);
-            return EXIT_SUCCESS;
-        }
-        if (code == ':' || code == '?')
-            return wrong_option(program, code, argv, table);
-        for (int k = 0; k < 4; ++k) {
-            if (code == table[k].val && given[k])
-                return wrong_arguments(program, "--%s is given twice: give it once", table[k].name);
-            given[k] = given[k] || code == table[k].val;
-        }
-        if (const int status = take_option(code, optarg, o); status >= 0)
-            return status;
-    }
-    if (const int status = take_input_and_output(program, argc, argv, o.input, o.output);
-        status >= 0)
+    if (const int status = read_options(argc, argv, xyplace, o.common, take_option, o); status >= 0)
         return status;
-    o.fit = given[2];
-    if (given[0] && o.fit)
-        return wrong_arguments(program, "--shift and --fit both say where the job goes: give one");
-    if (!o.fit && (given[3] || o.centred || o.turn_to_fit))
-        return wrong_arguments(program, "%s needs --fit",
-                               o.turn_to_fit ? "--rotate auto"
-                               : given[3]    ? "--margin"
-                                             : "--centre");
-    return -1;
+    if (o.given[shift_given] && o.given[fit_given])
+        return wrong_arguments("--shift and --fit both say where the job goes: give one");
+    if (!o.given[fit_given] && (o.given[margin_given] || o.centred || o.turn_to_fit))
+        return wrong_arguments("%s needs --fit", o.turn_to_fit           ? "--rotate auto"
+                                                 : o.given[margin_given] ? "--margin"
+                                                                         : "--centre");
+    return take_job_files(argc, argv, files);
 }
 
 // A copy of in in a temporary file, read from its start, for a second pass over a
@@ -200,11 +184,10 @@ pass_end walk(std::FILE *in, coordinates_reader &r, xy_unit &unit, Take take)
 int report_pass(const pass_end &end, coordinates_reader &r, const xy_unit &unit, const char *name)
 {
     if (end.result != read_result::unit)
-        return report_unread(program, end.result, r, name);
+        return report_unread(end.result, r, name);
     if (end.misplaced)
-        return report_misplaced(program, "places", r, unit, name);
-    complain(program,
-             "%s:%ld: the move to %s would be placed beyond what a coordinates file "
+        return report_misplaced("places", r, unit, name);
+    complain("%s:%ld: the move to %s would be placed beyond what a coordinates file "
              "holds; nothing written",
              name, r.unit_line, std::string(r.line + move_start.size()).c_str());
     return status_off_bed;
@@ -237,7 +220,7 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
 
 // Chooses the shift, and with --rotate auto the turn, that fits the job on the bed.
 // Returns false, having said by how much the job is too large, when it fits no way.
-bool fit_job(options &o, const measured &m)
+bool choose_fit(options &o, const measured &m)
 {
     const bed room = inside_margin(o.area, o.margin);
     fit placed = fit_on(m.as_placed, room, o.centred);
@@ -253,7 +236,7 @@ bool fit_job(options &o, const measured &m)
         o.how.shift = placed.shift;
         return true;
     }
-    complain(program, "%s%s; nothing written", too_large(m.as_placed, o.area, o.margin).c_str(),
+    complain("%s%s; nothing written", too_large(m.as_placed, o.area, o.margin).c_str(),
              o.turn_to_fit && room_left ? ", turned either way" : "");
     return false;
 }
@@ -292,51 +275,49 @@ bool rereadable(std::FILE *in)
     return fstat(fileno(in), &s) == 0 && S_ISREG(s.st_mode);
 }
 
+// Measures the job and chooses where on the bed it goes (and with --rotate auto, its
+// turn), leaving files.in to be read again from its start: the file itself, or a copy of
+// a stream that cannot be read twice. Returns -1, or the exit status to end with, having
+// said why and left the output as it was.
+int fit_job(options &o, job_files &files)
+{
+    if (!rereadable(files.in) && !(files.in = spooled(files.in))) {
+        complain("%s: %s", files.name, std::strerror(errno));
+        return abandon(files, status_trouble);
+    }
+    coordinates_reader reader;
+    xy_unit unit;
+    measured m;
+    if (const pass_end end = measure(files.in, o, m, reader, unit);
+        end.result != read_result::finished)
+        return abandon(files, report_pass(end, reader, unit, files.name));
+    if (!choose_fit(o, m))
+        return abandon(files, status_off_bed);
+    std::rewind(files.in);
+    return -1;
+}
+
+// Writes the job placed, and puts it in place; returns the exit status.
+int place_job(const options &o, job_files &files)
+{
+    coordinates_reader reader;
+    xy_unit unit;
+    bool written;
+    if (const pass_end end = write_job(files.in, o, files.out.out, reader, unit, written);
+        end.result != read_result::finished)
+        return abandon(files, report_pass(end, reader, unit, files.name));
+    return finish_output(files, written);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    prepare_program();
     options o;
-    if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written(program, status);
-    const char *name;
-    std::FILE *in = open_coordinates(program, o.input, name);
-    whole_file out;
-    if (!in || !open_output(program, out, o.output, in))
-        return status_trouble;
-
-    coordinates_reader reader;
-    xy_unit unit;
-    if (o.fit) {
-        // Fitting takes the job's extent first, then places it: a second pass over the
-        // file, or over a copy of a stream that cannot be read twice.
-        if (!rereadable(in) && !(in = spooled(in))) {
-            complain(program, "%s: %s", name, std::strerror(errno));
-            close_whole_file(out, false);
-            return status_trouble;
-        }
-        measured m;
-        const pass_end end = measure(in, o, m, reader, unit);
-        if (end.result != read_result::finished) {
-            close_whole_file(out, false);
-            return report_pass(end, reader, unit, name);
-        }
-        if (!fit_job(o, m)) {
-            close_whole_file(out, false);
-            return status_off_bed;
-        }
-        std::rewind(in);
-    }
-    bool written;
-    const pass_end end = write_job(in, o, out.out, reader, unit, written);
-    if (end.result != read_result::finished) {
-        close_whole_file(out, false);
-        return report_pass(end, reader, unit, name);
-    }
-    if (!close_whole_file(out, written)) {
-        complain(program, "%s: %s", output_name(o.output), whole_file_failure(out));
-        return status_trouble;
-    }
-    return EXIT_SUCCESS;
+    job_files files;
+    if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
+        return status;
+    if (const int status = o.given[fit_given] ? fit_job(o, files) : -1; status >= 0)
+        return status;
+    return place_job(o, files);
 }

@@ -195,6 +195,9 @@ TEST_F(xyorder, keeps_an_order_that_cannot_be_shortened)
     EXPECT_EQ(result.out, get("line.xy"));
     EXPECT_EQ(result.err, "xyorder: idle travel 1.00 before, 1.00 after: no shorter order "
                           "found, the file's order is kept\n");
+    const run_result quiet = xyorder_with("-q --keep-direction line.xy -");
+    EXPECT_EQ(quiet.out, result.out);
+    EXPECT_EQ(quiet.err, "");
 }
 
 class order_fault : public xyorder, public testing::WithParamInterface<fault_case> {};
@@ -266,7 +269,7 @@ TEST_F(xyorder, wrong_arguments_get_one_line_and_a_pointer_to_the_help)
         EXPECT_TRUE(result.err.ends_with("\nTry 'xyorder --help'.\n")) << arguments;
     }
     EXPECT_EQ(xyorder_with("-V").out, "xyorder " XYVIEW_VERSION "\n");
-    EXPECT_TRUE(xyorder_with("-h").out.starts_with("usage: xyorder [-k] [--effort E]"));
+    EXPECT_TRUE(xyorder_with("-h").out.starts_with("usage: xyorder [-q] [-k] [--effort E]"));
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 // picture is scaled to fit a browser window whatever the job's size and shape.
 #include "svg_picture.h"
 
+#include "net_colours.h"
+#include "picture_frame.h"
+
 #include "plotter.h"
 #include "xy_layout.h"
 
@@ -17,13 +20,6 @@
 
 namespace {
 
-// Strong colours, each clearly unlike every other, on white and beside the grey of idle
-// travel; none is the green of the start and end marks or the red of what lies off the
-// bed. Each is written as seven characters.
-constexpr const char *palette[] = {"#1f77b4", "#ff7f0e", "#9467bd", "#8c564b",
-                                   "#e377c2", "#17becf", "#bcbd22", "#000000"};
-constexpr std::size_t palette_size = std::size(palette);
-constexpr std::size_t colour_length = 7;
 static_assert(palette_size <= 10, "a colour's number is written as one digit");
 
 // A net group's colour is not known while its strokes are written, so the group opens
@@ -33,14 +29,6 @@ static_assert(palette_size <= 10, "a colour's number is written as one digit");
 constexpr char colour_mark = '\x01', colour_number_mark = '\x02';
 constexpr char colour_marks[] = "\x01\x01\x01\x01\x01\x01\x01";
 static_assert(sizeof colour_marks == colour_length + 1);
-
-// The largest the plotting area grows, in pixels: with the axes around it, the picture
-// fits a browser window of 1,100 by 800.
-constexpr double plot_width_px = 910, plot_height_px = 700;
-constexpr double margin_left_px = 70, margin_right_px = 20, margin_top_px = 20,
-                 margin_bottom_px = 45;
-constexpr const char *mark_colour = "#00a000";
-constexpr const char *off_bed_colour = "#e00000";
 
 // Writes the point in output units, y negated as the picture's coordinates have it.
 void put_point(std::FILE *f, std::int64_t x, std::int64_t y)
@@ -155,122 +143,6 @@ bool copy_all(std::FILE *from, std::FILE *to, const unsigned char *colours = nul
     return !std::ferror(from);
 }
 
-// The smallest length of 1, 2 or 5 times a power of ten that is at least least.
-double tick_step(double least)
-{
-    const double power = std::pow(10.0, std::floor(std::log10(least)));
-    for (const double step : {1.0, 2.0, 5.0})
-        if (step * power >= least)
-            return step * power;
-    return 10 * power;
-}
-
-// The picture's extent in output units and where it lies in pixels.
-struct view {
-    double left, bottom, width, height; // output units
-    double scale;                       // pixels per output unit
-    double margin_left, margin_top;     // pixels
-    double x(double units) const
-    {
-        return margin_left + (units - left) * scale;
-    }
-    double y(double units) const
-    {
-        return margin_top + (bottom + height - units) * scale;
-    }
-};
-
-// The step between ticks along a side of extent output units: about eight along it, but
-// never closer than room pixels, so that labels keep apart.
-double step_along(const view &v, double extent, double room)
-{
-    return tick_step(std::max(extent / 8, room / v.scale));
-}
-
-// Ticks with labels along the bottom and the left edge, at round numbers of output units,
-// each side with its own step, so that the short side of a long job or of its bed has
-// ticks too; and the unit under the bottom edge.
-void put_axes(std::FILE *out, const view &v)
-{
-    const double x_axis = v.y(v.bottom), y_axis = v.x(v.left);
-    std::fprintf(out,
-                 "<g font-family=\"sans-serif\" font-size=\"12\" stroke-width=\"1\">\n"
-                 "<title>axes, in output units</title>\n"
-                 "<path d=\"M%.6g %.6gH%.6gM%.6g %.6gV%.6g\" stroke=\"black\"/>\n"
-                 "<text x=\"%.6g\" y=\"%.6g\" text-anchor=\"end\">output units</text>\n",
-                 y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height),
-                 v.x(v.left + v.width), x_axis + 38);
-    for (const bool along_x : {true, false}) {
-        const double low = along_x ? v.left : v.bottom, extent = along_x ? v.width : v.height;
-        const double step = step_along(v, extent, along_x ? 60 : 30);
-        const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 2);
-        for (double t = std::ceil(low / step - 1e-9) * step; t <= low + extent + 1e-9 * step;
-             t += step) {
-            const double shown = std::abs(t) < step / 2 ? 0 : t;
-            if (along_x)
-                std::fprintf(out,
-                             "<path d=\"M%.6g %.6gv6\" stroke=\"black\"/><text x=\"%.6g\" "
-                             "y=\"%.6g\" text-anchor=\"middle\">%.*f</text>\n",
-                             v.x(t), x_axis, v.x(t), x_axis + 20, decimals, shown);
-            else
-                std::fprintf(out,
-                             "<path d=\"M%.6g %.6gh-6\" stroke=\"black\"/><text x=\"%.6g\" "
-                             "y=\"%.6g\" text-anchor=\"end\">%.*f</text>\n",
-                             y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals, shown);
-        }
-    }
-    std::fputs("</g>\n", out);
-}
-
-// A bed in output units.
-struct bed_units {
-    double x, y, width, height;
-};
-
-bed_units units_of(const bed &b)
-{
-    return {b.x / 100.0, b.y / 100.0, b.width / 100.0, b.height / 100.0};
-}
-
-// The bed: a light area under the job, and a dashed frame, unlike the axes, over it with
-// a light halo, so that the bed's edges show through dense strokes.
-void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame)
-{
-    if (!given.given)
-        return;
-    const bed_units bed = units_of(given.area);
-    const auto rect = [&](const char *attributes) {
-        std::fprintf(out, "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" %s/>",
-                     v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
-                     attributes);
-    };
-    if (!frame) {
-        rect("fill=\"#eef3fb\"");
-        std::fputc('\n', out);
-        return;
-    }
-    std::fprintf(out, "<g fill=\"none\"><title>bed %s</title>", bed_words(given.area).c_str());
-    rect("stroke=\"white\" stroke-width=\"4\" stroke-opacity=\"0.8\"");
-    rect("stroke=\"#2f5fb0\" stroke-width=\"1.5\" stroke-dasharray=\"8 4\"");
-    std::fputs("</g>\n", out);
-}
-
-// A point of the job marked with a circle and a word, each with a light halo that keeps
-// it readable over dense strokes.
-void put_point_mark(std::FILE *out, const view &v, std::int64_t x, std::int64_t y, const char *word,
-                    const char *title)
-{
-    const double cx = v.x(x / 100.0), cy = v.y(y / 100.0);
-    std::fprintf(out,
-                 "<g><title>%s</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" "
-                 "stroke=\"white\" stroke-width=\"5\" stroke-opacity=\"0.8\"/><circle "
-                 "cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" stroke=\"%s\" "
-                 "stroke-width=\"2.5\"/><text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" "
-                 "font-size=\"12\" fill=\"%s\" stroke=\"white\" stroke-width=\"3\" "
-                 "stroke-linejoin=\"round\" paint-order=\"stroke\">%s</text></g>\n",
-                 title, cx, cy, cx, cy, mark_colour, cx + 9, cy - 9, mark_colour, word);
-}
-
 // Arrowheads for the ends of strokes, one in each colour of the palette, about eight
 // pixels long whatever the strokes' width.
 void put_arrowheads(std::FILE *out, double stroke_px)
@@ -283,27 +155,6 @@ void put_arrowheads(std::FILE *out, double stroke_px)
                      "d=\"M0 1L10 5L0 9z\" fill=\"%s\"/></marker>",
                      k, 8 / stroke_px, 8 / stroke_px, palette[k]);
     std::fputs("</defs>\n", out);
-}
-
-// The origin when it lies in the picture, the job's first and last points, or the words
-// "no moves" on an empty job.
-void put_marks(std::FILE *out, const view &v, const job_summary &job)
-{
-    if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
-        std::fprintf(out,
-                     "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
-                     "</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"4\"/>"
-                     "<path d=\"M%.6g %.6gh16M%.6g %.6gv16\"/></g>\n",
-                     v.x(0), v.y(0), v.x(0) - 8, v.y(0), v.x(0), v.y(0) - 8);
-    if (job.box.empty) {
-        std::fprintf(out,
-                     "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"20\" "
-                     "fill=\"#808080\" text-anchor=\"middle\">no moves</text>\n",
-                     v.x(v.left + v.width / 2), v.y(v.bottom + v.height / 2) - 20);
-        return;
-    }
-    put_point_mark(out, v, job.first_x, job.first_y, "start", "first point");
-    put_point_mark(out, v, job.last_x, job.last_y, "end", "last point");
 }
 
 } // namespace
@@ -374,237 +225,29 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 
 namespace {
 
-// The nets of a picture in a pyramid of grids over their extent, each level's cells
-// twice as wide as the level's below. A net lies in the cells of the level at which
-// its box spans at most two cells each way; each cell lists the nets in it, newest
-// first, through links kept with the nets.
-struct net_grid {
-    std::uint64_t low_x, low_y;        // the extent's lower left corner, in hundredths
-    std::uint64_t cell;                // the width of a cell of level 0
-    std::uint64_t near;                // boxes this close look adjoining
-    std::vector<std::size_t> start;    // where each level's cells begin in first
-    std::vector<std::uint64_t> across; // cells along each side, at each level
-    std::vector<std::uint32_t> first, link;
-    std::vector<unsigned char> level;
-};
-
-constexpr std::uint32_t no_net = UINT32_MAX;
-
-// How far a box lies from the extent's corner, in hundredths; the differences are taken
-// in unsigned words, which hold them whatever the coordinates.
-struct box_offsets {
-    std::uint64_t low_x, low_y, high_x, high_y;
-};
-
-box_offsets offsets_of(const net_grid &g, const net_box &b)
+// Ends what is open in the temporary files and judges them, before rewinding clears a
+// stream's error. Returns false, having discarded them, when a write to them failed.
+bool close_temporaries(svg_picture &p)
 {
-    return {static_cast<std::uint64_t>(b.min_x) - g.low_x,
-            static_cast<std::uint64_t>(b.min_y) - g.low_y,
-            static_cast<std::uint64_t>(b.max_x) - g.low_x,
-            static_cast<std::uint64_t>(b.max_y) - g.low_y};
-}
-
-// Calls visit with the index in g.first of each cell of level that the box of offsets
-// o, widened by by, reaches.
-template <typename Visit>
-void for_cells(const net_grid &g, std::size_t level, const box_offsets &o, std::uint64_t by,
-               Visit visit)
-{
-    const std::uint64_t across = g.across[level];
-    const auto cell_of = [&](std::uint64_t at) {
-        return std::min((at >> level) / g.cell, across - 1);
-    };
-    const auto widen = [&](std::uint64_t at) {
-        return at > UINT64_MAX - by ? UINT64_MAX : at + by;
-    };
-    for (std::uint64_t cy = cell_of(o.low_y > by ? o.low_y - by : 0);
-         cy <= cell_of(widen(o.high_y)); ++cy)
-        for (std::uint64_t cx = cell_of(o.low_x > by ? o.low_x - by : 0);
-             cx <= cell_of(widen(o.high_x)); ++cx)
-            if (!visit(g.start[level] + cy * across + cx))
-                return;
-}
-
-bool adjoining(const net_grid &g, const box_offsets &a, const box_offsets &b)
-{
-    const auto reaches = [&](std::uint64_t low, std::uint64_t high) {
-        return low <= high || low - high <= g.near;
-    };
-    return reaches(a.low_x, b.high_x) && reaches(b.low_x, a.high_x) && reaches(a.low_y, b.high_y) &&
-           reaches(b.low_y, a.high_y);
-}
-
-} // namespace
-
-// Greedy colouring, the nets of the widest boxes first, so that a net need look only at
-// the levels of its own size and above for the nets near it coloured before. The looks
-// are counted, so that however densely the nets lie, a net costs a bounded number of
-// steps; where that many nets are near it, no colour could tell it from all of them.
-std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
-{
-    std::vector<unsigned char> colours(nets.size());
-    std::uint64_t drawn = 0;
-    net_box all{};
-    for (const net_box &box : nets) {
-        if (!box.drawn)
-            continue;
-        all = drawn++
-                  ? net_box{true, std::min(all.min_x, box.min_x), std::min(all.min_y, box.min_y),
-                            std::max(all.max_x, box.max_x), std::max(all.max_y, box.max_y)}
-                  : box;
-    }
-    net_grid g{};
-    g.low_x = static_cast<std::uint64_t>(all.min_x);
-    g.low_y = static_cast<std::uint64_t>(all.min_y);
-    const box_offsets whole = offsets_of(g, all);
-    const std::uint64_t span = std::max(whole.high_x, whole.high_y);
-    // Nets whose strokes come within half a percent of the picture's width look adjoining.
-    g.near = span / 200;
-    g.cell = std::max<std::uint64_t>(
-        {span / (static_cast<std::uint64_t>(std::sqrt(static_cast<double>(drawn))) + 1), g.near,
-         1});
-    g.start = {0};
-    for (std::size_t level = 0; g.across.empty() || g.across.back() > 1; ++level) {
-        g.across.push_back((span >> level) / g.cell + 1);
-        g.start.push_back(g.start.back() + g.across.back() * g.across.back());
-    }
-    const std::size_t levels = g.start.size() - 1;
-    g.first.assign(g.start.back(), no_net);
-    g.link.assign(4 * nets.size(), no_net);
-    g.level.assign(nets.size(), 0);
-    std::vector<std::uint32_t> order;
-    order.reserve(drawn);
-    for (std::size_t n = 0; n < nets.size(); ++n) {
-        colours[n] = static_cast<unsigned char>(n % palette_size);
-        if (!nets[n].drawn)
-            continue;
-        const box_offsets o = offsets_of(g, nets[n]);
-        const std::uint64_t extent = std::max(o.high_x - o.low_x, o.high_y - o.low_y);
-        while (g.level[n] + 1u < levels && g.cell <= (extent >> g.level[n]))
-            ++g.level[n];
-        order.push_back(static_cast<std::uint32_t>(n));
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return g.level[a] > g.level[b]; });
-    constexpr int looks_per_net = 256;
-    for (const std::uint32_t n : order) {
-        const box_offsets o = offsets_of(g, nets[n]);
-        std::uint32_t used = 0;
-        int looks = 0;
-        for (std::size_t level = g.level[n]; level < levels && looks < looks_per_net; ++level)
-            for_cells(g, level, o, g.near, [&](std::size_t cell) {
-                for (std::uint32_t k = g.first[cell]; k != no_net && looks < looks_per_net;
-                     k = g.link[k], ++looks) {
-                    const std::uint32_t other = k / 4;
-                    if (adjoining(g, o, offsets_of(g, nets[other])))
-                        used |= std::uint32_t{1} << colours[other];
-                }
-                return looks < looks_per_net;
-            });
-        // The search starts at a colour of the net's own, so that the palette is used
-        // evenly rather than its first few colours everywhere.
-        std::size_t colour = n % palette_size;
-        for (std::size_t tried = 0; tried < palette_size && (used >> colour & 1); ++tried)
-            colour = (colour + 1) % palette_size;
-        colours[n] = static_cast<unsigned char>(colour);
-        std::uint32_t slot = 4 * n;
-        for_cells(g, g.level[n], o, 0, [&](std::size_t cell) {
-            g.link[slot] = g.first[cell];
-            g.first[cell] = slot++;
-            return true;
-        });
-    }
-    return colours;
-}
-
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &given,
-                    std::FILE *out)
-{
-    const bed_units bed = units_of(given.area);
-    const extent &box = job.box;
     close_stroke(p);
     if (p.group_open)
         std::fputs("</g>\n", p.strokes);
     if (p.idle_open)
         std::fputs("\"/>\n", p.idle);
-    // Rewinding clears a stream's error, so the temporary files are judged before.
     std::fflush(p.strokes);
     std::fflush(p.idle);
     note_failure(p);
-    if (p.temporary_error != 0) {
-        discard_picture(p);
-        return false;
-    }
+    if (p.temporary_error == 0)
+        return true;
+    discard_picture(p);
+    return false;
+}
 
-    // The picture shows the job's box and the bed together, at least one unit across so
-    // that a job of one point or one straight line still has an area to show, with a
-    // little room around them. It is scaled to fit the largest plotting area, in pixels,
-    // in which the axes and marks are drawn, so that lettering keeps its size whatever
-    // the job's.
-    constexpr double nowhere = std::numeric_limits<double>::infinity();
-    double left = nowhere, bottom = nowhere, right = -nowhere, top = -nowhere;
-    const auto include = [&](double from_x, double from_y, double to_x, double to_y) {
-        left = std::min(left, from_x);
-        bottom = std::min(bottom, from_y);
-        right = std::max(right, to_x);
-        top = std::max(top, to_y);
-    };
-    if (!box.empty)
-        include(box.min_x / 100.0, box.min_y / 100.0, box.max_x / 100.0, box.max_y / 100.0);
-    if (given.given)
-        include(bed.x, bed.y, bed.x + bed.width, bed.y + bed.height);
-    if (left > right)
-        left = bottom = right = top = 0;
-    const double room = 0.03 * std::max({right - left, top - bottom, 1.0});
-    const double width = std::max(right - left, 1.0) + 2 * room;
-    const double height = std::max(top - bottom, 1.0) + 2 * room;
-    view v{(left + right - width) / 2,
-           (bottom + top - height) / 2,
-           width,
-           height,
-           std::min(plot_width_px / width, plot_height_px / height),
-           margin_left_px,
-           margin_top_px};
-    const double picture_width = width * v.scale + margin_left_px + margin_right_px;
-    const double picture_height = height * v.scale + margin_top_px + margin_bottom_px;
+// The job in output units, idle travel under the strokes, drawn again in red where it
+// lies off the bed. Returns false when a temporary file could not be read or out written.
+bool put_job(std::FILE *out, svg_picture &p, const view &v, double stroke_px, bool off_bed)
+{
     const std::vector<unsigned char> colours = net_colours(p.nets);
-    // Strokes stay apart on a dense board: the more there are, the thinner, down to a
-    // pixel.
-    const double stroke_px = std::clamp(
-        2.5 * std::sqrt(2000.0 / static_cast<double>(std::max(p.stroke_count, 1L))), 1.0, 2.5);
-    const bool off_bed = given.given && !on_bed(overhang_of(box, given.area));
-
-    std::fprintf(out,
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                 "<svg xmlns=\"http://www.w3.org/2000/svg\" "
-                 "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"%.0f\" "
-                 "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n"
-                 "<title>xyview: %ld moves, %ld nets</title>\n"
-                 "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
-                 picture_width, picture_height, picture_width, picture_height, job.moves, job.nets);
-    // What lies off the bed is the job again, clipped to all but the bed (widened by half a
-    // stroke, so that a stroke along its edge stays as it is) and filled with one colour.
-    const double edge = stroke_px / 2 / v.scale;
-    if (off_bed)
-        std::fprintf(out,
-                     "<defs><clipPath id=\"off-bed\"><path clip-rule=\"evenodd\" "
-                     "d=\"M%.6g %.6gH%.6gV%.6gH%.6gZM%.6g %.6gH%.6gV%.6gH%.6gZ\"/></clipPath>"
-                     "<filter id=\"in-red\"><feFlood flood-color=\"%s\"/>"
-                     "<feComposite in2=\"SourceGraphic\" operator=\"in\"/></filter></defs>\n",
-                     v.left, 0 - v.bottom, v.left + v.width, 0 - (v.bottom + v.height), v.left,
-                     bed.x - edge, edge - bed.y, bed.x + bed.width + edge,
-                     0 - (bed.y + bed.height + edge), bed.x - edge, off_bed_colour);
-    if (p.direction)
-        put_arrowheads(out, stroke_px);
-    put_bed(out, v, given, false);
-    if (!box.empty)
-        std::fprintf(out,
-                     "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
-                     "stroke=\"#d0d0d0\"><title>bounding box</title></rect>\n",
-                     v.x(box.min_x / 100.0), v.y(box.max_y / 100.0),
-                     (box.max_x - box.min_x) / 100.0 * v.scale,
-                     (box.max_y - box.min_y) / 100.0 * v.scale);
-    put_axes(out, v);
     std::fprintf(out,
                  "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n<g id=\"job\">\n"
                  "<g fill=\"none\" stroke=\"#808080\" stroke-width=\"%.6g\" "
@@ -622,7 +265,31 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &g
                    "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
                    out);
     std::fputs("</g>\n", out);
-    put_bed(out, v, given, true);
+    return written;
+}
+
+} // namespace
+
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out)
+{
+    if (!close_temporaries(p))
+        return false;
+    const view v = view_of(job.box, bed);
+    // Strokes stay apart on a dense board: the more there are, the thinner, down to a
+    // pixel.
+    const double stroke_px = std::clamp(
+        2.5 * std::sqrt(2000.0 / static_cast<double>(std::max(p.stroke_count, 1L))), 1.0, 2.5);
+    const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
+    put_header(out, v, job);
+    if (off_bed)
+        put_off_bed_clip(out, v, bed, stroke_px);
+    if (p.direction)
+        put_arrowheads(out, stroke_px);
+    put_bed(out, v, bed, false);
+    put_bounding_box(out, v, job.box);
+    put_axes(out, v);
+    const bool written = put_job(out, p, v, stroke_px, off_bed);
+    put_bed(out, v, bed, true);
     put_marks(out, v, job);
     std::fputs("</svg>\n", out);
     discard_picture(p);

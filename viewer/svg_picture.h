@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bed.h"
+#include "net_colours.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,12 +18,6 @@ struct xy_unit;
 struct picture_bed {
     bool given;
     bed area;
-};
-
-// The extent of one net's strokes, in hundredths, which decides its colour.
-struct net_box {
-    bool drawn; // the net has at least one stroke
-    std::int64_t min_x, min_y, max_x, max_y;
 };
 
 struct svg_picture {
@@ -51,11 +46,6 @@ bool start_picture(svg_picture &p, bool travel, bool direction);
 // polyline); a net's group, named by its record (any bytes, escaped for XML); or the end
 // of the current stroke, when the tool is raised or lowered.
 void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit);
-
-// Gives each net one of the palette's colours (an index), different from the colours of
-// the earlier nets whose strokes come near its own while the palette lasts; a net with
-// no strokes may take any.
-std::vector<unsigned char> net_colours(const std::vector<net_box> &nets);
 
 // Writes the whole picture to out, y pointing up, fitted to job's bounding box and the
 // bed together. Returns false, having written nothing when p.temporary_error is set, if

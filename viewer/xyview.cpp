@@ -1,8 +1,10 @@
 // xyview: checks an xy coordinates file before plotting. Reads the very file the
 // plotter gets, prints a summary of the job, draws it as an SVG picture, and tells
 // through its exit status whether the job lies on the plotter's bed.
-#include "companion.h"
+#include "bed.h"
 #include "coordinates_reader.h"
+#include "front_end.h"
+#include "output_file.h"
 #include "plotter.h"
 #include "plotting_time.h"
 #include "standard_descriptors.h"
@@ -22,7 +24,6 @@
 
 namespace {
 
-constexpr const char *program = "xyview";
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
@@ -39,76 +40,57 @@ constexpr const char *usage_text =
     "  -d, --direction        mark the direction each stroke is drawn in with an arrowhead\n"
     "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
     "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
-    "                         of the job lies off it\n"
-    "  -q, --quiet            leave the summary out\n";
+    "                         of the job lies off it\n";
 
-constexpr const char *usage_end =
-    "  -h, --help             show this text and exit\n"
-    "  -V, --version          show the version and exit\n"
+constexpr const char *exit_text =
     "\n"
     "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
     "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
+
+constexpr option own_options[] = {{"svg", required_argument, nullptr, 's'},
+                                  {"no-travel", no_argument, nullptr, 'n'},
+                                  {"direction", no_argument, nullptr, 'd'},
+                                  {"area", required_argument, nullptr, 'a'},
+                                  {}};
+
+constexpr companion xyview{usage_text, exit_text,   "xyview " XYVIEW_VERSION,
+                           "s:nda:",   own_options, true};
 
 struct options {
     const char *input; // the coordinates file, or "-"
     const char *svg;   // where to draw the picture, or null
     bool no_travel;    // leave idle travel out of the picture
     bool direction;    // mark the strokes' directions
-    bool quiet;        // leave the summary out
     bool has_area;
     bed area; // the plotter's bed
-    motion_model motion;
+    common_options common;
 };
+
+// Takes one of xyview's own options; returns -1, or the exit status to end with.
+int take_option(int code, const char *value, options &o)
+{
+    if (code == 's' && *value == '\0')
+        return wrong_arguments("--svg wants a file name, or - for standard output: ''");
+    if (code == 'a' && !read_bed(value, o.area))
+        return wrong_arguments("--area %s: '%s'", bed_wanted, value);
+    o.svg = code == 's' ? value : o.svg;
+    o.no_travel = o.no_travel || code == 'n';
+    o.direction = o.direction || code == 'd';
+    o.has_area = o.has_area || code == 'a';
+    return -1;
+}
 
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
-    constexpr option own[] = {
-        {"svg", required_argument, nullptr, 's'}, {"no-travel", no_argument, nullptr, 'n'},
-        {"direction", no_argument, nullptr, 'd'}, {"area", required_argument, nullptr, 'a'},
-        {"quiet", no_argument, nullptr, 'q'},     {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'}};
-    option table[std::size(own) + std::size(motion_long_options) + 1] = {};
-    std::copy(std::begin(motion_long_options), std::end(motion_long_options),
-              std::copy(std::begin(own), std::end(own), table));
     o = options{};
-    motion_arguments motion{};
-    opterr = 0;
-    for (int code; (code = getopt_long(argc, argv, ":s:nda:qhV", table, nullptr)) != -1;) {
-        if (code == 's') {
-            o.svg = optarg;
-            if (*o.svg == '\0')
-                return wrong_arguments(program, "--svg wants a file name, or - for standard "
-                                                "output: ''");
-        } else if (code == 'n') {
-            o.no_travel = true;
-        } else if (code == 'd') {
-            o.direction = true;
-        } else if (code == 'q') {
-            o.quiet = true;
-        } else if (code == 'a') {
-            o.has_area = true;
-            if (!read_bed(optarg, o.area))
-                return wrong_arguments(program, "--area %s: '%s'", bed_wanted, optarg);
-        } else if (code >= speed_option && code < motion_option_end) {
-            motion.values[code - speed_option] = optarg;
-        } else if (code == 'h') {
-            std::fputs(usage_text, stdout);
-            std::fputs(motion_usage, stdout);
-            std::fputs(usage_end, stdout);
-            return EXIT_SUCCESS;
-        } else if (code == 'V') {
-            std::puts("xyview " XYVIEW_VERSION);
-            return EXIT_SUCCESS;
-        } else {
-            return wrong_option(program, code, argv, table);
-        }
-    }
+    if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
+        return status;
     if (argc - optind != 1)
-        return wrong_arguments(program, argc == optind ? "no coordinates file named"
-                                                       : "one coordinates file only");
+        return wrong_arguments(argc == optind ? "no coordinates file named"
+                                              : "one coordinates file only");
     o.input = argv[optind];
-    return motion_of(program, motion, o.motion) ? -1 : status_trouble;
+    return -1;
 }
 
 std::string units(std::int64_t hundredths)
@@ -188,7 +170,7 @@ void print_summary(std::FILE *to, const char *name, const job_summary &job,
                  "pen-down length   %.2f\n"
                  "idle travel       %.2f\n",
                  name, job.nets, job.moves, job.tool_downs, job.pen_down_length, job.idle_length);
-    if (o.motion.speed > 0)
+    if (o.common.motion.speed > 0)
         print_time(to, time);
     const extent &box = job.box;
     if (box.empty)
@@ -220,19 +202,17 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
     p.picture = svg_picture{};
     p.shown = output_name(o.svg);
     if (writes_to_input(o.svg, in)) {
-        complain(program, "%s: is the coordinates file being read; the picture would replace it",
-                 p.shown);
+        complain("%s: is the coordinates file being read; the picture would replace it", p.shown);
         return false;
     }
     if (!open_whole_file(p.file, o.svg)) {
-        complain(program, "%s: %s", p.shown, whole_file_failure(p.file));
+        complain("%s: %s", p.shown, whole_file_failure(p.file));
         return false;
     }
     // A picture name forgotten before the job's (xyview -s job.xy other.xy) must not cost
     // the job: only an empty file or a picture is replaced.
     if (!p.file.in_place && !holds_picture_or_nothing(p.file.path.c_str())) {
-        complain(program,
-                 "%s: holds something other than a picture, which the picture would "
+        complain("%s: holds something other than a picture, which the picture would "
                  "replace; remove it first to draw there",
                  p.shown);
         close_whole_file(p.file, false);
@@ -240,7 +220,7 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
     }
     if (start_picture(p.picture, !o.no_travel, o.direction))
         return true;
-    complain(program, "no room for a temporary file: %s", std::strerror(errno));
+    complain("no room for a temporary file: %s", std::strerror(errno));
     close_whole_file(p.file, false);
     return false;
 }
@@ -258,7 +238,7 @@ bool write_picture(picture_output &p, const job_summary &job, const options &o)
     if (close_whole_file(p.file, drawn))
         return true;
     const bool temporary = p.picture.temporary_error != 0;
-    complain(program, "%s: %s", temporary ? "temporary file of the picture" : p.shown,
+    complain("%s: %s", temporary ? "temporary file of the picture" : p.shown,
              temporary ? std::strerror(p.picture.temporary_error) : whole_file_failure(p.file));
     return false;
 }
@@ -268,7 +248,7 @@ bool write_picture(picture_output &p, const job_summary &job, const options &o)
 bool fits(const job_summary &job, const options &o)
 {
     if (job.tool_downs == 0)
-        complain(program, "warning: the job draws nothing");
+        complain("warning: the job draws nothing");
     if (!o.has_area)
         return true;
     const overhang over = overhang_of(job.box, o.area);
@@ -281,7 +261,7 @@ bool fits(const job_summary &job, const options &o)
                 (told.empty() ? " the bed" : " it");
     }
     if (!told.empty())
-        complain(program, "warning: the job does not fit the bed %s: %s", bed_words(o.area).c_str(),
+        complain("warning: the job does not fit the bed %s: %s", bed_words(o.area).c_str(),
                  told.c_str());
     return told.empty();
 }
@@ -291,37 +271,33 @@ bool fits(const job_summary &job, const options &o)
 bool summary_written(const char *name, const job_summary &job, const plotting_time &time,
                      const options &o, const picture_output &p)
 {
-    if (o.quiet)
+    if (o.common.quiet)
         return true;
     const bool to_stdout = !o.svg || p.file.out != stdout;
     print_summary(to_stdout ? stdout : stderr, name, job, time, o);
     if (to_stdout)
-        return standard_output_written(program, EXIT_SUCCESS) == EXIT_SUCCESS;
+        return standard_output_written(EXIT_SUCCESS) == EXIT_SUCCESS;
     return std::fflush(stderr) == 0 && !std::ferror(stderr);
 }
 
-} // namespace
+// What reading the job found.
+struct job_view {
+    job_summary job;
+    plotting_time time;
+};
 
-int main(int argc, char **argv)
+// Reads the job from in, drawing it on the picture when one is asked for. Returns -1 when
+// the file was sound, or the exit status to end with, having said why and dropped the
+// picture.
+int read_view(std::FILE *in, const char *name, const options &o, picture_output &out,
+              job_view &view)
 {
-    prepare_program();
-    options o;
-    if (const int status = parse_arguments(argc, argv, o); status >= 0)
-        return standard_output_written(program, status);
-    const char *name;
-    std::FILE *in = open_coordinates(program, o.input, name);
-    if (!in)
-        return status_trouble;
-    picture_output out;
-    if (o.svg && !open_picture(out, o, in))
-        return status_trouble;
-
     coordinates_reader reader;
     start_reading(reader, in);
     plotter tool;
     start_plotting(tool);
     motion_timer timer;
-    start_timing(timer, o.motion);
+    start_timing(timer, o.common.motion);
     xy_unit unit;
     read_result result;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
@@ -330,18 +306,41 @@ int main(int argc, char **argv)
         plot(tool, unit);
         time_unit(timer, unit);
     }
-    if (result != read_result::finished) {
-        if (o.svg)
-            drop_picture(out);
-        return report_unread(program, result, reader, name);
-    }
+    view = {tool.job, finish_timing(timer)};
+    if (result == read_result::finished)
+        return -1;
+    if (o.svg)
+        drop_picture(out);
+    return report_unread(result, reader, name);
+}
 
-    if (!summary_written(name, tool.job, finish_timing(timer), o, out)) {
+// Prints the summary and writes the picture; returns -1, or status_trouble having said
+// why and left no half picture.
+int write_view(const char *name, const job_view &view, const options &o, picture_output &out)
+{
+    if (!summary_written(name, view.job, view.time, o, out)) {
         if (o.svg)
             drop_picture(out);
         return status_trouble;
     }
-    if (o.svg && !write_picture(out, tool.job, o))
+    return o.svg && !write_picture(out, view.job, o) ? status_trouble : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    options o;
+    if (const int status = parse_arguments(argc, argv, o); status >= 0)
+        return status;
+    const char *name;
+    std::FILE *in = open_coordinates(o.input, name);
+    picture_output out;
+    if (!in || (o.svg && !open_picture(out, o, in)))
         return status_trouble;
-    return fits(tool.job, o) ? EXIT_SUCCESS : status_too_large;
+    job_view view;
+    if (int status = read_view(in, name, o, out, view);
+        status >= 0 || (status = write_view(name, view, o, out)) >= 0)
+        return status;
+    return fits(view.job, o) ? EXIT_SUCCESS : status_too_large;
 }

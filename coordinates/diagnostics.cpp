@@ -1,0 +1,185 @@
+// Faulty lines are quoted with what would not print escaped and cut short, so that an
+// error line stays one short line whatever the file holds.
+#include "diagnostics.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// The most characters of a faulty line that an error line shows: a binary file's line
+// may be long and mostly escapes.
+constexpr std::size_t shown_at_most = 60;
+
+// Writes a line between quotes into text, with the bytes that would not print escaped,
+// cut short with "..." where it is longer than an error line should show or than the
+// reader kept of it.
+void quote_line(const coordinates_reader &r, std::string &text)
+{
+    text = "'";
+    bool cut = false;
+    for (std::size_t i = 0; i < r.line_length && !cut; ++i) {
+        const unsigned char c = static_cast<unsigned char>(r.line[i]);
+        char shown[8] = {static_cast<char>(c), '\0'};
+        if (c == '\\' || c == '\'')
+            std::snprintf(shown, sizeof shown, "\\%c", c);
+        else if (c == '\t')
+            std::strcpy(shown, "\\t");
+        else if (c == '\r')
+            std::strcpy(shown, "\\r");
+        else if (c < 0x20 || c >= 0x7f)
+            std::snprintf(shown, sizeof shown, "\\x%02x", c);
+        cut = text.size() + std::strlen(shown) > shown_at_most;
+        if (!cut)
+            text += shown;
+    }
+    text += cut || r.line_cut ? "...'" : "'";
+}
+
+// Whether line is a record of trace data as trace2xy takes it: a segment or a net.
+bool is_trace_record(std::string_view line)
+{
+    return line.starts_with("SEG") || (line.size() >= 5 && line.substr(2, 3) == "NET");
+}
+
+// Whether the malformed line of r, or one of the few lines after it, is a record of trace
+// data: the file given is then most likely trace data, not yet converted.
+bool looks_like_trace_data(coordinates_reader &r)
+{
+    for (int lines = 0; lines < 64; ++lines)
+        if (is_trace_record(std::string_view(r.line, r.line_length)))
+            return true;
+        else if (!next_line(r))
+            break;
+    return false;
+}
+
+void complain_v(const char *format, std::va_list values)
+{
+    std::fprintf(stderr, "%s: ", program_invocation_short_name);
+    std::vfprintf(stderr, format, values);
+    std::fputc('\n', stderr);
+}
+
+} // namespace
+
+void complain(const char *format, ...)
+{
+    std::va_list values;
+    va_start(values, format);
+    complain_v(format, values);
+    va_end(values);
+}
+
+int report_unread(read_result result, coordinates_reader &r, const char *name)
+{
+    if (result == read_result::failed) {
+        complain("%s: %s", name, std::strerror(errno));
+        return status_trouble;
+    }
+    if (result == read_result::cut_short) {
+        complain("%s: the file ends after line %ld, without its trailer", name, r.line_number);
+        return status_malformed;
+    }
+    std::string line;
+    quote_line(r, line);
+    const char *const ends_inside = r.line_fed ? "" : " (the file ends inside it)";
+    if (r.fault == line_fault::beyond_range) {
+        complain("%s:%ld: a position beyond what a coordinates file holds (92233720368547.77 "
+                 "either way): %s%s",
+                 name, r.line_number, line.c_str(), ends_inside);
+        return status_malformed;
+    }
+    if (r.fault == line_fault::after_end) {
+        complain("%s:%ld: text after the end of the job, which ends at line %ld: %s%s", name,
+                 r.line_number, r.trailer_line, line.c_str(), ends_inside);
+        return status_malformed;
+    }
+    complain("%s:%ld: not a coordinates line: %s%s", name, r.line_number, line.c_str(),
+             ends_inside);
+    if (looks_like_trace_data(r))
+        complain("%s looks like trace data, not a coordinates file: trace2xy converts it into one",
+                 name);
+    return status_malformed;
+}
+
+int report_misplaced(const char *what, const coordinates_reader &r, const xy_unit &unit,
+                     const char *name)
+{
+    if (unit.kind == unit_kind::net)
+        complain("%s:%ld: the net header block of %s is out of place: %s %s only files "
+                 "laid out as trace2xy writes them",
+                 name, r.unit_line, unit.net, program_invocation_short_name, what);
+    else
+        complain("%s:%ld: '%s' is out of place: %s %s only files laid out as trace2xy "
+                 "writes them",
+                 name, r.unit_line, r.line, program_invocation_short_name, what);
+    return status_malformed;
+}
+
+int wrong_arguments(const char *format, ...)
+{
+    std::va_list values;
+    va_start(values, format);
+    complain_v(format, values);
+    va_end(values);
+    std::fprintf(stderr, "Try '%s --help'.\n", program_invocation_short_name);
+    return status_trouble;
+}
+
+int wrong_option(int code, char **argv, const option *table)
+{
+    const char *given = argv[optind - 1];
+    const std::string_view word(given);
+    const bool long_word = word.starts_with("--");
+    // A long option's name as given, up to any value. A short option's error may come
+    // while argv[optind - 1] is still an earlier word, so a long name counts only when
+    // it fits optopt.
+    const std::string_view name = long_word ? word.substr(2, word.find('=') - 2) : "";
+    std::string could_be;
+    const option *chosen = nullptr;
+    int matches = 0;
+    for (const option *o = table; long_word && o->name; ++o) {
+        if (!std::string_view(o->name).starts_with(name))
+            continue;
+        if (o->name == name) {
+            matches = 1;
+            chosen = o;
+            break;
+        }
+        if (!could_be.empty())
+            could_be.append(", ");
+        could_be.append("--").append(o->name);
+        chosen = o;
+        ++matches;
+    }
+    // The last of several is joined with "or".
+    if (const std::size_t comma = could_be.rfind(", "); matches > 1)
+        could_be.replace(comma, 2, " or ");
+    const bool long_error = long_word && (optopt == 0 || (chosen && chosen->val == optopt));
+    if (!long_error) {
+        const char shown[3] = {'-', static_cast<char>(optopt), '\0'};
+        return code == ':' ? wrong_arguments("%s needs a value", shown)
+                           : wrong_arguments("unknown option: %s", shown);
+    }
+    if (matches > 1)
+        return wrong_arguments("ambiguous option: --%.*s could be %s",
+                               static_cast<int>(name.size()), name.data(), could_be.c_str());
+    if (matches == 0)
+        return wrong_arguments("unknown option: %s", given);
+    if (code == ':')
+        return wrong_arguments("--%s needs a value", chosen->name);
+    return wrong_arguments("--%s takes no value: '%s'", chosen->name, given);
+}
+
+int standard_output_written(int status)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    complain("standard output: %s", std::strerror(errno));
+    return status_trouble;
+}

@@ -1,0 +1,203 @@
+// The shared options stand after a companion's own in the merged table, so that its own
+// come first in a list of what an ambiguous beginning could be.
+#include "front_end.h"
+
+#include "output_file.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The motion model's long options.
+constexpr option motion_long_options[] = {
+    {"speed", required_argument, nullptr, speed_option},
+    {"travel-speed", required_argument, nullptr, travel_speed_option},
+    {"accel", required_argument, nullptr, accel_option},
+    {"corner", required_argument, nullptr, corner_option},
+    {"tool-time", required_argument, nullptr, tool_time_option}};
+
+constexpr option shared_long_options[] = {{"quiet", no_argument, nullptr, 'q'},
+                                          {"help", no_argument, nullptr, 'h'},
+                                          {"version", no_argument, nullptr, 'V'}};
+
+// The lines of --help that tell the motion model's options, and the shared ones.
+constexpr const char *motion_usage =
+    "  --speed V              estimate the plotting time: drawing speed, in output units\n"
+    "                         per second (0.000001 to 1000000, as are the other values)\n"
+    "  --travel-speed V       speed with the tool up (default: --speed)\n"
+    "  --accel A              acceleration, in output units per second squared (default:\n"
+    "                         none, every move at its speed throughout)\n"
+    "  --corner D             junction deviation for corners, in output units (default 0:\n"
+    "                         the head stops at every corner), with --accel\n"
+    "  --tool-time DOWN[,UP]  seconds to lower and to raise the tool (default 0)\n";
+constexpr const char *shared_usage =
+    "  -q, --quiet            leave out the summary or report; warnings and errors stay\n"
+    "  -h, --help             show this text and exit\n"
+    "  -V, --version          show the version and exit\n";
+
+// Reads the motion model from the values given; a model without a speed times nothing.
+bool motion_of(const char *const given[], motion_model &m)
+{
+    const char *const names[] = {"--speed", "--travel-speed", "--accel", "--corner", "--tool-time"};
+    m = motion_model{};
+    double values[5] = {0, 0, 0, 0, 0};
+    double tool_up = 0;
+    const auto in_range = [](double value, bool above_zero) {
+        return value >= (above_zero ? motion_smallest : 0) && value <= motion_largest;
+    };
+    for (int k = 0; k < 5; ++k) {
+        const char *text = given[k];
+        if (!text)
+            continue;
+        const bool above_zero = k < 3;
+        bool read = read_decimal(text, values[k]) && in_range(values[k], above_zero);
+        if (k == 4)
+            tool_up = values[k];
+        if (read && k == 4 && *text == ',') {
+            ++text;
+            read = read_decimal(text, tool_up) && in_range(tool_up, false);
+        }
+        if (!read || *text != '\0') {
+            wrong_arguments("%s wants %s from %s to 1000000: '%s'", names[k],
+                            k == 4 ? "DOWN[,UP], seconds" : "a number",
+                            above_zero ? "0.000001" : "0", given[k]);
+            return false;
+        }
+    }
+    for (int k = 1; k < 5; ++k) {
+        const char *needed = !given[0] ? "--speed" : k == 3 && !given[2] ? "--accel" : nullptr;
+        if (given[k] && needed) {
+            wrong_arguments("%s %s needs %s", names[k], given[k], needed);
+            return false;
+        }
+    }
+    m.speed = values[0];
+    m.travel_speed = given[1] ? values[1] : values[0];
+    m.accel = values[2];
+    m.corner = values[3];
+    m.tool_down_time = values[4];
+    m.tool_up_time = given[4] ? tool_up : 0;
+    return true;
+}
+
+} // namespace
+
+void merge_options(const companion &c, option_table &t)
+{
+    t = option_table{};
+    std::size_t n = 0;
+    for (const option *o = c.own_long; o->name; ++o)
+        t.entries[n++] = *o;
+    if (c.timed)
+        for (const option &o : motion_long_options)
+            t.entries[n++] = o;
+    for (const option &o : shared_long_options)
+        t.entries[n++] = o;
+    std::strcpy(t.shorts, ":qhV");
+    std::strcat(t.shorts, c.own_short);
+}
+
+int take_shared(int code, const companion &c, option_table &t, char **argv, common_options &common)
+{
+    if (code == 'h') {
+        std::fputs(c.usage, stdout);
+        if (c.timed)
+            std::fputs(motion_usage, stdout);
+        std::fputs(shared_usage, stdout);
+        std::fputs(c.exit_text, stdout);
+        return EXIT_SUCCESS;
+    }
+    if (code == 'V') {
+        std::puts(c.version);
+        return EXIT_SUCCESS;
+    }
+    if (code == ':' || code == '?')
+        return wrong_option(code, argv, t.entries);
+    if (code == 'q') {
+        common.quiet = true;
+        return -1;
+    }
+    if (code >= speed_option && code < motion_option_end) {
+        t.motion[code - speed_option] = optarg;
+        return -1;
+    }
+    return not_shared;
+}
+
+int finish_shared(option_table &t, common_options &common)
+{
+    return motion_of(t.motion, common.motion) ? -1 : status_trouble;
+}
+
+std::FILE *open_coordinates(const char *path, const char *&name)
+{
+    const bool from_stdin = std::strcmp(path, "-") == 0;
+    name = from_stdin ? "(standard input)" : path;
+    std::FILE *in = from_stdin ? stdin : std::fopen(path, "r");
+    if (!in)
+        complain("%s: %s", name, std::strerror(errno));
+    return in;
+}
+
+int open_job_files(const char *input, const char *output, job_files &f)
+{
+    f.output = output;
+    f.in = open_coordinates(input, f.name);
+    return f.in && open_output(f.out, output, f.in) ? -1 : status_trouble;
+}
+
+int abandon(job_files &f, int status)
+{
+    close_whole_file(f.out, false);
+    return status;
+}
+
+int finish_output(job_files &f, bool complete)
+{
+    if (close_whole_file(f.out, complete))
+        return EXIT_SUCCESS;
+    complain("%s: %s", output_name(f.output), whole_file_failure(f.out));
+    return status_trouble;
+}
+
+int take_job_files(int argc, char **argv, job_files &files)
+{
+    if (argc - optind != 2)
+        return wrong_arguments("name IN.xy and OUT.xy");
+    const char *const input = argv[optind], *const output = argv[optind + 1];
+    if (*input == '\0' || *output == '\0')
+        return wrong_arguments("IN.xy and OUT.xy want a file name, or - for standard "
+                               "input or output: ''");
+    return open_job_files(input, output, files);
+}
+
+bool read_decimal(const char *&text, double &value)
+{
+    const char *at = text;
+    at += *at == '+' || *at == '-';
+    const char *digits = at;
+    while (*at >= '0' && *at <= '9')
+        ++at;
+    if (*at == '.')
+        for (++at; *at >= '0' && *at <= '9';)
+            ++at;
+    if (at == digits || (at == digits + 1 && *digits == '.'))
+        return false;
+    if (*at == 'e' || *at == 'E') {
+        const char *exponent = at + 1;
+        exponent += *exponent == '+' || *exponent == '-';
+        if (*exponent >= '0' && *exponent <= '9') {
+            while (*exponent >= '0' && *exponent <= '9')
+                ++exponent;
+            at = exponent;
+        }
+    }
+    // The C library converts the text accepted above, taken apart from what follows (a
+    // "0x" would make it hexadecimal), in the C locale that the program never leaves.
+    value = std::strtod(std::string(text, at).c_str(), nullptr);
+    text = at;
+    return std::isfinite(value);
+}

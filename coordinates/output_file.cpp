@@ -1,0 +1,54 @@
+// A file is the same as another when both name one inode on one device; a picture is
+// told by its first bytes.
+#include "output_file.h"
+
+#include "diagnostics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool writes_to_input(const char *path, std::FILE *in)
+{
+    struct stat named, read;
+    const bool to_stdout = std::strcmp(path, "-") == 0;
+    return (to_stdout ? fstat(STDOUT_FILENO, &named) : stat(path, &named)) == 0 &&
+           fstat(fileno(in), &read) == 0 && named.st_dev == read.st_dev &&
+           named.st_ino == read.st_ino && (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
+}
+
+bool holds_picture_or_nothing(const char *path)
+{
+    struct stat s;
+    // Nothing there to lose, or nothing that the picture would be renamed over.
+    if (stat(path, &s) != 0 || !S_ISREG(s.st_mode) || s.st_size == 0)
+        return true;
+    std::FILE *f = std::fopen(path, "rb");
+    if (!f)
+        return false;
+    char start[256];
+    const std::string_view head(start, std::fread(start, 1, sizeof start, f));
+    std::fclose(f);
+    std::string_view text = head.starts_with("\xef\xbb\xbf") ? head.substr(3) : head;
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+    return text.starts_with("<?xml") || text.starts_with("<svg") || text.starts_with("<!");
+}
+
+const char *output_name(const char *path)
+{
+    return std::strcmp(path, "-") ? path : "standard output";
+}
+
+bool open_output(whole_file &file, const char *path, std::FILE *in)
+{
+    if (writes_to_input(path, in))
+        complain("%s: is the coordinates file being read", output_name(path));
+    else if (!open_whole_file(file, path))
+        complain("%s: %s", output_name(path), whole_file_failure(file));
+    else
+        return true;
+    return false;
+}

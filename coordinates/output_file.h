@@ -1,0 +1,25 @@
+// What keeps a companion from losing a file by writing it: never over the file it reads,
+// by whatever name, and a picture never over a file that holds something else.
+#pragma once
+
+#include "whole_file.h"
+
+#include <cstdio>
+
+// Whether writing to path (standard output for "-") would write to the file that in
+// reads, by whatever path or link: a regular file or a named pipe. A device such as a
+// terminal may be both.
+bool writes_to_input(const char *path, std::FILE *in);
+
+// Whether the file at path, if it is there and a regular file, is empty or begins as an
+// SVG picture or any XML file does (after a byte order mark and white space: "<?xml",
+// "<svg" or "<!"); a file that cannot be read counts as not.
+bool holds_picture_or_nothing(const char *path);
+
+// What messages call the output path: "standard output" for "-", else path.
+const char *output_name(const char *path);
+
+// Opens the coordinates file to write at path as file, before any work, so that a name
+// that cannot be written is refused at once, as is the file that in reads; returns
+// false, having said why.
+bool open_output(whole_file &file, const char *path, std::FILE *in);
