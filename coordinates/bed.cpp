@@ -15,12 +15,6 @@ bool within_range(std::int64_t at)
     return at >= -largest_hundredths && at <= largest_hundredths;
 }
 
-std::string units(std::int64_t hundredths)
-{
-    char text[24];
-    return {text, put_units(text, hundredths, hundredths < 0)};
-}
-
 std::string short_units(std::int64_t hundredths)
 {
     char text[24];
@@ -28,6 +22,12 @@ std::string short_units(std::int64_t hundredths)
 }
 
 } // namespace
+
+std::string units_text(std::int64_t hundredths)
+{
+    char text[24];
+    return {text, put_units(text, hundredths, hundredths < 0)};
+}
 
 bool read_hundredths(const char *&text, std::int64_t &hundredths)
 {
@@ -111,7 +111,7 @@ std::string bed_argument(const bed &b)
     return text;
 }
 
-std::string too_large(const extent &e, const bed &b, std::int64_t margin)
+std::string too_large(const extent &e, const bed &b, std::int64_t margin, const char *what)
 {
     const bed room = inside_margin(b, margin);
     const std::string named = "the bed " + short_units(b.width) + " x " + short_units(b.height);
@@ -121,13 +121,14 @@ std::string too_large(const extent &e, const bed &b, std::int64_t margin)
     const std::int64_t wider = width - room.width, higher = height - room.height;
     if (e.empty || (wider <= 0 && higher <= 0))
         return {};
-    std::string text = "the job, " + units(width) + " x " + units(height) + ", is ";
+    std::string text = what + (", " + units_text(width)) + " x " + units_text(height) + ", is ";
     if (wider > 0)
-        text += units(wider) + " wider" + (higher > 0 ? " and " : "");
+        text += units_text(wider) + " wider" + (higher > 0 ? " and " : "");
     if (higher > 0)
-        text += units(higher) + " higher";
+        text += units_text(higher) + " higher";
     text += " than " + named;
     if (margin > 0)
-        text += " less its margins, " + units(room.width) + " x " + units(room.height) + ",";
+        text +=
+            " less its margins, " + units_text(room.width) + " x " + units_text(room.height) + ",";
     return text + " allows";
 }

@@ -42,6 +42,9 @@ overhang overhang_of(const extent &job, const bed &b);
 // Whether nothing of the job reaches past any side.
 bool on_bed(const overhang &over);
 
+// Hundredths as messages show them, with two places: "-0.25", "8.00".
+std::string units_text(std::int64_t hundredths);
+
 // Writes hundredths as short as they read ("8", "3.5", "-0.25"), as a user gives them;
 // returns the end.
 char *put_short(char *to, std::int64_t hundredths);
@@ -52,7 +55,8 @@ std::string bed_words(const bed &b);
 // The bed as a user names it: "8x6", or "8x6+1-2.5" when its corner is not the origin.
 std::string bed_argument(const bed &b);
 
-// How much larger than the bed, less margin, the job of extent e is, as a phrase: "the
-// job, 6.73 x 5.00, is 0.73 wider and 1.00 higher than the bed 6 x 4 allows", or that the
-// margins leave no room. Empty when the job is no larger.
-std::string too_large(const extent &e, const bed &b, std::int64_t margin);
+// How much larger than the bed, less margin, what of extent e is, as a phrase: "the job,
+// 6.73 x 5.00, is 0.73 wider and 1.00 higher than the bed 6 x 4 allows" (what being "the
+// job"), or that the margins leave no room. Empty when it is no larger.
+std::string too_large(const extent &e, const bed &b, std::int64_t margin,
+                      const char *what = "the job");

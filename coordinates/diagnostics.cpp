@@ -95,8 +95,9 @@ int report_unread(read_result result, coordinates_reader &r, const char *name)
         return status_malformed;
     }
     if (r.fault == line_fault::after_end) {
-        complain("%s:%ld: text after the end of the job, which ends at line %ld: %s%s", name,
-                 r.line_number, r.trailer_line, line.c_str(), ends_inside);
+        complain("%s:%ld: text after the end of the job, which ends at line %ld: %s%s; xymerge "
+                 "joins jobs into one",
+                 name, r.line_number, r.trailer_line, line.c_str(), ends_inside);
         return status_malformed;
     }
     complain("%s:%ld: not a coordinates line: %s%s", name, r.line_number, line.c_str(),

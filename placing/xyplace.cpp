@@ -1,40 +1,32 @@
 // xyplace: puts a plotter job on its bed. Mirrors, turns and shifts every position of an
-// xy coordinates file exactly, or fits the job's bounding box on a bed, and writes the
-// file that trace2xy would write from the records so placed: only move lines change.
+// xy coordinates file exactly, or fits the job's bounding box on a bed, or repeats the
+// job in a panel of copies, and writes the file that trace2xy would write from the
+// records so placed: only move lines change, and copies follow one another.
 #include "bed.h"
-#include "coordinates_reader.h"
 #include "front_end.h"
-#include "output_file.h"
+#include "job_writer.h"
+#include "panel.h"
 #include "placement.h"
-#include "standard_descriptors.h"
-#include "whole_file.h"
-#include "xy_layout.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <string>
 
-#include <sys/stat.h>
-
 namespace {
-
-constexpr int status_off_bed = 3;
 
 constexpr const char *usage_text =
     "usage: xyplace [-q] [-s DX,DY] [-r 90|180|270|auto] [-m x|y] [-f WxH[+X+Y]\n"
-    "               [--margin M] [-c]] IN.xy OUT.xy   (- for standard input or output)\n"
+    "               [--margin M] [-c]] [--repeat CxR|max [--gap G | --pitch DX,DY]]\n"
+    "               IN.xy OUT.xy   (- for standard input or output)\n"
     "\n"
     "Puts the plotter job in the coordinates file IN.xy on the plotter's bed and writes it\n"
     "to OUT.xy: every position mirrored, then turned by quarter turns counter-clockwise\n"
-    "about the origin, then shifted, exactly, in hundredths; everything but the move lines\n"
-    "kept byte for byte (a position read as -0.00 is written 0.00). OUT.xy is written whole\n"
-    "or not at all.\n"
+    "about the origin, then repeated and shifted, exactly, in hundredths; everything but\n"
+    "the move lines kept byte for byte (a position read as -0.00 is written 0.00). OUT.xy\n"
+    "is written whole or not at all.\n"
     "\n"
     "  -m, --mirror x|y       negate x, or y (given for both, both)\n"
     "  -r, --rotate 90|180|270|auto\n"
@@ -46,7 +38,12 @@ constexpr const char *usage_text =
     "                         lower-left corner at (X, Y), (0, 0) if not given: the job's\n"
     "                         lower-left corner on the bed's\n"
     "      --margin M         keep M output units inside the bed's edges\n"
-    "  -c, --centre           put the job's middle on the bed's middle\n";
+    "  -c, --centre           put the job's middle on the bed's middle\n"
+    "      --repeat CxR|max   C columns by R rows of copies, row by row from the lower left\n"
+    "                         (max, with --fit: as many as fit the bed); --shift and --fit\n"
+    "                         move the whole panel\n"
+    "      --gap G            the space between copies' bounding boxes (default 0)\n"
+    "      --pitch DX,DY      the step from one copy to the next instead, above zero\n";
 
 constexpr const char *exit_text =
     "\n"
@@ -54,17 +51,29 @@ constexpr const char *exit_text =
     "file, 2 a file could not be read or written or the arguments are wrong, 3 the job is\n"
     "larger than the bed, or a position would leave the range of a coordinates file.\n";
 
-constexpr int margin_option = first_own_option;
+enum own_option { margin_option = first_own_option, repeat_option, gap_option, pitch_option };
 
 // The options that say where the job goes come first: each may be given once.
 constexpr option own_options[] = {{"shift", required_argument, nullptr, 's'},
                                   {"rotate", required_argument, nullptr, 'r'},
                                   {"fit", required_argument, nullptr, 'f'},
                                   {"margin", required_argument, nullptr, margin_option},
+                                  {"repeat", required_argument, nullptr, repeat_option},
+                                  {"gap", required_argument, nullptr, gap_option},
+                                  {"pitch", required_argument, nullptr, pitch_option},
                                   {"mirror", required_argument, nullptr, 'm'},
                                   {"centre", no_argument, nullptr, 'c'},
                                   {}};
-enum once_option { shift_given, rotate_given, fit_given, margin_given, once_options };
+enum once_option {
+    shift_given,
+    rotate_given,
+    fit_given,
+    margin_given,
+    repeat_given,
+    gap_given,
+    pitch_given,
+    once_options
+};
 
 constexpr companion xyplace{usage_text,  exit_text,   "xyplace " XYPLACE_VERSION,
                             "s:r:m:f:c", own_options, false};
@@ -73,16 +82,65 @@ struct options {
     placement how;
     bool centred, turn_to_fit;
     bed area;
-    std::int64_t margin;      // hundredths
-    bool given[once_options]; // which of the options given once were
+    std::int64_t margin; // hundredths
+    panel copies;        // one copy unless --repeat
+    bool most_copies;    // --repeat max
+    bool turned;         // --rotate auto turned the job
+    std::int64_t gap;    // hundredths
+    bool given[once_options];
     common_options common;
 };
 
-// Reads DX,DY into the placement's shift.
-bool read_shift(const char *text, point &shift)
+// Reads DX,DY into a point of hundredths.
+bool read_pair(const char *text, point &pair)
 {
-    return read_hundredths(text, shift.x) && *text++ == ',' && read_hundredths(text, shift.y) &&
+    return read_hundredths(text, pair.x) && *text++ == ',' && read_hundredths(text, pair.y) &&
            *text == '\0';
+}
+
+// Reads CxR, each from 1 to most_copies, or max.
+bool read_repeat(const char *text, options &o)
+{
+    o.most_copies = std::strcmp(text, "max") == 0;
+    if (o.most_copies)
+        return true;
+    char *end;
+    errno = 0;
+    o.copies.columns = std::strtoll(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X') || text[0] < '0' || text[0] > '9')
+        return false;
+    text = end + 1;
+    o.copies.rows = std::strtoll(text, &end, 10);
+    return end != text && *end == '\0' && text[0] >= '0' && text[0] <= '9' && errno == 0 &&
+           o.copies.columns >= 1 && o.copies.rows >= 1 && o.copies.columns <= most_copies &&
+           o.copies.rows <= most_copies;
+}
+
+// Takes the value of one of the options that say how far things go into o; returns -1
+// when it is sound, or the exit status to end with.
+int take_distance(int code, const char *value, options &o)
+{
+    const char *at = value;
+    if (code == 's' && !read_pair(value, o.how.shift))
+        return wrong_arguments("--shift wants DX,DY, plain decimals with at most two places: '%s'",
+                               value);
+    if (code == margin_option && (!read_hundredths(at, o.margin) || *at != '\0' || o.margin < 0))
+        return wrong_arguments("--margin wants a plain decimal at or above zero with at most "
+                               "two places: '%s'",
+                               value);
+    if (code == gap_option && (!read_hundredths(at, o.gap) || *at != '\0' || o.gap < 0))
+        return wrong_arguments("--gap wants a plain decimal at or above zero with at most two "
+                               "places: '%s'",
+                               value);
+    if (code == pitch_option &&
+        (!read_pair(value, o.copies.step) || o.copies.step.x <= 0 || o.copies.step.y <= 0))
+        return wrong_arguments("--pitch wants DX,DY above zero, plain decimals with at most two "
+                               "places: '%s'",
+                               value);
+    if (code == repeat_option && !read_repeat(value, o))
+        return wrong_arguments("--repeat wants CxR, whole numbers from 1 to %lld, or max: '%s'",
+                               static_cast<long long>(most_copies), value);
+    return -1;
 }
 
 // Takes the value of one of xyplace's own options into o. Returns -1 when it is sound, or
@@ -96,9 +154,6 @@ int take_option(int code, const char *value, options &o)
         o.given[k] = o.given[k] || code == own_options[k].val;
     }
     const std::string text = value ? value : "";
-    if (code == 's' && !read_shift(value, o.how.shift))
-        return wrong_arguments("--shift wants DX,DY, plain decimals with at most two places: '%s'",
-                               value);
     if (code == 'r') {
         const int degrees = text == "90" ? 1 : text == "180" ? 2 : text == "270" ? 3 : 0;
         o.turn_to_fit = text == "auto";
@@ -113,13 +168,25 @@ int take_option(int code, const char *value, options &o)
     o.how.mirror_y = o.how.mirror_y || (code == 'm' && text == "y");
     if (code == 'f' && !read_bed(value, o.area))
         return wrong_arguments("--fit %s: '%s'", bed_wanted, value);
-    const char *at = value;
-    if (code == margin_option && (!read_hundredths(at, o.margin) || *at != '\0' || o.margin < 0))
-        return wrong_arguments("--margin wants a plain decimal at or above zero with at most "
-                               "two places: '%s'",
-                               value);
     o.centred = o.centred || code == 'c';
-    return -1;
+    return take_distance(code, value, o);
+}
+
+// The option that needs another that was not given, or null.
+const char *missing_partner(const options &o)
+{
+    const bool fitting = o.given[fit_given], repeating = o.given[repeat_given];
+    return !fitting && o.turn_to_fit                    ? "--rotate auto needs --fit"
+           : !fitting && o.given[margin_given]          ? "--margin needs --fit"
+           : !fitting && o.centred                      ? "--centre needs --fit"
+           : !fitting && o.most_copies                  ? "--repeat max needs --fit"
+           : !repeating && o.given[gap_given]           ? "--gap needs --repeat"
+           : !repeating && o.given[pitch_given]         ? "--pitch needs --repeat"
+           : o.given[gap_given] && o.given[pitch_given] ? "--gap and --pitch both say how far "
+                                                          "apart copies stand: give one"
+           : o.given[shift_given] && fitting ? "--shift and --fit both say where the job goes: "
+                                               "give one"
+                                             : nullptr;
 }
 
 // Reads the arguments and opens the files they name; returns -1 when the run goes on, or
@@ -127,70 +194,12 @@ int take_option(int code, const char *value, options &o)
 int parse_arguments(int argc, char **argv, options &o, job_files &files)
 {
     o = options{};
+    o.copies = {1, 1, {0, 0}};
     if (const int status = read_options(argc, argv, xyplace, o.common, take_option, o); status >= 0)
         return status;
-    if (o.given[shift_given] && o.given[fit_given])
-        return wrong_arguments("--shift and --fit both say where the job goes: give one");
-    if (!o.given[fit_given] && (o.given[margin_given] || o.centred || o.turn_to_fit))
-        return wrong_arguments("%s needs --fit", o.turn_to_fit           ? "--rotate auto"
-                                                 : o.given[margin_given] ? "--margin"
-                                                                         : "--centre");
+    if (const char *missing = missing_partner(o))
+        return wrong_arguments("%s", missing);
     return take_job_files(argc, argv, files);
-}
-
-// A copy of in in a temporary file, read from its start, for a second pass over a
-// stream that cannot be read twice; null, with errno, when it could not be made.
-std::FILE *spooled(std::FILE *in)
-{
-    std::FILE *copy = std::tmpfile();
-    char block[1 << 16];
-    for (std::size_t got; copy && (got = std::fread(block, 1, sizeof block, in)) > 0;)
-        if (std::fwrite(block, 1, got, copy) != got) {
-            std::fclose(copy);
-            return nullptr;
-        }
-    if (!copy || std::ferror(in) || std::fflush(copy) != 0 || std::fseek(copy, 0, SEEK_SET) != 0) {
-        if (copy)
-            std::fclose(copy);
-        return nullptr;
-    }
-    return copy;
-}
-
-// How a pass over the file ended: finished for a sound file, else what stopped it.
-struct pass_end {
-    read_result result; // unit when the unit read stopped the pass, as said below
-    bool misplaced;     // it stands where trace2xy writes none
-};
-
-// Reads every unit from the start of in, checking that each stands where trace2xy would
-// write it, and hands each to take, which returns false to stop the pass there.
-template <typename Take>
-pass_end walk(std::FILE *in, coordinates_reader &r, xy_unit &unit, Take take)
-{
-    start_reading(r, in);
-    layout state = layout::start;
-    read_result result;
-    while ((result = read_unit(r, unit)) == read_result::unit) {
-        if ((state = next_layout(state, unit.kind)) == layout::misplaced)
-            return {result, true};
-        if (!take(unit))
-            return {result, false};
-    }
-    return {result, false};
-}
-
-// Says on standard error why a pass did not finish; returns the exit status for it.
-int report_pass(const pass_end &end, coordinates_reader &r, const xy_unit &unit, const char *name)
-{
-    if (end.result != read_result::unit)
-        return report_unread(end.result, r, name);
-    if (end.misplaced)
-        return report_misplaced("places", r, unit, name);
-    complain("%s:%ld: the move to %s would be placed beyond what a coordinates file "
-             "holds; nothing written",
-             name, r.unit_line, std::string(r.line + move_start.size()).c_str());
-    return status_off_bed;
 }
 
 // The job's extent as o's mirror and turns place it, and turned a quarter more, for a
@@ -205,7 +214,7 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
     turn_only.shift = turned.shift = {0, 0};
     turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
     m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
-    return walk(in, r, unit, [&](const xy_unit &u) {
+    return walk(in, r, unit, [&](const xy_unit &u, bool) {
         point a{u.x, u.y}, b{u.x, u.y};
         // A point that cannot be placed stops the pass, to be reported, unmeasured.
         if (u.kind == unit_kind::move && !(place(turn_only, a) && place(turned, b)))
@@ -218,70 +227,80 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
     });
 }
 
-// Chooses the shift, and with --rotate auto the turn, that fits the job on the bed.
-// Returns false, having said by how much the job is too large, when it fits no way.
-bool choose_fit(options &o, const measured &m)
+// The panel of a job of extent e as o asks for it: its copies, and where it would stand
+// on the bed when it is fitted.
+struct arrangement {
+    panel copies;
+    extent whole; // the panel, or the job alone
+    bool in_range;
+    fit on_bed;
+};
+
+arrangement arrange(const options &o, const extent &e)
 {
     const bed room = inside_margin(o.area, o.margin);
-    fit placed = fit_on(m.as_placed, room, o.centred);
-    if ((placed.too_wide > 0 || placed.too_high > 0) && o.turn_to_fit) {
-        if (const fit turned = fit_on(m.turned, room, o.centred);
-            turned.too_wide == 0 && turned.too_high == 0) {
-            placed = turned;
+    arrangement a{o.copies, {}, false, {}};
+    if (!o.given[pitch_given])
+        a.copies.step = step_with_gap(e, o.gap);
+    if (o.most_copies)
+        a.copies = most_on(e, room, a.copies.step);
+    a.in_range = a.copies.columns > 0 && a.copies.rows > 0 && panel_extent(e, a.copies, a.whole);
+    if (a.in_range && o.given[fit_given])
+        a.on_bed = fit_on(a.whole, room, o.centred);
+    // A panel given its shift must lie within the range once shifted too.
+    point corner{a.whole.min_x, a.whole.min_y}, far{a.whole.max_x, a.whole.max_y};
+    const placement shifted{false, false, 0, o.how.shift};
+    a.in_range = a.in_range && (a.whole.empty || o.given[fit_given] ||
+                                (place(shifted, corner) && place(shifted, far)));
+    return a;
+}
+
+bool lies_on_bed(const arrangement &a)
+{
+    return a.in_range && a.on_bed.too_wide == 0 && a.on_bed.too_high == 0;
+}
+
+// Chooses the panel, the shift that fits it on the bed, and with --rotate auto the turn
+// (the one that fits, or that fits more copies, unturned on a tie). Returns -1, or the
+// exit status to end with having said why.
+int arrange_job(options &o, const measured &m)
+{
+    arrangement chosen = arrange(o, m.as_placed);
+    if (o.turn_to_fit) {
+        const arrangement turned = arrange(o, m.turned);
+        const auto count = [](const arrangement &a) { return a.copies.columns * a.copies.rows; };
+        if (lies_on_bed(turned) && (!lies_on_bed(chosen) || count(turned) > count(chosen))) {
+            chosen = turned;
             o.how.quarter_turns = (o.how.quarter_turns + 1) % 4;
+            o.turned = true;
         }
     }
-    const bool room_left = room.width >= 0 && room.height >= 0;
-    if (placed.too_wide == 0 && placed.too_high == 0 && room_left) {
-        o.how.shift = placed.shift;
-        return true;
+    const bed room = inside_margin(o.area, o.margin);
+    if (o.given[fit_given] && !(lies_on_bed(chosen) && room.width >= 0 && room.height >= 0)) {
+        const bool one = o.most_copies || (o.copies.columns == 1 && o.copies.rows == 1);
+        const extent &e = one || !chosen.in_range ? m.as_placed : chosen.whole;
+        complain("%s%s; nothing written",
+                 too_large(e, o.area, o.margin, one ? "the job" : "the panel").c_str(),
+                 o.turn_to_fit && room.width >= 0 && room.height >= 0 ? ", turned either way" : "");
+        return status_off_bed;
     }
-    complain("%s%s; nothing written", too_large(m.as_placed, o.area, o.margin).c_str(),
-             o.turn_to_fit && room_left ? ", turned either way" : "");
-    return false;
+    if (!chosen.in_range) {
+        complain("the panel would reach beyond what a coordinates file holds; nothing written");
+        return status_off_bed;
+    }
+    o.copies = chosen.copies;
+    if (o.given[fit_given])
+        o.how.shift = chosen.on_bed.shift;
+    return -1;
 }
 
-// Writes the job from in to out: each move placed as o says, everything else as trace2xy
-// writes it, which for a sound file is as read. The tool lines follow from the layout.
-pass_end write_job(std::FILE *in, const options &o, std::FILE *out, coordinates_reader &r,
-                   xy_unit &unit, bool &written)
+// Measures the job and chooses its panel and where on the bed it goes, leaving files.in
+// to be read again from its start: the file itself, or a copy of a stream that cannot be
+// read twice. Returns -1, or the exit status to end with, having said why and left the
+// output as it was.
+int plan_job(options &o, job_files &files)
 {
-    auto block = std::make_unique<xy_block>();
-    start_block(*block, out);
-    tool_state tool{0, 0};
-    constexpr std::size_t unit_room = xy_line_size + net_room;
-    const pass_end end = walk(in, r, unit, [&](const xy_unit &u) {
-        char *const to = block_room(*block, unit_room);
-        point at{u.x, u.y};
-        if (u.kind == unit_kind::move && place(o.how, at))
-            block_used(*block, put_move(to, tool, at.x, at.x < 0, at.y, at.y < 0));
-        else if (u.kind == unit_kind::move)
-            return false;
-        else if (u.kind == unit_kind::net)
-            block_used(*block, put_net(to, tool, u.record, u.record_length));
-        else if (u.kind == unit_kind::trailer)
-            block_used(*block, put_trailer(to));
-        return true;
-    });
-    // A file cut short is not handed on further, so that it never ends in a trailer.
-    written = end.result == read_result::finished && finish_block(*block);
-    return end;
-}
-
-// Whether in is a regular file, which a second pass can read again from its start.
-bool rereadable(std::FILE *in)
-{
-    struct stat s;
-    return fstat(fileno(in), &s) == 0 && S_ISREG(s.st_mode);
-}
-
-// Measures the job and chooses where on the bed it goes (and with --rotate auto, its
-// turn), leaving files.in to be read again from its start: the file itself, or a copy of
-// a stream that cannot be read twice. Returns -1, or the exit status to end with, having
-// said why and left the output as it was.
-int fit_job(options &o, job_files &files)
-{
-    if (!rereadable(files.in) && !(files.in = spooled(files.in))) {
+    if (!(files.in = rereadable(files.in))) {
         complain("%s: %s", files.name, std::strerror(errno));
         return abandon(files, status_trouble);
     }
@@ -290,23 +309,55 @@ int fit_job(options &o, job_files &files)
     measured m;
     if (const pass_end end = measure(files.in, o, m, reader, unit);
         end.result != read_result::finished)
-        return abandon(files, report_pass(end, reader, unit, files.name));
-    if (!choose_fit(o, m))
-        return abandon(files, status_off_bed);
+        return abandon(files, report_pass(end, reader, unit, files.name, "places"));
+    if (const int status = arrange_job(o, m); status >= 0)
+        return abandon(files, status);
     std::rewind(files.in);
     return -1;
 }
 
-// Writes the job placed, and puts it in place; returns the exit status.
+// Tells how many copies went on the bed, and how far neighbouring copies overlap.
+void report_panel(const options &o, const extent &job)
+{
+    if (o.most_copies)
+        complain("%lld x %lld copies fit the bed %s%s", static_cast<long long>(o.copies.columns),
+                 static_cast<long long>(o.copies.rows), bed_words(o.area).c_str(),
+                 o.turned ? ", turned a quarter" : "");
+    if (const point over = copies_overlap(job, o.copies); over.x > 0 || over.y > 0) {
+        char across[24], up[24];
+        *put_units(across, over.x, false) = '\0';
+        *put_units(up, over.y, false) = '\0';
+        complain("neighbouring copies overlap by %s across a row and %s up a column", across, up);
+    }
+}
+
+// Writes every copy of the job placed, and puts the output in place; returns the exit
+// status.
 int place_job(const options &o, job_files &files)
 {
+    auto writer = std::make_unique<job_writer>();
+    start_jobs(*writer, files.out.out);
     coordinates_reader reader;
     xy_unit unit;
-    bool written;
-    if (const pass_end end = write_job(files.in, o, files.out.out, reader, unit, written);
-        end.result != read_result::finished)
-        return abandon(files, report_pass(end, reader, unit, files.name));
-    return finish_output(files, written);
+    extent first{true, 0, 0, 0, 0};
+    const std::int64_t copies = o.copies.columns * o.copies.rows;
+    for (std::int64_t k = 0; k < copies; ++k) {
+        placement how = o.how;
+        const point by = copy_shift(o.copies, k);
+        how.shift = {how.shift.x + by.x, how.shift.y + by.y};
+        extent box{true, 0, 0, 0, 0};
+        if (k > 0)
+            std::rewind(files.in);
+        if (const pass_end end = append_job(*writer, files.in, how, false, reader, unit, box);
+            end.result != read_result::finished)
+            return abandon(files, report_pass(end, reader, unit, files.name, "places"));
+        if (k == 0)
+            first = box;
+    }
+    const int status = finish_output(files, finish_jobs(*writer));
+    if (status == EXIT_SUCCESS && o.given[repeat_given] && !o.common.quiet)
+        report_panel(o, first);
+    return status;
 }
 
 } // namespace
@@ -317,7 +368,8 @@ int main(int argc, char **argv)
     job_files files;
     if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
         return status;
-    if (const int status = o.given[fit_given] ? fit_job(o, files) : -1; status >= 0)
+    const bool planned = o.given[fit_given] || o.given[repeat_given];
+    if (const int status = planned ? plan_job(o, files) : -1; status >= 0)
         return status;
     return place_job(o, files);
 }

@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "xyorder: in.xy: the file ends after line 1, without its trailer\n"},
                     fault_case{"two_jobs_joined", "in.xy out.xy", sound + sound, 1,
                                "xyorder: in.xy:5: text after the end of the job, which ends at "
-                               "line 4: 'Go To       1.00       2.00'\n"},
+                               "line 4: 'Go To       1.00       2.00'; xymerge joins jobs into one\n"},
                     fault_case{"missing_file", "none.xy out.xy", "", 2,
                                "xyorder: none.xy: No such file or directory\n"},
                     fault_case{"output_in_a_missing_directory", "board.xy no/such.xy", "", 2,

@@ -256,6 +256,27 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyplace: --shift wants DX,DY, plain decimals with at most two places: "
                    "'1,2x'\n" +
                        try_help},
+        fault_case{"no_copies", "--repeat 0x3 in.xy out.xy", sound, 2,
+                   "xyplace: --repeat wants CxR, whole numbers from 1 to 1000000, or max: '0x3'\n" +
+                       try_help},
+        fault_case{"copies_without_rows", "--repeat 3x in.xy out.xy", sound, 2,
+                   "xyplace: --repeat wants CxR, whole numbers from 1 to 1000000, or max: '3x'\n" +
+                       try_help},
+        fault_case{"gap_below_zero", "--repeat 2x2 --gap -1 in.xy out.xy", sound, 2,
+                   "xyplace: --gap wants a plain decimal at or above zero with at most two "
+                   "places: '-1'\n" +
+                       try_help},
+        fault_case{"pitch_of_zero", "--repeat 2x2 --pitch 0,1 in.xy out.xy", sound, 2,
+                   "xyplace: --pitch wants DX,DY above zero, plain decimals with at most two "
+                   "places: '0,1'\n" +
+                       try_help},
+        fault_case{"pitch_and_gap", "--repeat 2x2 --pitch 1,1 --gap 1 in.xy out.xy", sound, 2,
+                   "xyplace: --gap and --pitch both say how far apart copies stand: give one\n" +
+                       try_help},
+        fault_case{"panel_beyond_the_range", "--repeat 1000000x1 --gap 92233720368 in.xy out.xy",
+                   sound, 3,
+                   "xyplace: the panel would reach beyond what a coordinates file holds; nothing "
+                   "written\n"},
         fault_case{"three_places_in_a_shift", "--shift 0.125,0 in.xy out.xy", sound, 2,
                    "xyplace: --shift wants DX,DY, plain decimals with at most two places: "
                    "'0.125,0'\n" +

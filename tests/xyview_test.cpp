@@ -248,10 +248,10 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{
             "last_line_without_line_feed", "in.xy", "Tool Up \n\n\nTool Up", 1,
             "xyview: in.xy:4: text after the end of the job, which ends at line 3: 'Tool Up' (the "
-            "file ends inside it)\n"},
+            "file ends inside it); xymerge joins jobs into one\n"},
         fault_case{"two_jobs_joined", "in.xy", sound + "\n   NET 'A'\n \n" + sound, 1,
                    "xyview: in.xy:6: text after the end of the job, which ends at line 4: '   NET "
-                   "\\'A\\''\n"},
+                   "\\'A\\''; xymerge joins jobs into one\n"},
         fault_case{"number_beyond_the_range", "in.xy",
                    "Go To 1234567890123456.00       0.00\n" + trailer, 1,
                    "xyview: in.xy:1: a position beyond what a coordinates file holds "

@@ -93,12 +93,6 @@ int parse_arguments(int argc, char **argv, options &o)
     return -1;
 }
 
-std::string units(std::int64_t hundredths)
-{
-    char text[24];
-    return {text, put_units(text, hundredths, hundredths < 0)};
-}
-
 // The sides of the bed, in the order of an overhang's fields.
 std::int64_t side_of(const overhang &over, int side)
 {
@@ -111,8 +105,8 @@ std::int64_t side_of(const overhang &over, int side)
 void print_bed(std::FILE *to, const job_summary &job, const options &o)
 {
     const bed &b = o.area;
-    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units(b.width).c_str(),
-                 units(b.height).c_str(), units(b.x).c_str(), units(b.y).c_str());
+    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units_text(b.width).c_str(),
+                 units_text(b.height).c_str(), units_text(b.x).c_str(), units_text(b.y).c_str());
     const overhang over = overhang_of(job.box, b);
     if (on_bed(over)) {
         std::fputs("fits\n", to);
@@ -135,7 +129,8 @@ void print_bed(std::FILE *to, const job_summary &job, const options &o)
     const std::int64_t width = job.box.max_x - job.box.min_x;
     const std::int64_t height = job.box.max_y - job.box.min_y;
     if (width <= b.width && height <= b.height) {
-        const std::string dx = units(over.left - over.right), dy = units(over.bottom - over.top);
+        const std::string dx = units_text(over.left - over.right),
+                          dy = units_text(over.bottom - over.top);
         std::fprintf(to, "; move it by %s, %s to fit: xyplace --shift %s,%s", dx.c_str(),
                      dy.c_str(), dx.c_str(), dy.c_str());
     } else if (height <= b.width && width <= b.height) {
@@ -179,9 +174,10 @@ void print_summary(std::FILE *to, const char *name, const job_summary &job,
         std::fprintf(to,
                      "bounding box      x %s to %s, y %s to %s\n"
                      "size              %s x %s\n",
-                     units(box.min_x).c_str(), units(box.max_x).c_str(), units(box.min_y).c_str(),
-                     units(box.max_y).c_str(), units(box.max_x - box.min_x).c_str(),
-                     units(box.max_y - box.min_y).c_str());
+                     units_text(box.min_x).c_str(), units_text(box.max_x).c_str(),
+                     units_text(box.min_y).c_str(), units_text(box.max_y).c_str(),
+                     units_text(box.max_x - box.min_x).c_str(),
+                     units_text(box.max_y - box.min_y).c_str());
     if (o.has_area)
         print_bed(to, job, o);
 }
@@ -257,7 +253,7 @@ bool fits(const job_summary &job, const options &o)
     for (int side = 0; side < 4; ++side) {
         if (side_of(over, side) == 0)
             continue;
-        told += (told.empty() ? "" : ", ") + units(side_of(over, side)) + " " + sides[side] +
+        told += (told.empty() ? "" : ", ") + units_text(side_of(over, side)) + " " + sides[side] +
                 (told.empty() ? " the bed" : " it");
     }
     if (!told.empty())

@@ -1,0 +1,73 @@
+// Copies are moved by whole steps, so every copy lands exactly; a panel's extent is worked
+// out in 128 bits, since a count of copies times a step may pass 64.
+#include "panel.h"
+
+#include <algorithm>
+
+namespace {
+
+__extension__ using wide = __int128;
+
+bool in_range(wide at)
+{
+    return at >= -largest_hundredths && at <= largest_hundredths;
+}
+
+// How many copies of size, a step apart, lie within room: at most most_copies.
+std::int64_t copies_along(std::int64_t room, std::int64_t size, std::int64_t step)
+{
+    if (room < size)
+        return 0;
+    if (step <= 0)
+        return 1;
+    return std::min<std::int64_t>((room - size) / step + 1, most_copies);
+}
+
+} // namespace
+
+point step_with_gap(const extent &e, std::int64_t gap)
+{
+    if (e.empty)
+        return {gap, gap};
+    return {e.max_x - e.min_x + gap, e.max_y - e.min_y + gap};
+}
+
+bool panel_extent(const extent &e, const panel &p, extent &whole)
+{
+    if (e.empty) {
+        whole = e;
+        return true;
+    }
+    const wide x_span = wide{p.step.x} * (p.columns - 1), y_span = wide{p.step.y} * (p.rows - 1);
+    const wide low_x = e.min_x + std::min<wide>(x_span, 0),
+               high_x = e.max_x + std::max<wide>(x_span, 0);
+    const wide low_y = e.min_y + std::min<wide>(y_span, 0),
+               high_y = e.max_y + std::max<wide>(y_span, 0);
+    if (!in_range(low_x) || !in_range(high_x) || !in_range(low_y) || !in_range(high_y))
+        return false;
+    whole = {false, static_cast<std::int64_t>(low_x), static_cast<std::int64_t>(low_y),
+             static_cast<std::int64_t>(high_x), static_cast<std::int64_t>(high_y)};
+    return true;
+}
+
+point copy_shift(const panel &p, std::int64_t k)
+{
+    return {p.step.x * (k % p.columns), p.step.y * (k / p.columns)};
+}
+
+panel most_on(const extent &e, const bed &room, point step)
+{
+    const std::int64_t width = e.empty ? 0 : e.max_x - e.min_x;
+    const std::int64_t height = e.empty ? 0 : e.max_y - e.min_y;
+    return {copies_along(room.width, width, step.x), copies_along(room.height, height, step.y),
+            step};
+}
+
+point copies_overlap(const extent &e, const panel &p)
+{
+    if (e.empty)
+        return {0, 0};
+    const std::int64_t width = e.max_x - e.min_x, height = e.max_y - e.min_y;
+    return {p.columns > 1 ? std::max<std::int64_t>(width - p.step.x, 0) : 0,
+            p.rows > 1 ? std::max<std::int64_t>(height - p.step.y, 0) : 0};
+}

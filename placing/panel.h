@@ -1,0 +1,36 @@
+// A panel: columns by rows of copies of one job, each the job moved by a whole number of
+// steps in hundredths, copy (0, 0) at the lower left and the copies counted row by row.
+#pragma once
+
+#include "bed.h"
+#include "plotter.h"
+
+#include <cstdint>
+
+// The most columns, and the most rows, of a panel.
+constexpr std::int64_t most_copies = 1000000;
+
+struct panel {
+    std::int64_t columns, rows; // 1 to most_copies each
+    point step;                 // from a copy to the next, along a row and up a column
+};
+
+// The step of copies of a job of extent e set gap apart, from box to box; along a side
+// where the job has no extent, gap itself.
+point step_with_gap(const extent &e, std::int64_t gap);
+
+// The extent of the panel of the job of extent e; false, leaving it undefined, when it
+// would reach beyond the range of a coordinates file. An empty job makes an empty panel.
+bool panel_extent(const extent &e, const panel &p, extent &whole);
+
+// Where copy k (from 0, row by row from the lower left) stands: the steps it is moved by.
+point copy_shift(const panel &p, std::int64_t k);
+
+// The panel of the most copies of the job of extent e, a step apart, that lie on room (a
+// bed less its margins): none along a side where even one does not fit, and along a side
+// where the step is not above zero, one.
+panel most_on(const extent &e, const bed &room, point step);
+
+// Whether neighbouring copies of a job of extent e overlap in p: by how much across a
+// row and up a column, in hundredths (0 where they do not).
+point copies_overlap(const extent &e, const panel &p);
