@@ -39,6 +39,12 @@ struct overhang {
 };
 overhang overhang_of(const extent &job, const bed &b);
 
+// The overhang on side 0 to 3: left, right, bottom, top.
+inline std::int64_t overhang_on(const overhang &over, int side)
+{
+    return side == 0 ? over.left : side == 1 ? over.right : side == 2 ? over.bottom : over.top;
+}
+
 // Whether nothing of the job reaches past any side.
 bool on_bed(const overhang &over);
 

@@ -20,6 +20,7 @@ constexpr option motion_long_options[] = {
     {"tool-time", required_argument, nullptr, tool_time_option}};
 
 constexpr option shared_long_options[] = {{"quiet", no_argument, nullptr, 'q'},
+                                          {"json", no_argument, nullptr, json_option},
                                           {"help", no_argument, nullptr, 'h'},
                                           {"version", no_argument, nullptr, 'V'}};
 
@@ -35,6 +36,7 @@ constexpr const char *motion_usage =
     "  --tool-time DOWN[,UP]  seconds to lower and to raise the tool (default 0)\n";
 constexpr const char *shared_usage =
     "  -q, --quiet            leave out the summary or report; warnings and errors stay\n"
+    "      --json             the summary or report as one JSON object on standard output\n"
     "  -h, --help             show this text and exit\n"
     "  -V, --version          show the version and exit\n";
 
@@ -116,8 +118,9 @@ int take_shared(int code, const companion &c, option_table &t, char **argv, comm
     }
     if (code == ':' || code == '?')
         return wrong_option(code, argv, t.entries);
-    if (code == 'q') {
-        common.quiet = true;
+    if (code == 'q' || code == json_option) {
+        common.quiet = common.quiet || code == 'q';
+        common.json = common.json || code == json_option;
         return -1;
     }
     if (code >= speed_option && code < motion_option_end) {

@@ -26,6 +26,7 @@ struct companion {
 // What the shared options say.
 struct common_options {
     bool quiet;          // leave out the summary or report, never a warning or an error
+    bool json;           // the summary or report as one JSON object on standard output
     motion_model motion; // without a speed when none was given
 };
 
@@ -38,6 +39,7 @@ enum shared_option {
     corner_option,
     tool_time_option,
     motion_option_end,
+    json_option,
     first_own_option = 512
 };
 

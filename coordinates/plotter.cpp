@@ -25,6 +25,7 @@ void start_plotting(plotter &p)
 {
     p.tool_down = false;
     p.has_position = false;
+    p.moved = false;
     p.x = 0;
     p.y = 0;
     p.job = job_summary{};
@@ -35,6 +36,7 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y)
 {
     job_summary &job = p.job;
     ++job.moves;
+    p.moved = p.moved || (p.has_position && (x != p.x || y != p.y));
     if (p.has_position)
         (p.tool_down ? job.pen_down_length : job.idle_length) += hop_length({p.x, p.y}, {x, y});
     if (job.box.empty) {
@@ -54,9 +56,14 @@ void plot(plotter &p, const xy_unit &unit)
     switch (unit.kind) {
     case unit_kind::move: move_to(p, unit.x, unit.y); break;
     case unit_kind::tool_down:
+        p.job.tool_downs += 1;
+        p.moved = p.moved && p.tool_down;
+        p.tool_down = true;
+        break;
     case unit_kind::tool_up:
-        p.tool_down = unit.kind == unit_kind::tool_down;
-        p.job.tool_downs += p.tool_down;
+        // A hole: lowered and raised at one point without moving.
+        p.job.holes += p.tool_down && p.has_position && !p.moved;
+        p.tool_down = false;
         break;
     case unit_kind::net: ++p.job.nets; break;
     case unit_kind::trailer: break;

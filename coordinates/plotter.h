@@ -28,6 +28,7 @@ struct job_summary {
     long nets;
     long moves;
     long tool_downs;
+    long holes;                    // times the tool was lowered and raised at one point
     double pen_down_length;        // output units drawn with the tool down
     double idle_length;            // output units travelled with the tool up, from the first point
     extent box;                    // of all points
@@ -38,6 +39,7 @@ struct job_summary {
 struct plotter {
     bool tool_down;
     bool has_position; // a first "Go To" has placed the tool
+    bool moved;        // the tool has moved since it was last lowered
     std::int64_t x, y; // the tool's position, in hundredths
     job_summary job;
 };

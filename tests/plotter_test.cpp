@@ -61,26 +61,53 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
     EXPECT_EQ(job.box.min_y, -10000);
 }
 
-TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
+const picture_style style{1100, 800, true, false};
+
+// The path element that follows marker in svg, its data alone.
+std::string path_after(const std::string &svg, const std::string &marker)
+{
+    const std::size_t at = svg.find(" d=\"", svg.find(marker)) + 4;
+    return svg.substr(at, svg.find('"', at) - at);
+}
+
+// One net drawn in two runs with a hole between them: two subpaths of one path in the
+// net's group, the hole a ring apart, and the travel before them in a path of its own.
+TEST(picture, draws_strokes_of_a_net_in_one_path_and_holes_apart)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, true, false));
-    // Three runs: two moves, none (a lowering without a move draws nothing), one move
-    // that starts where the first run ended but after a lift.
-    const job_summary job = plotted("\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
+    ASSERT_TRUE(start_picture(picture, style));
+    const job_summary job = plotted("Go To      -1.00       0.00\nTool Up \n\n   NET 'A'\n \n"
+                                    "Go To       0.00       0.00\nTool Down \n"
                                     "Go To       1.00       0.00\nGo To       1.00       1.00\n"
                                     "Tool Up \nTool Down \nTool Up \nTool Down \n"
                                     "Go To       2.00       2.00\nTool Up \n\n\n",
                                     &picture);
-    EXPECT_EQ(picture.stroke_count, 2);
+    EXPECT_EQ(job.holes, 1);
     stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"a.xy", "figures"}, out.get()));
     const std::string svg = contents(out.get());
-    const std::string strokes = svg.substr(svg.find("<title>NET 'A'</title>"));
-    EXPECT_EQ(count(strokes, "<polyline"), 2);
-    EXPECT_NE(strokes.find("points=\"0.00,0.00 1.00,0.00 1.00,-1.00\""), std::string::npos);
-    EXPECT_NE(strokes.find("points=\"1.00,-1.00 2.00,-2.00\""), std::string::npos);
-    EXPECT_EQ(count(svg, "<polyline"), 2);
+    const std::string strokes = path_after(svg, "<title>NET 'A'</title>");
+    EXPECT_EQ(count(strokes, "m") + count(strokes, "M"), 2) << strokes;
+    EXPECT_EQ(count(path_after(svg, "id=\"holes\""), "h0"), 1);
+    EXPECT_EQ(count(path_after(svg, "stroke-width=\"7.5\""), "h"), 1);
+    EXPECT_NE(svg.find("<title>a.xy: figures</title>"), std::string::npos);
+}
+
+// A drilling job of 2,000 holes on a grid, each more than a pixel from the next, and as
+// many again on the same spots: a ring for each spot.
+TEST(picture, shows_every_hole_a_pixel_apart_once)
+{
+    svg_picture picture;
+    ASSERT_TRUE(start_picture(picture, style));
+    std::string trace;
+    for (int k = 0; k < 4000; ++k)
+        trace += "  NET 'H'\nSEG " + std::to_string(k % 2000 % 50 * 25000) + " " +
+                 std::to_string(k % 2000 / 50 * 25000) + "\n";
+    const job_summary job = plotted(converted(trace), &picture);
+    EXPECT_EQ(job.holes, 4000);
+    stream out(std::tmpfile());
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"h.xy", ""}, out.get()));
+    EXPECT_EQ(count(path_after(contents(out.get()), "id=\"holes\""), "h0"), 2000);
 }
 
 // Characters in UTF-8 pass as they are; a byte that begins none, a sequence cut short, a
@@ -88,13 +115,13 @@ TEST(picture, draws_one_stroke_per_pen_down_run_and_idle_travel_apart)
 TEST(picture, net_names_are_escaped_for_xml)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, true, false));
+    ASSERT_TRUE(start_picture(picture, style));
     const job_summary job = plotted("\n   NET '<A&B>'\x01\xe9 \xc3\xa9\xe2\x82\xac\xf0\x9f\x96\x8a"
                                     "\xc3\xed\xa0\x80\xef\xbf\xbf \nGo To       0.00       0.00\n"
                                     "Tool Down \nGo To       1.00       0.00\nTool Up \n\n\n",
                                     &picture);
     stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, out.get()));
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"n.xy", ""}, out.get()));
     EXPECT_NE(contents(out.get()).find("<title>NET '&lt;A&amp;B&gt;'?&#xE9; \xc3\xa9\xe2\x82\xac"
                                        "\xf0\x9f\x96\x8a&#xC3;&#xED;&#xA0;&#x80;&#xEF;&#xBF;&#xBF;"
                                        "</title>"),
@@ -109,7 +136,7 @@ namespace {
 TEST(picture, neighbouring_nets_on_a_board_differ_in_colour)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, false, false));
+    ASSERT_TRUE(start_picture(picture, {1100, 800, false, false}));
     std::vector<net_box> boxes;
     for_each_unit(converted(routed_board(300)), [&](const xy_unit &unit) {
         if (unit.kind == unit_kind::net)

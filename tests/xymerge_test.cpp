@@ -59,7 +59,7 @@ class xymerge : public scratch_directory {
     // The lines of xyview's summary of name, from nets to the idle travel.
     std::string summed(const std::string &name)
     {
-        return run("{ '" XYVIEW "' " + name + " | sed -n 2,6p; }").out;
+        return run("{ '" XYVIEW "' " + name + " | sed -n 2,7p; }").out;
     }
 };
 
@@ -77,6 +77,7 @@ TEST_F(xymerge, draws_each_inputs_strokes_job_after_job)
                     .starts_with("nets              302\n"
                                  "moves             1164\n"
                                  "tool downs        302\n"
+                                 "holes             1\n"
                                  "pen-down length   159.01\n"));
     EXPECT_EQ(tool(XYORDER, "-q merged.xy ordered.xy").status, 0);
     EXPECT_EQ(tool(XYVIEW, "-q ordered.xy").status, 0);

@@ -1,22 +1,26 @@
 // The frame is drawn in pixels, so that lettering and marks keep their size whatever the
-// job's; the picture fits a browser window of 1,100 by 800.
+// job's; the picture is laid out for its own size: the title above, the axes and the
+// legend below.
 #include "picture_frame.h"
 
 #include "bed.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
-// The largest the plotting area grows, in pixels: with the axes around it, the picture
-// fits a browser window of 1,100 by 800.
-constexpr double plot_width_px = 910, plot_height_px = 700;
-constexpr double margin_left_px = 70, margin_right_px = 20, margin_top_px = 20,
-                 margin_bottom_px = 45;
-constexpr const char *mark_colour = "#00a000";
-constexpr const char *off_bed_colour = "#e00000";
+// Room around the plotting area, in pixels: the title above, the axes' labels to the
+// left and below, the legend below them.
+constexpr double room_left = 70, room_right = 20, room_top = 46, room_bottom = 72;
+
+// A bed in output units.
+struct bed_units {
+    double x, y, width, height;
+};
 
 // The smallest length of 1, 2 or 5 times a power of ten that is at least least.
 double tick_step(double least)
@@ -35,27 +39,97 @@ double step_along(const view &v, double extent, double room)
     return tick_step(std::max(extent / 8, room / v.scale));
 }
 
-// A point of the job marked with a circle and a word, each with a light halo that keeps
-// it readable over dense strokes.
-void put_point_mark(std::FILE *out, const view &v, std::int64_t x, std::int64_t y, const char *word,
-                    const char *title)
+// A label's box in pixels, for keeping labels apart.
+struct label_box {
+    double left, top, right, bottom;
+};
+
+bool overlaps(const label_box &a, const label_box &b)
 {
-    const double cx = v.x(x / 100.0), cy = v.y(y / 100.0);
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Where a word of size 12 stands beside the point (x, y): one of the four corners around
+// the mark, as corner says (0 upper right, 1 lower right, 2 upper left, 3 lower left).
+label_box label_at(double x, double y, const char *word, int corner)
+{
+    const double width = 6.6 * static_cast<double>(std::strlen(word)) + 2;
+    const double left = corner < 2 ? x + 9 : x - 9 - width;
+    const double base = corner % 2 == 0 ? y - 9 : y + 19;
+    return {left, base - 11, left + width, base + 3};
+}
+
+// A point of the job marked with a circle and a word in the corner given, each with a
+// light halo that keeps it readable over dense strokes.
+void put_point_mark(std::FILE *out, double cx, double cy, const char *word, const char *title,
+                    const label_box &label)
+{
     std::fprintf(out,
-                 "<g><title>%s</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" "
+                 "<g><title>%s</title><circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"none\" "
                  "stroke=\"white\" stroke-width=\"5\" stroke-opacity=\"0.8\"/><circle "
-                 "cx=\"%.6g\" cy=\"%.6g\" r=\"6\" fill=\"none\" stroke=\"%s\" "
-                 "stroke-width=\"2.5\"/><text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" "
+                 "cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"none\" stroke=\"%s\" "
+                 "stroke-width=\"2.5\"/><text x=\"%.1f\" y=\"%.1f\" font-family=\"sans-serif\" "
                  "font-size=\"12\" fill=\"%s\" stroke=\"white\" stroke-width=\"3\" "
                  "stroke-linejoin=\"round\" paint-order=\"stroke\">%s</text></g>\n",
-                 title, cx, cy, cx, cy, mark_colour, cx + 9, cy - 9, mark_colour, word);
+                 title, cx, cy, cx, cy, mark_colour, label.left + 1, label.bottom - 3, mark_colour,
+                 word);
 }
 
 } // namespace
 
-bed_units units_of(const bed &b)
+// The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the
+// bytes there are no such sequence.
+std::size_t utf8_length(const unsigned char *c)
 {
-    return {b.x / 100.0, b.y / 100.0, b.width / 100.0, b.height / 100.0};
+    const auto follows = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+    if (c[0] >= 0xC2 && c[0] <= 0xDF)
+        return follows(c[1]) ? 2 : 0;
+    if (c[0] >= 0xE0 && c[0] <= 0xEF) {
+        // Not too short a form, no surrogate, and neither U+FFFE nor U+FFFF.
+        const unsigned char low = c[0] == 0xE0 ? 0xA0 : 0x80, high = c[0] == 0xED ? 0x9F : 0xBF;
+        const bool allowed = c[0] != 0xEF || c[1] != 0xBF || (c[2] != 0xBE && c[2] != 0xBF);
+        return c[1] >= low && c[1] <= high && follows(c[2]) && allowed ? 3 : 0;
+    }
+    if (c[0] >= 0xF0 && c[0] <= 0xF4) {
+        const unsigned char low = c[0] == 0xF0 ? 0x90 : 0x80, high = c[0] == 0xF4 ? 0x8F : 0xBF;
+        return c[1] >= low && c[1] <= high && follows(c[2]) && follows(c[3]) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
+// above ASCII are taken as Latin-1 characters, and control characters, which XML does
+// not allow, become question marks.
+void put_xml_text(std::FILE *f, const char *text)
+{
+    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
+        switch (*c) {
+        case '&': std::fputs("&amp;", f); break;
+        case '<': std::fputs("&lt;", f); break;
+        case '>': std::fputs("&gt;", f); break;
+        default:
+            if (const std::size_t length = *c >= 0x80 ? utf8_length(c) : 0; length > 0) {
+                std::fwrite(c, 1, length, f);
+                c += length - 1;
+            } else if (*c >= 0x80) {
+                std::fprintf(f, "&#x%02X;", *c);
+            } else if (*c < 0x20 && *c != '\t') {
+                std::fputc('?', f);
+            } else {
+                std::fputc(*c, f);
+            }
+        }
+    }
+}
+
+std::int64_t tenths_x(const view &v, std::int64_t hundredths)
+{
+    return std::llround(v.x(static_cast<double>(hundredths) / 100) * 10);
+}
+
+std::int64_t tenths_y(const view &v, std::int64_t hundredths)
+{
+    return std::llround(v.y(static_cast<double>(hundredths) / 100) * 10);
 }
 
 // Ticks with labels along the bottom and the left edge, at round numbers of output units,
@@ -67,8 +141,8 @@ void put_axes(std::FILE *out, const view &v)
     std::fprintf(out,
                  "<g font-family=\"sans-serif\" font-size=\"12\" stroke-width=\"1\">\n"
                  "<title>axes, in output units</title>\n"
-                 "<path d=\"M%.6g %.6gH%.6gM%.6g %.6gV%.6g\" stroke=\"black\"/>\n"
-                 "<text x=\"%.6g\" y=\"%.6g\" text-anchor=\"end\">output units</text>\n",
+                 "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fV%.1f\" stroke=\"black\"/>\n"
+                 "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">output units</text>\n",
                  y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height),
                  v.x(v.left + v.width), x_axis + 38);
     for (const bool along_x : {true, false}) {
@@ -80,13 +154,13 @@ void put_axes(std::FILE *out, const view &v)
             const double shown = std::abs(t) < step / 2 ? 0 : t;
             if (along_x)
                 std::fprintf(out,
-                             "<path d=\"M%.6g %.6gv6\" stroke=\"black\"/><text x=\"%.6g\" "
-                             "y=\"%.6g\" text-anchor=\"middle\">%.*f</text>\n",
+                             "<path d=\"M%.1f %.1fv6\" stroke=\"black\"/><text x=\"%.1f\" "
+                             "y=\"%.1f\" text-anchor=\"middle\">%.*f</text>\n",
                              v.x(t), x_axis, v.x(t), x_axis + 20, decimals, shown);
             else
                 std::fprintf(out,
-                             "<path d=\"M%.6g %.6gh-6\" stroke=\"black\"/><text x=\"%.6g\" "
-                             "y=\"%.6g\" text-anchor=\"end\">%.*f</text>\n",
+                             "<path d=\"M%.1f %.1fh-6\" stroke=\"black\"/><text x=\"%.1f\" "
+                             "y=\"%.1f\" text-anchor=\"end\">%.*f</text>\n",
                              y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals, shown);
         }
     }
@@ -99,9 +173,10 @@ void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame
 {
     if (!given.given)
         return;
-    const bed_units bed = units_of(given.area);
+    const bed_units bed{given.area.x / 100.0, given.area.y / 100.0, given.area.width / 100.0,
+                        given.area.height / 100.0};
     const auto rect = [&](const char *attributes) {
-        std::fprintf(out, "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" %s/>",
+        std::fprintf(out, "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" %s/>",
                      v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
                      attributes);
     };
@@ -116,90 +191,117 @@ void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame
     std::fputs("</g>\n", out);
 }
 
-// The origin when it lies in the picture, the job's first and last points, or the words
-// "no moves" on an empty job.
 void put_marks(std::FILE *out, const view &v, const job_summary &job)
 {
     if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
         std::fprintf(out,
                      "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
-                     "</title><circle cx=\"%.6g\" cy=\"%.6g\" r=\"4\"/>"
-                     "<path d=\"M%.6g %.6gh16M%.6g %.6gv16\"/></g>\n",
+                     "</title><circle cx=\"%.1f\" cy=\"%.1f\" r=\"4\"/>"
+                     "<path d=\"M%.1f %.1fh16M%.1f %.1fv16\"/></g>\n",
                      v.x(0), v.y(0), v.x(0) - 8, v.y(0), v.x(0), v.y(0) - 8);
     if (job.box.empty) {
         std::fprintf(out,
-                     "<text x=\"%.6g\" y=\"%.6g\" font-family=\"sans-serif\" font-size=\"20\" "
+                     "<text x=\"%.1f\" y=\"%.1f\" font-family=\"sans-serif\" font-size=\"20\" "
                      "fill=\"#808080\" text-anchor=\"middle\">no moves</text>\n",
                      v.x(v.left + v.width / 2), v.y(v.bottom + v.height / 2) - 20);
         return;
     }
-    put_point_mark(out, v, job.first_x, job.first_y, "start", "first point");
-    put_point_mark(out, v, job.last_x, job.last_y, "end", "last point");
+    const double sx = tenths_x(v, job.first_x) / 10.0, sy = tenths_y(v, job.first_y) / 10.0;
+    const double ex = tenths_x(v, job.last_x) / 10.0, ey = tenths_y(v, job.last_y) / 10.0;
+    // Labels stay inside the picture, and apart: the end's takes the first corner that is
+    // clear of the start's mark and label.
+    const auto inside = [&](const label_box &b) { return b.right < v.picture_width - 2; };
+    const bool one_point = std::abs(sx - ex) < 1 && std::abs(sy - ey) < 1;
+    const char *const first_word = one_point ? "start, end" : "start";
+    label_box start = label_at(sx, sy, first_word, 0);
+    if (!inside(start))
+        start = label_at(sx, sy, first_word, 2);
+    put_point_mark(out, sx, sy, first_word, one_point ? "first and last point" : "first point",
+                   start);
+    if (one_point)
+        return;
+    const label_box start_mark{sx - 8, sy - 8, sx + 8, sy + 8};
+    label_box end = label_at(ex, ey, "end", 0);
+    for (int corner = 0; corner < 4; ++corner) {
+        end = label_at(ex, ey, "end", corner);
+        if (inside(end) && !overlaps(end, start) && !overlaps(end, start_mark))
+            break;
+    }
+    put_point_mark(out, ex, ey, "end", "last point", end);
 }
 
 // The picture shows the job's box and the bed together, at least one unit across so that
 // a job of one point or one straight line still has an area to show, with a little room
-// around them. It is scaled to fit the largest plotting area, in pixels, in which the
-// axes and marks are drawn, so that lettering keeps its size whatever the job's.
-view view_of(const extent &box, const picture_bed &given)
+// around them, scaled to fit the plotting area and centred in it.
+view view_of(const extent &box, const picture_bed &given, const picture_style &style)
 {
-    const bed_units bed = units_of(given.area);
     constexpr double nowhere = std::numeric_limits<double>::infinity();
     double left = nowhere, bottom = nowhere, right = -nowhere, top = -nowhere;
-    const auto include = [&](double from_x, double from_y, double to_x, double to_y) {
-        left = std::min(left, from_x);
-        bottom = std::min(bottom, from_y);
-        right = std::max(right, to_x);
-        top = std::max(top, to_y);
+    const auto include = [&](std::int64_t from_x, std::int64_t from_y, std::int64_t to_x,
+                             std::int64_t to_y) {
+        left = std::min(left, from_x / 100.0);
+        bottom = std::min(bottom, from_y / 100.0);
+        right = std::max(right, to_x / 100.0);
+        top = std::max(top, to_y / 100.0);
     };
     if (!box.empty)
-        include(box.min_x / 100.0, box.min_y / 100.0, box.max_x / 100.0, box.max_y / 100.0);
+        include(box.min_x, box.min_y, box.max_x, box.max_y);
+    const bed &b = given.area;
     if (given.given)
-        include(bed.x, bed.y, bed.x + bed.width, bed.y + bed.height);
+        include(b.x, b.y, b.x + b.width, b.y + b.height);
     if (left > right)
         left = bottom = right = top = 0;
     const double room = 0.03 * std::max({right - left, top - bottom, 1.0});
     const double width = std::max(right - left, 1.0) + 2 * room;
     const double height = std::max(top - bottom, 1.0) + 2 * room;
-    const double scale = std::min(plot_width_px / width, plot_height_px / height);
+    const double area_width = style.width - room_left - room_right;
+    const double area_height = style.height - room_top - room_bottom;
+    const double scale = std::min(area_width / width, area_height / height);
     return {(left + right - width) / 2,
             (bottom + top - height) / 2,
             width,
             height,
             scale,
-            margin_left_px,
-            margin_top_px,
-            width * scale + margin_left_px + margin_right_px,
-            height * scale + margin_top_px + margin_bottom_px};
+            room_left + (area_width - width * scale) / 2,
+            room_top + (area_height - height * scale) / 2,
+            static_cast<double>(style.width),
+            static_cast<double>(style.height)};
 }
 
-void put_header(std::FILE *out, const view &v, const job_summary &job)
+void put_header(std::FILE *out, const view &v, const picture_caption &caption)
 {
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                  "<svg xmlns=\"http://www.w3.org/2000/svg\" "
                  "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"%.0f\" "
-                 "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n"
-                 "<title>xyview: %ld moves, %ld nets</title>\n"
-                 "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
-                 v.picture_width, v.picture_height, v.picture_width, v.picture_height, job.moves,
-                 job.nets);
+                 "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n<title>",
+                 v.picture_width, v.picture_height, v.picture_width, v.picture_height);
+    put_xml_text(out, (caption.name + ": " + caption.figures).c_str());
+    std::fputs("</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+               "<g font-family=\"sans-serif\"><text x=\"10\" y=\"18\" font-size=\"14\" "
+               "font-weight=\"bold\">",
+               out);
+    put_xml_text(out, caption.name.c_str());
+    std::fputs("</text><text x=\"10\" y=\"36\" font-size=\"12\">", out);
+    put_xml_text(out, caption.figures.c_str());
+    std::fputs("</text></g>\n", out);
 }
 
 // What lies off the bed is the job again, clipped to all but the bed (widened by half a
 // stroke, so that a stroke along its edge stays as it is) and filled with one colour.
 void put_off_bed_clip(std::FILE *out, const view &v, const picture_bed &given, double stroke_px)
 {
-    const bed_units bed = units_of(given.area);
-    const double edge = stroke_px / 2 / v.scale;
+    const bed &b = given.area;
+    const double edge = stroke_px / 2;
+    const double left = v.x(b.x / 100.0) - edge, right = v.x((b.x + b.width) / 100.0) + edge;
+    const double top = v.y((b.y + b.height) / 100.0) - edge, bottom = v.y(b.y / 100.0) + edge;
     std::fprintf(out,
                  "<defs><clipPath id=\"off-bed\"><path clip-rule=\"evenodd\" "
-                 "d=\"M%.6g %.6gH%.6gV%.6gH%.6gZM%.6g %.6gH%.6gV%.6gH%.6gZ\"/></clipPath>"
+                 "d=\"M0 0H%.0fV%.0fH0ZM%.0f %.0fH%.0fV%.0fH%.0fZ\"/></clipPath>"
                  "<filter id=\"in-red\"><feFlood flood-color=\"%s\"/>"
                  "<feComposite in2=\"SourceGraphic\" operator=\"in\"/></filter></defs>\n",
-                 v.left, 0 - v.bottom, v.left + v.width, 0 - (v.bottom + v.height), v.left,
-                 bed.x - edge, edge - bed.y, bed.x + bed.width + edge,
-                 0 - (bed.y + bed.height + edge), bed.x - edge, off_bed_colour);
+                 v.picture_width * 10, v.picture_height * 10, left * 10, top * 10, right * 10,
+                 bottom * 10, left * 10, off_bed_colour);
 }
 
 void put_bounding_box(std::FILE *out, const view &v, const extent &box)
@@ -207,9 +309,58 @@ void put_bounding_box(std::FILE *out, const view &v, const extent &box)
     if (box.empty)
         return;
     std::fprintf(out,
-                 "<rect x=\"%.6g\" y=\"%.6g\" width=\"%.6g\" height=\"%.6g\" fill=\"none\" "
+                 "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
                  "stroke=\"#d0d0d0\"><title>bounding box</title></rect>\n",
-                 v.x(box.min_x / 100.0), v.y(box.max_y / 100.0),
-                 (box.max_x - box.min_x) / 100.0 * v.scale,
-                 (box.max_y - box.min_y) / 100.0 * v.scale);
+                 tenths_x(v, box.min_x) / 10.0, tenths_y(v, box.max_y) / 10.0,
+                 (tenths_x(v, box.max_x) - tenths_x(v, box.min_x)) / 10.0,
+                 (tenths_y(v, box.min_y) - tenths_y(v, box.max_y)) / 10.0);
+}
+
+void put_legend(std::FILE *out, const view &v, const legend_items &items)
+{
+    const double y = v.picture_height - 12;
+    double x = room_left;
+    // Each item: a sample 24 pixels wide, then its word.
+    const auto item = [&](const std::string &sample, const char *word) {
+        std::fprintf(out,
+                     "<g transform=\"translate(%.1f %.1f)\">%s<text x=\"30\" y=\"4\" "
+                     "fill=\"black\">%s</text></g>\n",
+                     x, y, sample.c_str(), word);
+        x += 30 + 6.6 * static_cast<double>(std::strlen(word)) + 18;
+    };
+    std::fputs(
+        "<g font-family=\"sans-serif\" font-size=\"12\" fill=\"none\"><title>legend</title>\n",
+        out);
+    std::string strokes;
+    for (int k = 0; k < 3; ++k)
+        strokes += "<path d=\"M" + std::to_string(8 * k) + " 0h8\" stroke=\"" + palette[k] +
+                   "\" stroke-width=\"2.5\"/>";
+    if (items.strokes)
+        item(strokes, "pen down, a colour a net");
+    if (items.travel)
+        item(std::string("<path d=\"M0 0h24\" stroke=\"") + travel_colour + "\"" +
+                 (items.dashed_travel ? " stroke-dasharray=\"6 4\"" : "") + "/>",
+             "idle travel");
+    if (items.bed) {
+        item(
+            "<rect x=\"0\" y=\"-6\" width=\"24\" height=\"12\" fill=\"#eef3fb\" stroke=\"#2f5fb0\" "
+            "stroke-width=\"1.5\" stroke-dasharray=\"4 2\"/>",
+            "the bed");
+        item(std::string("<path d=\"M0 0h24\" stroke=\"") + off_bed_colour +
+                 "\" stroke-width=\"2.5\"/>",
+             "off the bed");
+    }
+    item(std::string("<circle cx=\"12\" cy=\"0\" r=\"5\" stroke=\"") + mark_colour +
+             "\" stroke-width=\"2.5\"/>",
+         "start, end");
+    if (items.holes)
+        item(std::string("<path d=\"M12 0h0\" stroke=\"") + hole_colour +
+                 "\" stroke-width=\"7\" stroke-linecap=\"round\"/><path d=\"M12 0h0\" "
+                 "stroke=\"white\" stroke-width=\"3\" stroke-linecap=\"round\"/>",
+             "hole");
+    if (items.direction)
+        item(std::string("<path d=\"M0 0h24\" stroke=\"") + palette[0] +
+                 "\" stroke-width=\"2\"/><path d=\"M24 0l-8-3.5v7z\" fill=\"" + palette[0] + "\"/>",
+             "direction");
+    std::fputs("</g>\n", out);
 }

@@ -1,44 +1,48 @@
-// What a picture draws around the job: where output units land in pixels, the header,
-// the axes with their ticks, the bed, the bounding box, the origin and the first and last
-// points. The job itself is drawn in output units inside a transform that this view gives.
+// What a picture draws around the job: where output units land in pixels, the title, the
+// axes with their ticks, the bed, the bounding box, the origin, the first and last points
+// and the legend. The frame is drawn in pixels, the job in tenths of a pixel.
 #pragma once
 
 #include "plotter.h"
 #include "svg_picture.h"
 
+#include <cstdint>
 #include <cstdio>
 
 // The picture's extent in output units and where it lies in pixels.
 struct view {
     double left, bottom, width, height;   // output units
     double scale;                         // pixels per output unit
-    double margin_left, margin_top;       // pixels
-    double picture_width, picture_height; // pixels, the margins included
+    double plot_left, plot_top;           // pixels, where (left, bottom + height) lands
+    double picture_width, picture_height; // pixels
     double x(double units) const
     {
-        return margin_left + (units - left) * scale;
+        return plot_left + (units - left) * scale;
     }
     double y(double units) const
     {
-        return margin_top + (bottom + height - units) * scale;
+        return plot_top + (bottom + height - units) * scale;
     }
 };
 
-// A bed in output units.
-struct bed_units {
-    double x, y, width, height;
-};
+// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
+// above ASCII are taken as Latin-1 characters, and control characters, which XML does
+// not allow, become question marks.
+void put_xml_text(std::FILE *f, const char *text);
 
-bed_units units_of(const bed &b);
+// Where a position in hundredths lands, in whole tenths of a pixel.
+std::int64_t tenths_x(const view &v, std::int64_t hundredths);
+std::int64_t tenths_y(const view &v, std::int64_t hundredths);
 
-// The view that shows the job's box and the bed together.
-view view_of(const extent &box, const picture_bed &bed);
+// The view that shows the job's box and the bed together in a picture of style's size,
+// with room above for the title and below for the axes and the legend.
+view view_of(const extent &box, const picture_bed &bed, const picture_style &style);
 
-// The XML declaration, the svg element and a white ground.
-void put_header(std::FILE *out, const view &v, const job_summary &job);
+// The XML declaration, the svg element with its title, a white ground and the title.
+void put_header(std::FILE *out, const view &v, const picture_caption &caption);
 
-// The clip path and filter that draw what lies off the bed in red, for strokes stroke_px
-// pixels wide.
+// The clip path, in tenths of a pixel, and the filter that draw what lies off the bed in
+// red, for strokes stroke_px pixels wide.
 void put_off_bed_clip(std::FILE *out, const view &v, const picture_bed &bed, double stroke_px);
 
 // The bed as a light area (under the job) or its dashed frame (over it); nothing when no
@@ -51,5 +55,20 @@ void put_bounding_box(std::FILE *out, const view &v, const extent &box);
 // Ticks with labels along the bottom and the left edge, and the unit.
 void put_axes(std::FILE *out, const view &v);
 
-// The origin, the first and last points, or "no moves".
+// The origin, the first and last points with labels that never print over each other
+// ("start, end" where both are one point), or "no moves".
 void put_marks(std::FILE *out, const view &v, const job_summary &job);
+
+// What the legend shows: each item the picture has.
+struct legend_items {
+    bool strokes, travel, dashed_travel, bed, holes, direction;
+};
+
+// The legend, in a row along the bottom.
+void put_legend(std::FILE *out, const view &v, const legend_items &items);
+
+// The colours of the marks, of what lies off the bed and of holes.
+constexpr const char *mark_colour = "#00a000";
+constexpr const char *off_bed_colour = "#e00000";
+constexpr const char *hole_colour = "#303030";
+constexpr const char *travel_colour = "#8a8a8a";

@@ -1,265 +1,414 @@
-// SVG output. Coordinates are written in output units with the y axis negated, so that
-// the picture shows y up as the plotter table does, and every polyline holds one whole
-// run of moves, which keeps pictures of large jobs small enough for a browser. The
-// picture is scaled to fit a browser window whatever the job's size and shape.
+// The tool's path is kept as fixed records in a temporary file while the job is read, and
+// drawn once its extent is known: each position in whole tenths of a pixel, one path
+// element a colour (or a group a net, with its record as a tooltip, for a job of few
+// nets), idle travel in one path, holes as rings in one. The layers are written to
+// temporary files of their own in one pass over the records, then put in order.
 #include "svg_picture.h"
 
 #include "net_colours.h"
+#include "path_writer.h"
 #include "picture_frame.h"
-
 #include "plotter.h"
-#include "xy_layout.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cinttypes>
 #include <cmath>
 #include <cstring>
-#include <iterator>
-#include <limits>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
-static_assert(palette_size <= 10, "a colour's number is written as one digit");
+// What a record of the tool's path says.
+enum class step : unsigned char {
+    net,    // a net begins: x is its number
+    place,  // the first move puts the tool at (x, y)
+    lower,  // the tool is lowered at (x, y)
+    draw,   // a move with the tool down to (x, y)
+    raise,  // the tool is raised
+    travel, // a move with the tool up to (x, y)
+};
 
-// A net group's colour is not known while its strokes are written, so the group opens
-// with these marks in its place, and with a mark for the number of its colour where its
-// arrowheads are named; control characters appear nowhere else in the picture, since
-// net names are written with them replaced.
-constexpr char colour_mark = '\x01', colour_number_mark = '\x02';
-constexpr char colour_marks[] = "\x01\x01\x01\x01\x01\x01\x01";
-static_assert(sizeof colour_marks == colour_length + 1);
+constexpr std::size_t record_size = 1 + 2 * sizeof(std::int64_t);
 
-// Writes the point in output units, y negated as the picture's coordinates have it.
-void put_point(std::FILE *f, std::int64_t x, std::int64_t y)
+void put_record(svg_picture &p, step kind, std::int64_t x, std::int64_t y)
 {
-    char text[48];
-    char *end = put_units(text, x, x < 0);
-    *end++ = ',';
-    end = put_units(end, -y, y > 0);
-    std::fwrite(text, 1, static_cast<std::size_t>(end - text), f);
-}
-
-// The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the
-// bytes there are no such sequence.
-std::size_t utf8_length(const unsigned char *c)
-{
-    const auto follows = [](unsigned char b) { return (b & 0xC0) == 0x80; };
-    if (c[0] >= 0xC2 && c[0] <= 0xDF)
-        return follows(c[1]) ? 2 : 0;
-    if (c[0] >= 0xE0 && c[0] <= 0xEF) {
-        // Not too short a form, no surrogate, and neither U+FFFE nor U+FFFF.
-        const unsigned char low = c[0] == 0xE0 ? 0xA0 : 0x80, high = c[0] == 0xED ? 0x9F : 0xBF;
-        const bool allowed = c[0] != 0xEF || c[1] != 0xBF || (c[2] != 0xBE && c[2] != 0xBF);
-        return c[1] >= low && c[1] <= high && follows(c[2]) && allowed ? 3 : 0;
-    }
-    if (c[0] >= 0xF0 && c[0] <= 0xF4) {
-        const unsigned char low = c[0] == 0xF0 ? 0x90 : 0x80, high = c[0] == 0xF4 ? 0x8F : 0xBF;
-        return c[1] >= low && c[1] <= high && follows(c[2]) && follows(c[3]) ? 4 : 0;
-    }
-    return 0;
-}
-
-// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
-// above ASCII are taken as Latin-1 characters, and control characters, which XML does
-// not allow, become question marks.
-void put_xml_text(std::FILE *f, const char *text)
-{
-    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
-        switch (*c) {
-        case '&': std::fputs("&amp;", f); break;
-        case '<': std::fputs("&lt;", f); break;
-        case '>': std::fputs("&gt;", f); break;
-        default:
-            if (const std::size_t length = *c >= 0x80 ? utf8_length(c) : 0; length > 0) {
-                std::fwrite(c, 1, length, f);
-                c += length - 1;
-            } else if (*c >= 0x80) {
-                std::fprintf(f, "&#x%02X;", *c);
-            } else if (*c < 0x20 && *c != '\t') {
-                std::fputc('?', f);
-            } else {
-                std::fputc(*c, f);
-            }
-        }
-    }
-}
-
-void close_stroke(svg_picture &p)
-{
-    if (p.stroke_open)
-        std::fputs("\"/>\n", p.strokes);
-    p.stroke_open = false;
-}
-
-// Extends the open polyline of f when the move starts where it ends, or opens a new one.
-// Returns whether it opened one.
-bool extend(std::FILE *f, bool &open, std::int64_t &last_x, std::int64_t &last_y, std::int64_t x0,
-            std::int64_t y0, std::int64_t x1, std::int64_t y1)
-{
-    const bool opening = !open || last_x != x0 || last_y != y0;
-    if (opening) {
-        if (open)
-            std::fputs("\"/>\n", f);
-        std::fputs("<polyline points=\"", f);
-        put_point(f, x0, y0);
-        open = true;
-    }
-    std::fputc(' ', f);
-    put_point(f, x1, y1);
-    last_x = x1;
-    last_y = y1;
-    return opening;
+    unsigned char record[record_size];
+    record[0] = static_cast<unsigned char>(kind);
+    std::memcpy(record + 1, &x, sizeof x);
+    std::memcpy(record + 1 + sizeof x, &y, sizeof y);
+    std::fwrite(record, 1, sizeof record, p.path);
 }
 
 // Keeps the reason of the first failed write to a temporary file, while errno still
 // holds it.
-void note_failure(svg_picture &p)
+void note_failure(svg_picture &p, std::FILE *f)
 {
-    if (p.temporary_error == 0 && (std::ferror(p.strokes) || std::ferror(p.idle)))
+    if (p.temporary_error == 0 && f && std::ferror(f))
         p.temporary_error = errno ? errno : EIO;
 }
 
-// Copies all of from to out. With colours, the marks are replaced in order: the first
-// colour_length colour marks by the first net's colour, and so on, and a colour number
-// mark by the number of the colour of the net whose colour came last.
-bool copy_all(std::FILE *from, std::FILE *to, const unsigned char *colours = nullptr)
+void widen(net_box &box, std::int64_t x, std::int64_t y)
 {
-    std::rewind(from);
-    char block[1 << 16];
-    std::size_t marks = 0;
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, from)) > 0;) {
-        for (std::size_t i = 0; colours && i < got; ++i) {
-            if (block[i] == colour_mark) {
-                block[i] = palette[colours[marks / colour_length]][marks % colour_length];
-                ++marks;
-            } else if (block[i] == colour_number_mark) {
-                block[i] = static_cast<char>('0' + colours[(marks - 1) / colour_length]);
-            }
-        }
-        if (std::fwrite(block, 1, got, to) != got)
-            return false;
-    }
-    return !std::ferror(from);
+    box = box.drawn ? net_box{true, std::min(box.min_x, x), std::min(box.min_y, y),
+                              std::max(box.max_x, x), std::max(box.max_y, y)}
+                    : net_box{true, x, y, x, y};
 }
 
-// Arrowheads for the ends of strokes, one in each colour of the palette, about eight
-// pixels long whatever the strokes' width.
-void put_arrowheads(std::FILE *out, double stroke_px)
+void start_net(svg_picture &p, const char *name)
 {
-    std::fputs("<defs>", out);
-    for (std::size_t k = 0; k < palette_size; ++k)
-        std::fprintf(out,
-                     "<marker id=\"arrow%zu\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
-                     "markerWidth=\"%.3g\" markerHeight=\"%.3g\" orient=\"auto\"><path "
-                     "d=\"M0 1L10 5L0 9z\" fill=\"%s\"/></marker>",
-                     k, 8 / stroke_px, 8 / stroke_px, palette[k]);
-    std::fputs("</defs>\n", out);
+    put_record(p, step::net, static_cast<std::int64_t>(p.nets.size()), 0);
+    p.nets.push_back(net_box{});
+    if (p.nets.size() <= most_named_nets)
+        std::fwrite(name, 1, std::strlen(name) + 1, p.names);
 }
 
 } // namespace
 
-bool start_picture(svg_picture &p, bool travel, bool direction)
+bool start_picture(svg_picture &p, const picture_style &style)
 {
     p = svg_picture{};
-    p.travel = travel;
-    p.direction = direction;
-    p.strokes = std::tmpfile();
-    p.idle = std::tmpfile();
-    if (p.strokes && p.idle)
+    p.style = style;
+    p.path = std::tmpfile();
+    p.names = std::tmpfile();
+    if (p.path && p.names)
         return true;
     discard_picture(p);
     return false;
 }
-
-namespace {
-
-// Starts the group for a new net, named by name.
-void start_group(svg_picture &p, const char *name)
-{
-    close_stroke(p);
-    if (p.group_open)
-        std::fputs("</g>\n", p.strokes);
-    std::fprintf(p.strokes, "<g stroke=\"%s\"", colour_marks);
-    if (p.direction)
-        std::fprintf(p.strokes, " marker-end=\"url(#arrow%c)\"", colour_number_mark);
-    std::fputs("><title>", p.strokes);
-    put_xml_text(p.strokes, name);
-    std::fputs("</title>\n", p.strokes);
-    p.nets.push_back(net_box{});
-    p.group_open = true;
-}
-
-void draw_move(svg_picture &p, bool pen_down, std::int64_t x0, std::int64_t y0, std::int64_t x1,
-               std::int64_t y1)
-{
-    if (!pen_down) {
-        if (p.travel)
-            extend(p.idle, p.idle_open, p.idle_x, p.idle_y, x0, y0, x1, y1);
-        return;
-    }
-    if (!p.group_open)
-        start_group(p, "(moves before the first net)");
-    p.stroke_count += extend(p.strokes, p.stroke_open, p.stroke_x, p.stroke_y, x0, y0, x1, y1);
-    net_box &box = p.nets.back();
-    if (!box.drawn)
-        box = {true, x0, y0, x0, y0};
-    box.min_x = std::min({box.min_x, x0, x1});
-    box.max_x = std::max({box.max_x, x0, x1});
-    box.min_y = std::min({box.min_y, y0, y1});
-    box.max_y = std::max({box.max_y, y0, y1});
-}
-
-} // namespace
 
 void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 {
-    if (unit.kind == unit_kind::move && tool.has_position)
-        draw_move(p, tool.tool_down, tool.x, tool.y, unit.x, unit.y);
-    else if (unit.kind == unit_kind::net)
-        start_group(p, unit.net);
-    else if (unit.kind == unit_kind::tool_down || unit.kind == unit_kind::tool_up)
-        close_stroke(p);
-    note_failure(p);
+    if (unit.kind == unit_kind::net)
+        start_net(p, unit.net);
+    if (unit.kind == unit_kind::move && !tool.has_position)
+        put_record(p, step::place, unit.x, unit.y);
+    else if (unit.kind == unit_kind::move && !tool.tool_down)
+        put_record(p, step::travel, unit.x, unit.y);
+    else if (unit.kind == unit_kind::move) {
+        if (p.nets.empty())
+            start_net(p, "(moves before the first net)");
+        // Only a move that goes somewhere makes the net a stroke rather than a hole.
+        if (unit.x != tool.x || unit.y != tool.y) {
+            widen(p.nets.back(), tool.x, tool.y);
+            widen(p.nets.back(), unit.x, unit.y);
+        }
+        put_record(p, step::draw, unit.x, unit.y);
+    }
+    if (unit.kind == unit_kind::tool_down && !tool.tool_down && tool.has_position)
+        put_record(p, step::lower, tool.x, tool.y);
+    if (unit.kind == unit_kind::tool_up && tool.tool_down)
+        put_record(p, step::raise, 0, 0);
+    note_failure(p, p.path);
+    note_failure(p, p.names);
 }
 
 namespace {
 
-// Ends what is open in the temporary files and judges them, before rewinding clears a
-// stream's error. Returns false, having discarded them, when a write to them failed.
-bool close_temporaries(svg_picture &p)
+// The layers drawn from the tool's path, each a temporary file of path data or of
+// elements.
+struct layers {
+    std::FILE *strokes[palette_size]; // path data a colour, for a job of many nets
+    std::FILE *arrows[palette_size];  // path data a colour
+    std::FILE *groups;                // a group a net for a job of few nets, else a path a
+                                      // colour for each run of nets
+    std::FILE *idle, *holes;          // path data
+    path_writer stroke_paths[palette_size], arrow_paths[palette_size];
+    path_writer group_path, idle_path, hole_path;
+};
+
+bool open_layers(layers &l, bool named)
 {
-    close_stroke(p);
-    if (p.group_open)
-        std::fputs("</g>\n", p.strokes);
-    if (p.idle_open)
-        std::fputs("\"/>\n", p.idle);
-    std::fflush(p.strokes);
-    std::fflush(p.idle);
-    note_failure(p);
-    if (p.temporary_error == 0)
-        return true;
-    discard_picture(p);
-    return false;
+    l = layers{};
+    bool opened =
+        (l.idle = std::tmpfile()) && (l.holes = std::tmpfile()) && (l.groups = std::tmpfile());
+    for (std::size_t c = 0; c < palette_size && opened; ++c)
+        opened = (named || (l.strokes[c] = std::tmpfile())) && (l.arrows[c] = std::tmpfile());
+    start_path(l.idle_path, l.idle);
+    start_path(l.hole_path, l.holes);
+    for (std::size_t c = 0; c < palette_size; ++c) {
+        start_path(l.stroke_paths[c], l.strokes[c]);
+        start_path(l.arrow_paths[c], l.arrows[c]);
+    }
+    return opened;
 }
 
-// The job in output units, idle travel under the strokes, drawn again in red where it
-// lies off the bed. Returns false when a temporary file could not be read or out written.
-bool put_job(std::FILE *out, svg_picture &p, const view &v, double stroke_px, bool off_bed)
+void close_layers(layers &l)
 {
-    const std::vector<unsigned char> colours = net_colours(p.nets);
-    std::fprintf(out,
-                 "<g transform=\"translate(%.6g %.6g) scale(%.6g)\">\n<g id=\"job\">\n"
-                 "<g fill=\"none\" stroke=\"#808080\" stroke-width=\"%.6g\" "
-                 "stroke-dasharray=\"%.6g %.6g\">\n<title>idle travel</title>\n",
-                 v.x(0), v.y(0), v.scale, 1 / v.scale, 6 / v.scale, 4 / v.scale);
-    bool written = copy_all(p.idle, out);
-    std::fprintf(out,
-                 "</g>\n<g fill=\"none\" stroke-width=\"%.6g\" stroke-linecap=\"round\" "
-                 "stroke-linejoin=\"round\">\n",
-                 stroke_px / v.scale);
-    written = copy_all(p.strokes, out, colours.data()) && written;
-    std::fputs("</g>\n</g>\n", out);
+    for (std::FILE *f : {l.groups, l.idle, l.holes})
+        if (f)
+            std::fclose(f);
+    for (std::size_t c = 0; c < palette_size; ++c)
+        for (std::FILE *f : {l.strokes[c], l.arrows[c]})
+            if (f)
+                std::fclose(f);
+    l = layers{};
+}
+
+// Copies all of from, from its start, to out.
+bool copy_all(std::FILE *from, std::FILE *out)
+{
+    std::fflush(from);
+    bool copied = !std::ferror(from);
+    std::rewind(from);
+    char block[1 << 16];
+    for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, from)) > 0;)
+        copied = std::fwrite(block, 1, got, out) == got;
+    return copied && !std::ferror(from);
+}
+
+// A path element of the path data in from, if it has any, with attributes.
+bool put_path(std::FILE *out, std::FILE *from, const path_writer &w, const char *attributes)
+{
+    if (!w.started)
+        return true;
+    std::fprintf(out, "<path %s d=\"", attributes);
+    const bool copied = copy_all(from, out);
+    std::fputs("\"/>\n", out);
+    return copied;
+}
+
+// The nets drawn in one path element a colour: a later run of nets is drawn over an
+// earlier one, as the plotter draws them, while a run needs few elements.
+constexpr std::int64_t nets_a_run = 2000;
+
+// Ends the run of nets drawn so far: its strokes a path element a colour, after the runs
+// before it. Returns false when a temporary file failed.
+bool end_run(layers &l)
+{
+    bool copied = true;
+    for (std::size_t c = 0; c < palette_size; ++c) {
+        end_subpath(l.stroke_paths[c]);
+        char attributes[32];
+        std::snprintf(attributes, sizeof attributes, "stroke=\"%s\"", palette[c]);
+        copied = put_path(l.groups, l.strokes[c], l.stroke_paths[c], attributes) && copied;
+        std::rewind(l.strokes[c]);
+        copied = ftruncate(fileno(l.strokes[c]), 0) == 0 && copied;
+        start_path(l.stroke_paths[c], l.strokes[c]);
+    }
+    return copied;
+}
+
+// Where the tool stands as the records are read back, in hundredths and in tenths of a
+// pixel.
+struct replay {
+    const view &v;
+    const svg_picture &p;
+    const std::vector<unsigned char> &colours;
+    bool named;
+    std::int64_t net;                    // the net being drawn, or -1
+    std::string name;                    // its record, for a job of few nets
+    bool down, moved, opened, idle_open; // the tool is down, has moved while down; the
+                                         // net's group is open; idle travel goes on
+    std::int64_t x, y;                   // hundredths
+    std::int64_t tx, ty;                 // tenths of a pixel
+    std::int64_t before_x, before_y;     // tenths, the point before the last of the stroke
+    std::vector<bool> hole_at;           // a pixel that has a hole mark
+    bool runs_failed;                    // a run of nets could not be written
+    std::FILE *names;
+};
+
+// Draws the arrowhead at the end of a stroke, its tip on the end, turned along its last
+// move, kept inside the bed (or the plotting area) where the end lies in it.
+void put_arrow(replay &r, layers &l, const picture_bed &bed)
+{
+    const double dx = static_cast<double>(r.tx - r.before_x),
+                 dy = static_cast<double>(r.ty - r.before_y);
+    const double length = std::hypot(dx, dy);
+    if (length == 0)
+        return;
+    const double ux = dx / length, uy = dy / length;
+    double low_x = r.v.x(r.v.left) * 10, high_x = r.v.x(r.v.left + r.v.width) * 10;
+    double low_y = r.v.y(r.v.bottom + r.v.height) * 10, high_y = r.v.y(r.v.bottom) * 10;
+    if (bed.given) {
+        const double left = tenths_x(r.v, bed.area.x),
+                     right = tenths_x(r.v, bed.area.x + bed.area.width);
+        const double top = tenths_y(r.v, bed.area.y + bed.area.height),
+                     bottom = tenths_y(r.v, bed.area.y);
+        if (r.tx >= left && r.tx <= right && r.ty >= top && r.ty <= bottom) {
+            low_x = left;
+            high_x = right;
+            low_y = top;
+            high_y = bottom;
+        }
+    }
+    const auto clamped = [&](double x, double y) {
+        return std::pair{std::llround(std::clamp(x, low_x, high_x)),
+                         std::llround(std::clamp(y, low_y, high_y))};
+    };
+    path_writer &w = l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]];
+    const double base_x = static_cast<double>(r.tx) - 80 * ux,
+                 base_y = static_cast<double>(r.ty) - 80 * uy;
+    const auto [ax, ay] = clamped(base_x - 35 * uy, base_y + 35 * ux);
+    const auto [bx, by] = clamped(base_x + 35 * uy, base_y - 35 * ux);
+    path_move(w, r.tx, r.ty);
+    path_line(w, ax, ay);
+    path_line(w, bx, by);
+}
+
+path_writer &stroke_path(replay &r, layers &l)
+{
+    return r.named ? l.group_path : l.stroke_paths[r.colours[static_cast<std::size_t>(r.net)]];
+}
+
+// Opens the group of the net being drawn, for a job of few nets: its colour and, as its
+// tooltip, its record.
+void open_group(replay &r, layers &l)
+{
+    if (!r.named || r.opened)
+        return;
+    std::fprintf(l.groups, "<g stroke=\"%s\"><title>",
+                 palette[r.colours[static_cast<std::size_t>(r.net)]]);
+    put_xml_text(l.groups, r.name.c_str());
+    std::fputs("</title><path d=\"", l.groups);
+    start_path(l.group_path, l.groups);
+    r.opened = true;
+}
+
+void close_group(replay &r, layers &l)
+{
+    if (r.opened) {
+        end_subpath(l.group_path);
+        std::fputs("\"/></g>\n", l.groups);
+    }
+    r.opened = false;
+}
+
+// A stroke ends: a hole when the tool never moved while down, marked once a pixel.
+void end_stroke(replay &r, layers &l, const picture_bed &bed)
+{
+    if (!r.moved) {
+        const auto width = static_cast<std::int64_t>(r.p.style.width);
+        const std::int64_t px = std::clamp<std::int64_t>(r.tx / 10, 0, width - 1);
+        const std::int64_t py = std::clamp<std::int64_t>(r.ty / 10, 0, r.p.style.height - 1);
+        if (!r.hole_at[static_cast<std::size_t>(py * width + px)]) {
+            r.hole_at[static_cast<std::size_t>(py * width + px)] = true;
+            path_move(l.hole_path, r.tx, r.ty);
+            end_subpath(l.hole_path);
+        }
+    } else {
+        end_subpath(stroke_path(r, l));
+        if (r.p.style.direction)
+            put_arrow(r, l, bed);
+    }
+    r.down = false;
+}
+
+// Carries out one record on the layers.
+void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t y,
+                   const picture_bed &bed)
+{
+    if (kind == step::net) {
+        close_group(r, l);
+        if (!r.named && x > 0 && x % nets_a_run == 0)
+            r.runs_failed = !end_run(l) || r.runs_failed;
+        r.net = x;
+        r.name.clear();
+        for (int c; r.named && (c = std::getc(r.names)) != EOF && c != '\0';)
+            r.name.push_back(static_cast<char>(c));
+        return;
+    }
+    if (kind == step::raise) {
+        end_stroke(r, l, bed);
+        return;
+    }
+    const std::int64_t tx = kind == step::lower ? r.tx : tenths_x(r.v, x);
+    const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
+    if (kind == step::travel && r.p.style.travel) {
+        if (!r.idle_open)
+            path_move(l.idle_path, r.tx, r.ty);
+        path_line(l.idle_path, tx, ty);
+    }
+    r.idle_open = kind == step::travel;
+    if (kind == step::lower || (kind == step::draw && !r.down)) {
+        r.down = true;
+        r.moved = false;
+        r.before_x = r.tx;
+        r.before_y = r.ty;
+    }
+    if (kind == step::draw && (x != r.x || y != r.y)) {
+        if (!r.moved) {
+            open_group(r, l);
+            path_move(stroke_path(r, l), r.tx, r.ty);
+        }
+        r.moved = true;
+        if (tx != r.tx || ty != r.ty) {
+            r.before_x = r.tx;
+            r.before_y = r.ty;
+        }
+        path_line(stroke_path(r, l), tx, ty);
+    }
+    r.x = x;
+    r.y = y;
+    r.tx = tx;
+    r.ty = ty;
+}
+
+// Reads the tool's path back and draws it on the layers.
+bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char> &colours,
+                 const picture_bed &bed, layers &l)
+{
+    const bool named = p.nets.size() <= most_named_nets;
+    replay r{v,
+             p,
+             colours,
+             named,
+             -1,
+             {},
+             false,
+             false,
+             false,
+             false,
+             0,
+             0,
+             0,
+             0,
+             0,
+             0,
+             std::vector<bool>(static_cast<std::size_t>(p.style.width) *
+                               static_cast<std::size_t>(p.style.height)),
+             false, p.names};
+    std::rewind(p.path);
+    std::rewind(p.names);
+    unsigned char record[record_size];
+    while (std::fread(record, 1, sizeof record, p.path) == sizeof record) {
+        std::int64_t x, y;
+        std::memcpy(&x, record + 1, sizeof x);
+        std::memcpy(&y, record + 1 + sizeof x, sizeof y);
+        replay_record(r, l, static_cast<step>(record[0]), x, y, bed);
+    }
+    if (r.down)
+        end_stroke(r, l, bed);
+    close_group(r, l);
+    end_subpath(l.idle_path);
+    return !std::ferror(p.path) && (named || end_run(l)) && !r.runs_failed;
+}
+
+// The job in tenths of a pixel: idle travel under the strokes and the holes, drawn again
+// in red where it lies off the bed.
+bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool dashed)
+{
+    std::fputs("<g transform=\"scale(0.1)\" fill=\"none\" stroke-linecap=\"round\" "
+               "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
+               out);
+    char attributes[160];
+    std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"%g\"%s",
+                  travel_colour, 7.5, dashed ? " stroke-dasharray=\"60 40\"" : "");
+    bool written = put_path(out, l.idle, l.idle_path, attributes);
+    std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
+    written = copy_all(l.groups, out) && written;
+    std::fputs("</g>\n", out);
+    if (l.hole_path.started) {
+        std::fputs("<defs><path id=\"holes\" d=\"", out);
+        written = copy_all(l.holes, out) && written;
+        std::fprintf(out,
+                     "\"/></defs><g><title>holes</title><use xlink:href=\"#holes\" "
+                     "stroke=\"%s\" stroke-width=\"70\"/><use xlink:href=\"#holes\" "
+                     "stroke=\"white\" stroke-width=\"30\"/></g>\n",
+                     hole_colour);
+    }
+    std::fputs("</g>\n", out);
     if (off_bed)
         std::fputs("<use xlink:href=\"#job\" clip-path=\"url(#off-bed)\" "
                    "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
@@ -268,40 +417,72 @@ bool put_job(std::FILE *out, svg_picture &p, const view &v, double stroke_px, bo
     return written;
 }
 
+// The arrowheads, over the marks, so that none hides under them.
+bool put_arrows(std::FILE *out, layers &l)
+{
+    bool written = true;
+    std::fputs("<g transform=\"scale(0.1)\" stroke=\"none\">\n", out);
+    for (std::size_t c = 0; c < palette_size; ++c) {
+        end_subpath(l.arrow_paths[c]);
+        char attributes[32];
+        std::snprintf(attributes, sizeof attributes, "fill=\"%s\"", palette[c]);
+        written = put_path(out, l.arrows[c], l.arrow_paths[c], attributes) && written;
+    }
+    std::fputs("</g>\n", out);
+    return written;
+}
+
 } // namespace
 
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out)
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
+                    const picture_caption &caption, std::FILE *out)
 {
-    if (!close_temporaries(p))
+    std::fflush(p.path);
+    std::fflush(p.names);
+    note_failure(p, p.path);
+    note_failure(p, p.names);
+    layers l{};
+    const view v = view_of(job.box, bed, p.style);
+    const bool opened = p.temporary_error == 0 && open_layers(l, p.nets.size() <= most_named_nets);
+    if (!opened || !draw_layers(p, v, net_colours(p.nets), bed, l)) {
+        if (p.temporary_error == 0)
+            p.temporary_error = errno ? errno : EIO;
+        close_layers(l);
+        discard_picture(p);
         return false;
-    const view v = view_of(job.box, bed);
+    }
     // Strokes stay apart on a dense board: the more there are, the thinner, down to a
     // pixel.
+    std::size_t strokes = 0;
+    for (const net_box &box : p.nets)
+        strokes += box.drawn;
     const double stroke_px = std::clamp(
-        2.5 * std::sqrt(2000.0 / static_cast<double>(std::max(p.stroke_count, 1L))), 1.0, 2.5);
+        2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
-    put_header(out, v, job);
+    const bool dashed = l.idle_path.subpaths <= 5000;
+    put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
-    if (p.direction)
-        put_arrowheads(out, stroke_px);
     put_bed(out, v, bed, false);
     put_bounding_box(out, v, job.box);
     put_axes(out, v);
-    const bool written = put_job(out, p, v, stroke_px, off_bed);
+    bool written = put_job(out, l, stroke_px, off_bed, dashed);
     put_bed(out, v, bed, true);
     put_marks(out, v, job);
+    written = put_arrows(out, l) && written;
+    put_legend(out, v,
+               {strokes > 0, l.idle_path.started, dashed, bed.given, l.hole_path.started,
+                p.style.direction && strokes > 0});
     std::fputs("</svg>\n", out);
+    close_layers(l);
     discard_picture(p);
     return written && std::fflush(out) == 0 && !std::ferror(out);
 }
 
 void discard_picture(svg_picture &p)
 {
-    if (p.strokes)
-        std::fclose(p.strokes);
-    if (p.idle)
-        std::fclose(p.idle);
-    p.strokes = nullptr;
-    p.idle = nullptr;
+    for (std::FILE *f : {p.path, p.names})
+        if (f)
+            std::fclose(f);
+    p.path = p.names = nullptr;
 }

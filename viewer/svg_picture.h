@@ -1,6 +1,8 @@
-// Draws a plotter job as an SVG picture in one pass: pen-down strokes grouped by net,
-// idle travel apart, both kept in temporary files until the job's extent is known; then
-// axes, the origin, the first point and the bed around them.
+// Draws a plotter job as an SVG picture of a given size in pixels, in one pass over the
+// job: the tool's path is kept in a temporary file until the job's extent is known, then
+// drawn at the picture's own resolution, so that its size follows the picture's pixels
+// rather than the job's moves. Strokes of one colour share few path elements; holes are
+// drawn as rings; a legend, a title and the axes, bed and marks go around the job.
 #pragma once
 
 #include "bed.h"
@@ -8,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 struct job_summary;
@@ -20,38 +23,52 @@ struct picture_bed {
     bed area;
 };
 
-struct svg_picture {
-    std::FILE *strokes; // net groups with their strokes, written as they come
-    std::FILE *idle;    // idle travel
-    bool travel;        // idle travel is drawn
-    bool direction;     // each stroke ends in an arrowhead
-    bool group_open;
-    bool stroke_open;                // a pen-down polyline is open in strokes
-    bool idle_open;                  // an idle polyline is open in idle
-    std::int64_t stroke_x, stroke_y; // last point of the open pen-down polyline
-    std::int64_t idle_x, idle_y;     // last point of the open idle polyline
-    long stroke_count;               // pen-down polylines drawn
-    int temporary_error;             // errno of the first failed write to strokes or idle
-    std::vector<net_box> nets;       // one for each net group opened, in order
+// The picture's size in pixels when none is given, and the most either side may have.
+constexpr int default_picture_width = 1100, default_picture_height = 800;
+constexpr int largest_picture_side = 10000;
+
+// The most nets that are drawn each in a group of its own, with its record as a tooltip;
+// a job of more is drawn in one path element a colour.
+constexpr std::size_t most_named_nets = 1000;
+
+// What the picture draws and how.
+struct picture_style {
+    int width, height; // pixels
+    bool travel;       // idle travel is drawn
+    bool direction;    // each stroke ends in an arrowhead
 };
 
-// Opens the two temporary files; idle travel is drawn only when travel is true, and the
-// strokes end in arrowheads that show which way they are drawn when direction is true.
-// Returns false when they cannot be made.
-bool start_picture(svg_picture &p, bool travel, bool direction);
+struct svg_picture {
+    std::FILE *path;  // the tool's path, as records
+    std::FILE *names; // the nets' records, while there are few enough nets
+    picture_style style;
+    std::vector<net_box> nets; // one for each net, in order
+    long holes;                // nets lowered and raised at one point
+    int temporary_error;       // errno of the first failed write to a temporary file
+};
 
-// Draws what unit will do to the plotter tool, which has not carried it out yet: a move
-// from where the tool stands, as part of a stroke when the tool is down and as idle
-// travel otherwise (a move that continues the last one of its kind extends its
-// polyline); a net's group, named by its record (any bytes, escaped for XML); or the end
-// of the current stroke, when the tool is raised or lowered.
+// Opens the temporary files for a picture in style. Returns false when they cannot be
+// made.
+bool start_picture(svg_picture &p, const picture_style &style);
+
+// Notes what unit will do to the plotter tool, which has not carried it out yet: a move
+// from where the tool stands, drawn when the tool is down and as idle travel otherwise;
+// a net, named by its record (any bytes, escaped for XML when written); the lowering or
+// raising of the tool.
 void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit);
 
-// Writes the whole picture to out, y pointing up, fitted to job's bounding box and the
-// bed together. Returns false, having written nothing when p.temporary_error is set, if
-// any write to the temporary files or to out failed. The temporary files are closed
-// either way.
-bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed, std::FILE *out);
+// What the picture's title says: the file's name and its figures, one line each.
+struct picture_caption {
+    std::string name;
+    std::string figures;
+};
+
+// Writes the whole picture to out, y pointing up, the job's box and the bed fitted to
+// the picture's size. Returns false, having written nothing when p.temporary_error is
+// set, if any write to the temporary files or to out failed. The temporary files are
+// closed either way.
+bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
+                    const picture_caption &caption, std::FILE *out);
 
 // Closes the temporary files of a picture that will not be finished.
 void discard_picture(svg_picture &p);

@@ -4,6 +4,7 @@
 #include "bed.h"
 #include "coordinates_reader.h"
 #include "front_end.h"
+#include "job_report.h"
 #include "output_file.h"
 #include "plotter.h"
 #include "plotting_time.h"
@@ -38,6 +39,7 @@ constexpr const char *usage_text =
     "                         to standard output, and the summary to standard error)\n"
     "  -n, --no-travel        leave the idle travel out of the picture\n"
     "  -d, --direction        mark the direction each stroke is drawn in with an arrowhead\n"
+    "      --size WxH         the picture's size in pixels (default 1100x800)\n"
     "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
     "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
     "                         of the job lies off it\n";
@@ -47,11 +49,12 @@ constexpr const char *exit_text =
     "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
     "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
 
-constexpr option own_options[] = {{"svg", required_argument, nullptr, 's'},
-                                  {"no-travel", no_argument, nullptr, 'n'},
-                                  {"direction", no_argument, nullptr, 'd'},
-                                  {"area", required_argument, nullptr, 'a'},
-                                  {}};
+enum own_option { size_option = first_own_option };
+
+constexpr option own_options[] = {
+    {"svg", required_argument, nullptr, 's'},          {"no-travel", no_argument, nullptr, 'n'},
+    {"direction", no_argument, nullptr, 'd'},          {"area", required_argument, nullptr, 'a'},
+    {"size", required_argument, nullptr, size_option}, {}};
 
 constexpr companion xyview{usage_text, exit_text,   "xyview " XYVIEW_VERSION,
                            "s:nda:",   own_options, true};
@@ -59,12 +62,24 @@ constexpr companion xyview{usage_text, exit_text,   "xyview " XYVIEW_VERSION,
 struct options {
     const char *input; // the coordinates file, or "-"
     const char *svg;   // where to draw the picture, or null
-    bool no_travel;    // leave idle travel out of the picture
-    bool direction;    // mark the strokes' directions
+    picture_style style;
     bool has_area;
     bed area; // the plotter's bed
     common_options common;
 };
+
+// Reads WxH, whole numbers of pixels from 100 to largest_picture_side.
+bool read_size(const char *text, picture_style &style)
+{
+    int width = 0, height = 0, used = 0;
+    if (std::sscanf(text, "%5d%*[xX]%5d%n", &width, &height, &used) != 2 || text[used] != '\0' ||
+        text[0] < '0' || text[0] > '9')
+        return false;
+    style.width = width;
+    style.height = height;
+    return width >= 100 && height >= 100 && width <= largest_picture_side &&
+           height <= largest_picture_side;
+}
 
 // Takes one of xyview's own options; returns -1, or the exit status to end with.
 int take_option(int code, const char *value, options &o)
@@ -73,9 +88,12 @@ int take_option(int code, const char *value, options &o)
         return wrong_arguments("--svg wants a file name, or - for standard output: ''");
     if (code == 'a' && !read_bed(value, o.area))
         return wrong_arguments("--area %s: '%s'", bed_wanted, value);
+    if (code == size_option && !read_size(value, o.style))
+        return wrong_arguments("--size wants WxH, whole numbers of pixels from 100 to %d: '%s'",
+                               largest_picture_side, value);
     o.svg = code == 's' ? value : o.svg;
-    o.no_travel = o.no_travel || code == 'n';
-    o.direction = o.direction || code == 'd';
+    o.style.travel = o.style.travel && code != 'n';
+    o.style.direction = o.style.direction || code == 'd';
     o.has_area = o.has_area || code == 'a';
     return -1;
 }
@@ -84,102 +102,16 @@ int take_option(int code, const char *value, options &o)
 int parse_arguments(int argc, char **argv, options &o)
 {
     o = options{};
+    o.style = {default_picture_width, default_picture_height, true, false};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
+    if (o.common.json && o.svg && std::strcmp(o.svg, "-") == 0)
+        return wrong_arguments("--json and --svg - both write to standard output: give one");
     if (argc - optind != 1)
         return wrong_arguments(argc == optind ? "no coordinates file named"
                                               : "one coordinates file only");
     o.input = argv[optind];
     return -1;
-}
-
-// The sides of the bed, in the order of an overhang's fields.
-std::int64_t side_of(const overhang &over, int side)
-{
-    const std::int64_t sides[] = {over.left, over.right, over.bottom, over.top};
-    return sides[side];
-}
-
-// Where the job stands on the bed: that it fits, or which sides it crosses and how far to
-// move it to fit, turned or not, or by how much it is too large.
-void print_bed(std::FILE *to, const job_summary &job, const options &o)
-{
-    const bed &b = o.area;
-    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units_text(b.width).c_str(),
-                 units_text(b.height).c_str(), units_text(b.x).c_str(), units_text(b.y).c_str());
-    const overhang over = overhang_of(job.box, b);
-    if (on_bed(over)) {
-        std::fputs("fits\n", to);
-        return;
-    }
-    const char *const sides[] = {"left", "right", "bottom", "top"};
-    const int crossed = (over.left > 0) + (over.right > 0) + (over.bottom > 0) + (over.top > 0);
-    std::fputs("the job crosses its ", to);
-    for (int side = 0, told = 0; side < 4; ++side) {
-        if (side_of(over, side) == 0)
-            continue;
-        std::fprintf(to, "%s%s",
-                     told == 0             ? ""
-                     : told + 1 == crossed ? " and "
-                                           : ", ",
-                     sides[side]);
-        ++told;
-    }
-    std::fputs(crossed == 1 ? " side" : " sides", to);
-    const std::int64_t width = job.box.max_x - job.box.min_x;
-    const std::int64_t height = job.box.max_y - job.box.min_y;
-    if (width <= b.width && height <= b.height) {
-        const std::string dx = units_text(over.left - over.right),
-                          dy = units_text(over.bottom - over.top);
-        std::fprintf(to, "; move it by %s, %s to fit: xyplace --shift %s,%s", dx.c_str(),
-                     dy.c_str(), dx.c_str(), dy.c_str());
-    } else if (height <= b.width && width <= b.height) {
-        std::fprintf(to, "; turned a quarter it fits: xyplace --fit %s --rotate auto",
-                     bed_argument(b).c_str());
-    } else {
-        std::fprintf(to, "; it cannot fit: %s, turned either way",
-                     too_large(job.box, b, 0).c_str());
-    }
-    std::fputc('\n', to);
-}
-
-void print_time(std::FILE *to, const plotting_time &time)
-{
-    char total[32], drawing[32], travel[32], tool[32];
-    format_duration(time.drawing + time.travel + time.tool, total);
-    format_duration(time.drawing, drawing);
-    format_duration(time.travel, travel);
-    format_duration(time.tool, tool);
-    std::fprintf(to, "plotting time     %s (drawing %s, travel %s, tool %s)\n", total, drawing,
-                 travel, tool);
-}
-
-void print_summary(std::FILE *to, const char *name, const job_summary &job,
-                   const plotting_time &time, const options &o)
-{
-    std::fprintf(to,
-                 "coordinates file  %s\n"
-                 "nets              %ld\n"
-                 "moves             %ld\n"
-                 "tool downs        %ld\n"
-                 "pen-down length   %.2f\n"
-                 "idle travel       %.2f\n",
-                 name, job.nets, job.moves, job.tool_downs, job.pen_down_length, job.idle_length);
-    if (o.common.motion.speed > 0)
-        print_time(to, time);
-    const extent &box = job.box;
-    if (box.empty)
-        std::fputs("bounding box      none: no moves\n", to);
-    else
-        std::fprintf(to,
-                     "bounding box      x %s to %s, y %s to %s\n"
-                     "size              %s x %s\n",
-                     units_text(box.min_x).c_str(), units_text(box.max_x).c_str(),
-                     units_text(box.min_y).c_str(), units_text(box.max_y).c_str(),
-                     units_text(box.max_x - box.min_x).c_str(),
-                     units_text(box.max_y - box.min_y).c_str());
-    if (o.has_area)
-        print_bed(to, job, o);
 }
 
 // The picture and the file it goes to, which is opened before the job is read, so that
@@ -214,7 +146,7 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
         close_whole_file(p.file, false);
         return false;
     }
-    if (start_picture(p.picture, !o.no_travel, o.direction))
+    if (start_picture(p.picture, o.style))
         return true;
     complain("no room for a temporary file: %s", std::strerror(errno));
     close_whole_file(p.file, false);
@@ -227,10 +159,10 @@ void drop_picture(picture_output &p)
     close_whole_file(p.file, false);
 }
 
-bool write_picture(picture_output &p, const job_summary &job, const options &o)
+bool write_picture(picture_output &p, const job_report &report, const options &o)
 {
     const picture_bed bed{o.has_area, o.area};
-    const bool drawn = finish_picture(p.picture, job, bed, p.file.out);
+    const bool drawn = finish_picture(p.picture, report.job, bed, caption_of(report), p.file.out);
     if (close_whole_file(p.file, drawn))
         return true;
     const bool temporary = p.picture.temporary_error != 0;
@@ -251,10 +183,10 @@ bool fits(const job_summary &job, const options &o)
     const char *const sides[] = {"left of", "right of", "below", "above"};
     std::string told;
     for (int side = 0; side < 4; ++side) {
-        if (side_of(over, side) == 0)
+        if (overhang_on(over, side) == 0)
             continue;
-        told += (told.empty() ? "" : ", ") + units_text(side_of(over, side)) + " " + sides[side] +
-                (told.empty() ? " the bed" : " it");
+        told += (told.empty() ? "" : ", ") + units_text(overhang_on(over, side)) + " " +
+                sides[side] + (told.empty() ? " the bed" : " it");
     }
     if (!told.empty())
         complain("warning: the job does not fit the bed %s: %s", bed_words(o.area).c_str(),
@@ -262,31 +194,24 @@ bool fits(const job_summary &job, const options &o)
     return told.empty();
 }
 
-// Prints the summary where it goes: to standard error when the picture takes standard
-// output. Returns whether all of it was written, having said why not.
-bool summary_written(const char *name, const job_summary &job, const plotting_time &time,
-                     const options &o, const picture_output &p)
+// Prints the summary, or its JSON object, where it goes: to standard error when the
+// picture takes standard output. Returns whether all of it was written, having said why
+// not.
+bool summary_written(const job_report &report, const options &o, const picture_output &p)
 {
     if (o.common.quiet)
         return true;
     const bool to_stdout = !o.svg || p.file.out != stdout;
-    print_summary(to_stdout ? stdout : stderr, name, job, time, o);
+    (o.common.json ? print_json : print_summary)(to_stdout ? stdout : stderr, report);
     if (to_stdout)
         return standard_output_written(EXIT_SUCCESS) == EXIT_SUCCESS;
     return std::fflush(stderr) == 0 && !std::ferror(stderr);
 }
 
-// What reading the job found.
-struct job_view {
-    job_summary job;
-    plotting_time time;
-};
-
 // Reads the job from in, drawing it on the picture when one is asked for. Returns -1 when
 // the file was sound, or the exit status to end with, having said why and dropped the
 // picture.
-int read_view(std::FILE *in, const char *name, const options &o, picture_output &out,
-              job_view &view)
+int read_view(std::FILE *in, const options &o, picture_output &out, job_report &report)
 {
     coordinates_reader reader;
     start_reading(reader, in);
@@ -302,24 +227,25 @@ int read_view(std::FILE *in, const char *name, const options &o, picture_output 
         plot(tool, unit);
         time_unit(timer, unit);
     }
-    view = {tool.job, finish_timing(timer)};
+    report.job = tool.job;
+    report.time = finish_timing(timer);
     if (result == read_result::finished)
         return -1;
     if (o.svg)
         drop_picture(out);
-    return report_unread(result, reader, name);
+    return report_unread(result, reader, report.name.c_str());
 }
 
 // Prints the summary and writes the picture; returns -1, or status_trouble having said
 // why and left no half picture.
-int write_view(const char *name, const job_view &view, const options &o, picture_output &out)
+int write_view(const job_report &report, const options &o, picture_output &out)
 {
-    if (!summary_written(name, view.job, view.time, o, out)) {
+    if (!summary_written(report, o, out)) {
         if (o.svg)
             drop_picture(out);
         return status_trouble;
     }
-    return o.svg && !write_picture(out, view.job, o) ? status_trouble : -1;
+    return o.svg && !write_picture(out, report, o) ? status_trouble : -1;
 }
 
 } // namespace
@@ -334,9 +260,9 @@ int main(int argc, char **argv)
     picture_output out;
     if (!in || (o.svg && !open_picture(out, o, in)))
         return status_trouble;
-    job_view view;
-    if (int status = read_view(in, name, o, out, view);
-        status >= 0 || (status = write_view(name, view, o, out)) >= 0)
+    job_report report{name, {}, {}, o.common.motion.speed > 0, o.has_area, o.area};
+    if (int status = read_view(in, o, out, report);
+        status >= 0 || (status = write_view(report, o, out)) >= 0)
         return status;
-    return fits(view.job, o) ? EXIT_SUCCESS : status_too_large;
+    return fits(report.job, o) ? EXIT_SUCCESS : status_too_large;
 }

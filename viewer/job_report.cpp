@@ -1,0 +1,191 @@
+// Every figure is printed as the job summed it: counts whole, lengths and positions to
+// the hundredth, times to the tenth of a second.
+#include "job_report.h"
+
+#include "json_writer.h"
+
+namespace {
+
+constexpr const char *side_names[] = {"left", "right", "bottom", "top"};
+
+double total(const plotting_time &t)
+{
+    return t.drawing + t.travel + t.tool;
+}
+
+std::string duration(double seconds)
+{
+    char text[32];
+    format_duration(seconds, text);
+    return text;
+}
+
+// The bed's verdict in a few words: "fits", or the sides the job crosses.
+std::string verdict(const bed_standing &s)
+{
+    return s.crossed.empty() ? "fits"
+                             : "crosses its " + s.crossed +
+                                   (s.crossed.find(' ') == std::string::npos ? " side" : " sides");
+}
+
+void print_time(std::FILE *to, const plotting_time &time)
+{
+    std::fprintf(to, "plotting time     %s (drawing %s, travel %s, tool %s)\n",
+                 duration(total(time)).c_str(), duration(time.drawing).c_str(),
+                 duration(time.travel).c_str(), duration(time.tool).c_str());
+}
+
+void print_bed(std::FILE *to, const job_report &r)
+{
+    const bed &b = r.area;
+    const bed_standing s = standing_of(r.job, b);
+    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units_text(b.width).c_str(),
+                 units_text(b.height).c_str(), units_text(b.x).c_str(), units_text(b.y).c_str());
+    if (s.crossed.empty())
+        std::fputs("fits\n", to);
+    else
+        std::fprintf(to, "the job crosses its %s%s; %s\n", s.crossed.c_str(),
+                     s.crossed.find(' ') == std::string::npos ? " side" : " sides",
+                     s.remedy.c_str());
+}
+
+void json_box(json_writer &w, const extent &box)
+{
+    if (box.empty) {
+        json_null(w, "bounding_box");
+        return;
+    }
+    json_object(w, "bounding_box");
+    json_hundredths(w, "min_x", box.min_x);
+    json_hundredths(w, "max_x", box.max_x);
+    json_hundredths(w, "min_y", box.min_y);
+    json_hundredths(w, "max_y", box.max_y);
+    json_hundredths(w, "width", box.max_x - box.min_x);
+    json_hundredths(w, "height", box.max_y - box.min_y);
+    json_close(w, '}');
+}
+
+void json_bed(json_writer &w, const job_report &r)
+{
+    if (!r.has_bed) {
+        json_null(w, "bed");
+        return;
+    }
+    const bed_standing s = standing_of(r.job, r.area);
+    json_object(w, "bed");
+    json_hundredths(w, "width", r.area.width);
+    json_hundredths(w, "height", r.area.height);
+    json_hundredths(w, "x", r.area.x);
+    json_hundredths(w, "y", r.area.y);
+    json_boolean(w, "fits", s.crossed.empty());
+    json_object(w, "overhang");
+    for (int side = 0; side < 4; ++side)
+        json_hundredths(w, side_names[side], overhang_on(s.over, side));
+    json_close(w, '}');
+    if (s.command.empty())
+        json_null(w, "command");
+    else
+        json_string(w, "command", s.command);
+    json_close(w, '}');
+}
+
+} // namespace
+
+bed_standing standing_of(const job_summary &job, const bed &b)
+{
+    bed_standing s{overhang_of(job.box, b), {}, {}, {}};
+    const int crossed =
+        (s.over.left > 0) + (s.over.right > 0) + (s.over.bottom > 0) + (s.over.top > 0);
+    for (int side = 0, told = 0; side < 4; ++side)
+        if (overhang_on(s.over, side) > 0)
+            s.crossed.append(told++ == 0       ? ""
+                             : told == crossed ? " and "
+                                               : ", ")
+                .append(side_names[side]);
+    if (crossed == 0)
+        return s;
+    const std::int64_t width = job.box.max_x - job.box.min_x;
+    const std::int64_t height = job.box.max_y - job.box.min_y;
+    if (width <= b.width && height <= b.height) {
+        const std::string dx = units_text(s.over.left - s.over.right),
+                          dy = units_text(s.over.bottom - s.over.top);
+        s.command = "xyplace --shift " + dx + "," + dy;
+        s.remedy = "move it by " + dx + ", " + dy + " to fit: " + s.command;
+    } else if (height <= b.width && width <= b.height) {
+        s.command = "xyplace --fit " + bed_argument(b) + " --rotate auto";
+        s.remedy = "turned a quarter it fits: " + s.command;
+    } else {
+        s.remedy = "it cannot fit: " + too_large(job.box, b, 0) + ", turned either way";
+    }
+    return s;
+}
+
+void print_summary(std::FILE *to, const job_report &r)
+{
+    const job_summary &job = r.job;
+    std::fprintf(to,
+                 "coordinates file  %s\n"
+                 "nets              %ld\n"
+                 "moves             %ld\n"
+                 "tool downs        %ld\n"
+                 "holes             %ld\n"
+                 "pen-down length   %.2f\n"
+                 "idle travel       %.2f\n",
+                 r.name.c_str(), job.nets, job.moves, job.tool_downs, job.holes,
+                 job.pen_down_length, job.idle_length);
+    if (r.timed)
+        print_time(to, r.time);
+    const extent &box = job.box;
+    if (box.empty)
+        std::fputs("bounding box      none: no moves\n", to);
+    else
+        std::fprintf(to,
+                     "bounding box      x %s to %s, y %s to %s\n"
+                     "size              %s x %s\n",
+                     units_text(box.min_x).c_str(), units_text(box.max_x).c_str(),
+                     units_text(box.min_y).c_str(), units_text(box.max_y).c_str(),
+                     units_text(box.max_x - box.min_x).c_str(),
+                     units_text(box.max_y - box.min_y).c_str());
+    if (r.has_bed)
+        print_bed(to, r);
+}
+
+void print_json(std::FILE *to, const job_report &r)
+{
+    json_writer w;
+    json_begin(w, to, "xyview");
+    json_string(w, "file", r.name);
+    json_integer(w, "nets", r.job.nets);
+    json_integer(w, "moves", r.job.moves);
+    json_integer(w, "tool_downs", r.job.tool_downs);
+    json_integer(w, "holes", r.job.holes);
+    json_number(w, "pen_down_length", r.job.pen_down_length, 2);
+    json_number(w, "idle_travel", r.job.idle_length, 2);
+    if (r.timed) {
+        json_object(w, "plotting_time");
+        json_number(w, "seconds", total(r.time), 1);
+        json_number(w, "drawing", r.time.drawing, 1);
+        json_number(w, "travel", r.time.travel, 1);
+        json_number(w, "tool", r.time.tool, 1);
+        json_close(w, '}');
+    } else {
+        json_null(w, "plotting_time");
+    }
+    json_box(w, r.job.box);
+    json_bed(w, r);
+    json_end(w);
+}
+
+picture_caption caption_of(const job_report &r)
+{
+    char figures[256];
+    std::snprintf(figures, sizeof figures,
+                  "%ld nets, %ld holes, pen-down length %.2f, idle travel %.2f", r.job.nets,
+                  r.job.holes, r.job.pen_down_length, r.job.idle_length);
+    std::string line = figures;
+    if (r.timed)
+        line += ", plotting time " + duration(total(r.time));
+    if (r.has_bed)
+        line += ", bed " + bed_words(r.area) + ": " + verdict(standing_of(r.job, r.area));
+    return {r.name, line};
+}

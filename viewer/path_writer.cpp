@@ -1,0 +1,107 @@
+// A segment waits until the next point is known, since that point may continue it.
+#include "path_writer.h"
+
+#include <charconv>
+
+namespace {
+
+void put_command(path_writer &w, char command)
+{
+    // After "m" the implicit command is "l".
+    if (command != w.command && !(command == 'l' && w.command == 'm'))
+        std::fputc(command, w.out);
+    else
+        std::fputc(' ', w.out);
+    w.command = command;
+}
+
+void put_number(path_writer &w, std::int64_t value, bool separated)
+{
+    char text[24];
+    char *end = std::to_chars(text, text + sizeof text, value).ptr;
+    // A minus sign separates a number from the one before it.
+    if (separated && value >= 0)
+        std::fputc(' ', w.out);
+    std::fwrite(text, 1, static_cast<std::size_t>(end - text), w.out);
+}
+
+void put_segment(path_writer &w, std::int64_t dx, std::int64_t dy)
+{
+    if (dy == 0 && dx != 0) {
+        put_command(w, 'h');
+        put_number(w, dx, false);
+    } else if (dx == 0 && dy != 0) {
+        put_command(w, 'v');
+        put_number(w, dy, false);
+    } else {
+        put_command(w, 'l');
+        put_number(w, dx, false);
+        put_number(w, dy, true);
+    }
+}
+
+void flush_segment(path_writer &w)
+{
+    if (!w.pending)
+        return;
+    put_segment(w, w.to_x - w.x, w.to_y - w.y);
+    w.x = w.to_x;
+    w.y = w.to_y;
+    w.pending = false;
+    w.drew = true;
+}
+
+} // namespace
+
+void start_path(path_writer &w, std::FILE *out)
+{
+    w = path_writer{out, false, 0, 0, false, 0, 0, false, '\0', 0};
+}
+
+void path_move(path_writer &w, std::int64_t x, std::int64_t y)
+{
+    if (w.started)
+        end_subpath(w);
+    if (!w.started) {
+        std::fputc('M', w.out);
+        put_number(w, x, false);
+        put_number(w, y, true);
+        w.command = 'M';
+    } else {
+        std::fputc('m', w.out);
+        put_number(w, x - w.x, false);
+        put_number(w, y - w.y, true);
+        w.command = 'm';
+    }
+    w.started = true;
+    w.x = x;
+    w.y = y;
+    w.drew = false;
+    ++w.subpaths;
+}
+
+void path_line(path_writer &w, std::int64_t x, std::int64_t y)
+{
+    const std::int64_t from_x = w.pending ? w.to_x : w.x, from_y = w.pending ? w.to_y : w.y;
+    if (x == from_x && y == from_y)
+        return;
+    if (w.pending) {
+        // The same direction: the cross product is zero and the dot product above it.
+        const std::int64_t ax = w.to_x - w.x, ay = w.to_y - w.y, bx = x - w.to_x, by = y - w.to_y;
+        if (ax * by != ay * bx || ax * bx + ay * by <= 0)
+            flush_segment(w);
+    }
+    w.pending = true;
+    w.to_x = x;
+    w.to_y = y;
+}
+
+void end_subpath(path_writer &w)
+{
+    flush_segment(w);
+    if (w.started && !w.drew) {
+        put_command(w, 'h');
+        put_number(w, 0, false);
+        w.drew = true;
+    }
+}

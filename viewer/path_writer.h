@@ -1,0 +1,32 @@
+// SVG path data in whole tenths of a pixel, as short as the path grammar allows: relative
+// commands, a command letter left out where it repeats, moves along one line in one
+// direction written as one, and a subpath that goes nowhere as a segment of no length,
+// which a round cap draws as a dot.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+struct path_writer {
+    std::FILE *out;
+    bool started;      // a subpath has been begun
+    std::int64_t x, y; // the point the path data has reached
+    bool pending;      // a segment from (x, y) to (to_x, to_y) waits to be written
+    std::int64_t to_x, to_y;
+    bool drew;    // the open subpath has a segment
+    char command; // the last command letter written
+    std::int64_t subpaths;
+};
+
+// Makes w write path data to out.
+void start_path(path_writer &w, std::FILE *out);
+
+// Begins a subpath at (x, y), ending the one before.
+void path_move(path_writer &w, std::int64_t x, std::int64_t y);
+
+// Extends the subpath to (x, y): nothing where the path stands, and the segment before
+// lengthened when the move goes on along its line the same way.
+void path_line(path_writer &w, std::int64_t x, std::int64_t y);
+
+// Ends the subpath; one that drew nothing gets a segment of no length.
+void end_subpath(path_writer &w);
