@@ -152,6 +152,15 @@ int open_job_files(const char *input, const char *output, job_files &f)
     return f.in && open_output(f.out, output, f.in) ? -1 : status_trouble;
 }
 
+int json_beside(job_files &f, const common_options &common)
+{
+    if (!common.json || f.out.out != stdout)
+        return -1;
+    close_whole_file(f.out, false);
+    return wrong_arguments(
+        "--json and the job both go to standard output: name a file for the job");
+}
+
 int abandon(job_files &f, int status)
 {
     close_whole_file(f.out, false);

@@ -136,3 +136,29 @@ void json_number(json_writer &w, const char *key, double value, int places)
     // Negative zero is written as zero; the values are finite.
     std::fprintf(w.out, "%.*f", places, value == 0 ? 0.0 : value);
 }
+
+void json_time(json_writer &w, const char *key, const plotting_time &time)
+{
+    json_object(w, key);
+    json_number(w, "seconds", time.drawing + time.travel + time.tool, 1);
+    json_number(w, "drawing", time.drawing, 1);
+    json_number(w, "travel", time.travel, 1);
+    json_number(w, "tool", time.tool, 1);
+    json_close(w, '}');
+}
+
+void json_extent(json_writer &w, const char *key, const extent &box)
+{
+    if (box.empty) {
+        json_null(w, key);
+        return;
+    }
+    json_object(w, key);
+    json_hundredths(w, "min_x", box.min_x);
+    json_hundredths(w, "max_x", box.max_x);
+    json_hundredths(w, "min_y", box.min_y);
+    json_hundredths(w, "max_y", box.max_y);
+    json_hundredths(w, "width", box.max_x - box.min_x);
+    json_hundredths(w, "height", box.max_y - box.min_y);
+    json_close(w, '}');
+}

@@ -3,6 +3,9 @@
 // UTF-8 kept, a byte that is not UTF-8 made U+FFFD), numbers as the figures are printed.
 #pragma once
 
+#include "plotter.h"
+#include "plotting_time.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -38,3 +41,9 @@ void json_hundredths(json_writer &w, const char *key, std::int64_t hundredths);
 
 // A number with places decimals, as printf's "%.*f" writes it.
 void json_number(json_writer &w, const char *key, double value, int places);
+
+// A bounding box: its edges and size, or null when it holds no point.
+void json_extent(json_writer &w, const char *key, const extent &box);
+
+// A plotting time: its seconds and their parts, to the tenth, as the summaries tell them.
+void json_time(json_writer &w, const char *key, const plotting_time &time);

@@ -4,8 +4,10 @@
 #include "bed.h"
 #include "front_end.h"
 #include "job_writer.h"
+#include "json_writer.h"
 #include "output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,9 +155,10 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
         job.moved = row_shift(jobs, job.box, o.gap);
     }
     const placement how{false, false, 0, job.moved};
-    job.box = extent{true, 0, 0, 0, 0};
+    job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
     if (end.result == read_result::finished)
-        end = append_job(w, in, how, job.moved.x == 0 && job.moved.y == 0, reader, unit, job.box);
+        end = append_job(w, in, how, job.moved.x == 0 && job.moved.y == 0, reader, unit, boxes);
+    job.box = boxes.placed;
     // The report may look at the lines after a faulty one.
     const int status =
         end.result == read_result::finished ? -1 : report_pass(end, reader, unit, name, "merges");
@@ -173,6 +176,19 @@ std::string box_text(const extent &e)
            units_text(e.min_y) + " to " + units_text(e.max_y);
 }
 
+// Calls tell(a, b, width, height) for every two jobs whose boxes overlap, with by how much.
+template <typename Tell> void for_overlaps(const std::vector<merged_job> &jobs, Tell tell)
+{
+    for (std::size_t a = 0; a < jobs.size(); ++a)
+        for (std::size_t b = a + 1; b < jobs.size(); ++b) {
+            const extent &p = jobs[a].box, &q = jobs[b].box;
+            const std::int64_t wide = std::min(p.max_x, q.max_x) - std::max(p.min_x, q.min_x);
+            const std::int64_t high = std::min(p.max_y, q.max_y) - std::max(p.min_y, q.min_y);
+            if (!p.empty && !q.empty && wide >= 0 && high >= 0)
+                tell(a, b, wide, high);
+        }
+}
+
 // Tells each job's bounding box and how far it was moved, and every two that overlap.
 void report(const std::vector<merged_job> &jobs)
 {
@@ -184,19 +200,49 @@ void report(const std::vector<merged_job> &jobs)
                   : "");
     }
     int overlaps = 0;
-    for (std::size_t a = 0; a < jobs.size(); ++a)
-        for (std::size_t b = a + 1; b < jobs.size(); ++b) {
-            const extent &p = jobs[a].box, &q = jobs[b].box;
-            const std::int64_t wide = std::min(p.max_x, q.max_x) - std::max(p.min_x, q.min_x);
-            const std::int64_t high = std::min(p.max_y, q.max_y) - std::max(p.min_y, q.min_y);
-            if (p.empty || q.empty || wide < 0 || high < 0)
-                continue;
-            complain("%s and %s overlap by %s x %s", jobs[a].name.c_str(), jobs[b].name.c_str(),
-                     units_text(wide).c_str(), units_text(high).c_str());
-            ++overlaps;
-        }
+    for_overlaps(jobs, [&](std::size_t a, std::size_t b, std::int64_t wide, std::int64_t high) {
+        complain("%s and %s overlap by %s x %s", jobs[a].name.c_str(), jobs[b].name.c_str(),
+                 units_text(wide).c_str(), units_text(high).c_str());
+        ++overlaps;
+    });
     if (overlaps == 0 && jobs.size() > 1)
         complain("no two jobs overlap");
+}
+
+// The same as one JSON object on standard output; returns the exit status.
+int report_json(const std::vector<merged_job> &jobs, const char *output)
+{
+    json_writer w;
+    json_begin(w, stdout, "xymerge");
+    json_string(w, "output", output_name(output));
+    extent all{true, 0, 0, 0, 0};
+    json_array(w, "jobs");
+    for (const merged_job &j : jobs) {
+        json_object(w, nullptr);
+        json_string(w, "file", j.name);
+        json_extent(w, "bounding_box", j.box);
+        json_hundredths(w, "moved_x", j.moved.x);
+        json_hundredths(w, "moved_y", j.moved.y);
+        json_close(w, '}');
+        if (!j.box.empty) {
+            take_in(all, {j.box.min_x, j.box.min_y});
+            take_in(all, {j.box.max_x, j.box.max_y});
+        }
+    }
+    json_close(w, ']');
+    json_array(w, "overlaps");
+    for_overlaps(jobs, [&](std::size_t a, std::size_t b, std::int64_t wide, std::int64_t high) {
+        json_object(w, nullptr);
+        json_integer(w, "first", static_cast<long long>(a));
+        json_integer(w, "second", static_cast<long long>(b));
+        json_hundredths(w, "width", wide);
+        json_hundredths(w, "height", high);
+        json_close(w, '}');
+    });
+    json_close(w, ']');
+    json_extent(w, "bounding_box", all);
+    json_end(w);
+    return standard_output_written(EXIT_SUCCESS);
 }
 
 } // namespace
@@ -211,6 +257,8 @@ int main(int argc, char **argv)
         complain("%s: %s", output_name(o.output), whole_file_failure(files.out));
         return status_trouble;
     }
+    if (const int status = json_beside(files, o.common); status >= 0)
+        return status;
     auto writer = std::make_unique<job_writer>();
     start_jobs(*writer, files.out.out);
     std::vector<merged_job> jobs;
@@ -218,7 +266,10 @@ int main(int argc, char **argv)
         if (const int status = merge_one(argv[k], o, *writer, jobs); status >= 0)
             return abandon(files, status);
     const int status = finish_output(files, finish_jobs(*writer));
-    if (status == EXIT_SUCCESS && !o.common.quiet)
-        report(jobs);
+    if (status != EXIT_SUCCESS || o.common.quiet)
+        return status;
+    if (o.common.json)
+        return report_json(jobs, o.output);
+    report(jobs);
     return status;
 }

@@ -4,6 +4,7 @@
 // when a speed is given, fell.
 #include "coordinates_reader.h"
 #include "front_end.h"
+#include "json_writer.h"
 #include "net_blocks.h"
 #include "net_order.h"
 #include "output_file.h"
@@ -73,7 +74,9 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
     o = options{false, 1, {}};
     if (const int status = read_options(argc, argv, xyorder, o.common, take_option, o); status >= 0)
         return status;
-    return take_job_files(argc, argv, files);
+    if (const int status = take_job_files(argc, argv, files); status >= 0)
+        return status;
+    return json_beside(files, o.common);
 }
 
 // What the file said of itself while it was read.
@@ -110,19 +113,31 @@ int read_job(job_files &files, const motion_model &motion, job_blocks &job, job_
                               : report_unread(result, reader, files.name));
 }
 
+// What the run found, for its report.
+struct order_report {
+    job_before before;
+    double after; // idle travel in the order written
+    plotting_time time_after;
+    bool cut_short; // the clock stopped the search
+    bool kept;      // the file's order was written
+};
+
 // The order that travels least: xyorder's, or the file's own when that is no longer.
-std::vector<visit> shortest_order(const job_blocks &job, const options &o, double &travel)
+std::vector<visit> shortest_order(const job_blocks &job, const options &o, order_report &report)
 {
     const ordering_problem problem = problem_of(job, !o.keep_direction);
     search_result found = short_order(problem, budget_for(job.groups.size(), o.effort));
+    report.cut_short = found.cut_short;
     if (found.cut_short)
         complain("the search was cut short after %.1f s; another run may order differently",
                  found.seconds);
     std::vector<visit> &order = found.order;
-    travel = idle_travel(problem, order);
+    report.after = idle_travel(problem, order);
     const std::vector<visit> kept = file_order(job);
-    if (const double kept_travel = idle_travel(problem, kept); kept_travel <= travel) {
-        travel = kept_travel;
+    report.kept = false;
+    if (const double kept_travel = idle_travel(problem, kept); kept_travel <= report.after) {
+        report.after = kept_travel;
+        report.kept = true;
         return kept;
     }
     return order;
@@ -140,21 +155,48 @@ int write_order(const job_blocks &job, const std::vector<visit> &order, job_file
     return finish_output(files, complete) == EXIT_SUCCESS ? -1 : status_trouble;
 }
 
-void report(const job_before &before, double after, const motion_model &motion,
-            const plotting_time &time_after)
+void report(const order_report &r, const motion_model &motion)
 {
     char gain[64], times[96] = "";
-    if (after < before.idle)
-        std::snprintf(gain, sizeof gain, "%.1f %% less", 100 * (before.idle - after) / before.idle);
+    const double before = r.before.idle;
+    if (r.after < before)
+        std::snprintf(gain, sizeof gain, "%.1f %% less", 100 * (before - r.after) / before);
     else
         std::snprintf(gain, sizeof gain, "no shorter order found, the file's order is kept");
     if (motion.speed > 0) {
         char was[32], is[32];
-        format_duration(before.time.drawing + before.time.travel + before.time.tool, was);
-        format_duration(time_after.drawing + time_after.travel + time_after.tool, is);
+        format_duration(r.before.time.drawing + r.before.time.travel + r.before.time.tool, was);
+        format_duration(r.time_after.drawing + r.time_after.travel + r.time_after.tool, is);
         std::snprintf(times, sizeof times, "; plotting time %s before, %s after", was, is);
     }
-    complain("idle travel %.2f before, %.2f after: %s%s", before.idle, after, gain, times);
+    complain("idle travel %.2f before, %.2f after: %s%s", before, r.after, gain, times);
+}
+
+// The same figures as one JSON object on standard output; returns the exit status.
+int report_json(const order_report &r, const job_files &files, std::size_t nets,
+                const motion_model &motion)
+{
+    json_writer w;
+    json_begin(w, stdout, "xyorder");
+    json_string(w, "file", files.name);
+    json_string(w, "output", output_name(files.output));
+    json_integer(w, "nets", static_cast<long long>(nets));
+    json_object(w, "idle_travel");
+    json_number(w, "before", r.before.idle, 2);
+    json_number(w, "after", r.after, 2);
+    json_close(w, '}');
+    if (motion.speed > 0) {
+        json_object(w, "plotting_time");
+        json_time(w, "before", r.before.time);
+        json_time(w, "after", r.time_after);
+        json_close(w, '}');
+    } else {
+        json_null(w, "plotting_time");
+    }
+    json_boolean(w, "file_order_kept", r.kept);
+    json_boolean(w, "cut_short", r.cut_short);
+    json_end(w);
+    return standard_output_written(EXIT_SUCCESS);
 }
 
 } // namespace
@@ -166,15 +208,17 @@ int main(int argc, char **argv)
     if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
         return status;
     job_blocks job;
-    job_before before;
-    if (const int status = read_job(files, o.common.motion, job, before); status >= 0)
+    order_report r{};
+    if (const int status = read_job(files, o.common.motion, job, r.before); status >= 0)
         return status;
-    double after;
-    const std::vector<visit> order = shortest_order(job, o, after);
-    plotting_time time_after;
-    if (const int status = write_order(job, order, files, o.common.motion, time_after); status >= 0)
+    const std::vector<visit> order = shortest_order(job, o, r);
+    if (const int status = write_order(job, order, files, o.common.motion, r.time_after);
+        status >= 0)
         return status;
-    if (!o.common.quiet)
-        report(before, after, o.common.motion, time_after);
+    if (o.common.quiet)
+        return EXIT_SUCCESS;
+    if (o.common.json)
+        return report_json(r, files, job.nets.size(), o.common.motion);
+    report(r, o.common.motion);
     return EXIT_SUCCESS;
 }

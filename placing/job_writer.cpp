@@ -30,7 +30,7 @@ void start_jobs(job_writer &w, std::FILE *out)
 }
 
 pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool signs_as_read,
-                    coordinates_reader &r, xy_unit &unit, extent &box)
+                    coordinates_reader &r, xy_unit &unit, job_extents &boxes)
 {
     constexpr std::size_t unit_room = xy_line_size + net_room;
     const bool first = w.jobs++ == 0;
@@ -44,7 +44,8 @@ pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool sig
         point at{u.x, u.y};
         if (!place(how, at))
             return false;
-        take_in(box, at);
+        take_in(boxes.as_read, {u.x, u.y});
+        take_in(boxes.placed, at);
         char *const to = block_room(w.block, unit_room);
         block_used(w.block, signs_as_read
                                 ? put_move(to, w.tool, at.x, u.x_negative, at.y, u.y_negative)

@@ -57,12 +57,17 @@ struct job_writer {
 // Makes w write to out, with no job yet.
 void start_jobs(job_writer &w, std::FILE *out);
 
+// The extents of the moves a job appended wrote, as read and as placed.
+struct job_extents {
+    extent as_read, placed;
+};
+
 // Appends the job that in holds, read from its start, every move placed as how says and
-// taken into box; with signs_as_read, the moves keep the minus signs they were read with
+// taken into boxes; with signs_as_read, the moves keep the minus signs they were read with
 // ("-0.00"), as when nothing moves them. Returns how the pass ended: a move that would
 // leave the range stops it.
 pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool signs_as_read,
-                    coordinates_reader &r, xy_unit &unit, extent &box);
+                    coordinates_reader &r, xy_unit &unit, job_extents &boxes);
 
 // Writes the trailer and hands on what w holds; returns whether every byte reached the
 // stream.

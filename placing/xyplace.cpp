@@ -5,6 +5,8 @@
 #include "bed.h"
 #include "front_end.h"
 #include "job_writer.h"
+#include "json_writer.h"
+#include "output_file.h"
 #include "panel.h"
 #include "placement.h"
 
@@ -86,6 +88,7 @@ struct options {
     panel copies;        // one copy unless --repeat
     bool most_copies;    // --repeat max
     bool turned;         // --rotate auto turned the job
+    const char *refusal; // why nothing was written, when the job could not be placed
     std::int64_t gap;    // hundredths
     bool given[once_options];
     common_options common;
@@ -199,7 +202,9 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
         return status;
     if (const char *missing = missing_partner(o))
         return wrong_arguments("%s", missing);
-    return take_job_files(argc, argv, files);
+    if (const int status = take_job_files(argc, argv, files); status >= 0)
+        return status;
+    return json_beside(files, o.common);
 }
 
 // The job's extent as o's mirror and turns place it, and turned a quarter more, for a
@@ -279,12 +284,14 @@ int arrange_job(options &o, const measured &m)
     if (o.given[fit_given] && !(lies_on_bed(chosen) && room.width >= 0 && room.height >= 0)) {
         const bool one = o.most_copies || (o.copies.columns == 1 && o.copies.rows == 1);
         const extent &e = one || !chosen.in_range ? m.as_placed : chosen.whole;
+        o.refusal = "larger than the bed";
         complain("%s%s; nothing written",
                  too_large(e, o.area, o.margin, one ? "the job" : "the panel").c_str(),
                  o.turn_to_fit && room.width >= 0 && room.height >= 0 ? ", turned either way" : "");
         return status_off_bed;
     }
     if (!chosen.in_range) {
+        o.refusal = "beyond the range";
         complain("the panel would reach beyond what a coordinates file holds; nothing written");
         return status_off_bed;
     }
@@ -316,6 +323,12 @@ int plan_job(options &o, job_files &files)
     return -1;
 }
 
+// What the placing did, for the report.
+struct place_report {
+    extent before, after; // the job as read, and everything written
+    extent first;         // the first copy as placed
+};
+
 // Tells how many copies went on the bed, and how far neighbouring copies overlap.
 void report_panel(const options &o, const extent &job)
 {
@@ -323,12 +336,46 @@ void report_panel(const options &o, const extent &job)
         complain("%lld x %lld copies fit the bed %s%s", static_cast<long long>(o.copies.columns),
                  static_cast<long long>(o.copies.rows), bed_words(o.area).c_str(),
                  o.turned ? ", turned a quarter" : "");
-    if (const point over = copies_overlap(job, o.copies); over.x > 0 || over.y > 0) {
-        char across[24], up[24];
-        *put_units(across, over.x, false) = '\0';
-        *put_units(up, over.y, false) = '\0';
-        complain("neighbouring copies overlap by %s across a row and %s up a column", across, up);
+    if (const point over = copies_overlap(job, o.copies); over.x > 0 || over.y > 0)
+        complain("neighbouring copies overlap by %s across a row and %s up a column",
+                 units_text(over.x).c_str(), units_text(over.y).c_str());
+}
+
+// The placing as one JSON object on standard output: what was done, or why nothing was
+// written (reason not null); returns status, or status_trouble when standard output
+// failed.
+int report_json(const options &o, const job_files &files, const place_report *r, const char *reason,
+                int status)
+{
+    json_writer w;
+    json_begin(w, stdout, "xyplace");
+    json_string(w, "file", files.name);
+    json_string(w, "output", output_name(files.output));
+    json_boolean(w, "written", !reason);
+    if (reason)
+        json_string(w, "reason", reason);
+    json_object(w, "transform");
+    json_boolean(w, "mirror_x", o.how.mirror_x);
+    json_boolean(w, "mirror_y", o.how.mirror_y);
+    json_integer(w, "quarter_turns", o.how.quarter_turns);
+    json_hundredths(w, "shift_x", o.how.shift.x);
+    json_hundredths(w, "shift_y", o.how.shift.y);
+    json_close(w, '}');
+    if (o.given[repeat_given] && !reason) {
+        json_object(w, "copies");
+        json_integer(w, "columns", o.copies.columns);
+        json_integer(w, "rows", o.copies.rows);
+        json_hundredths(w, "step_x", o.copies.step.x);
+        json_hundredths(w, "step_y", o.copies.step.y);
+        json_close(w, '}');
+    } else {
+        json_null(w, "copies");
     }
+    json_extent(w, "bounding_box_before", r ? r->before : extent{true, 0, 0, 0, 0});
+    json_extent(w, "bounding_box_after", r ? r->after : extent{true, 0, 0, 0, 0});
+    json_end(w);
+    const int written = standard_output_written(status);
+    return written == status ? status : status_trouble;
 }
 
 // Writes every copy of the job placed, and puts the output in place; returns the exit
@@ -339,24 +386,38 @@ int place_job(const options &o, job_files &files)
     start_jobs(*writer, files.out.out);
     coordinates_reader reader;
     xy_unit unit;
-    extent first{true, 0, 0, 0, 0};
+    place_report r{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
     const std::int64_t copies = o.copies.columns * o.copies.rows;
     for (std::int64_t k = 0; k < copies; ++k) {
         placement how = o.how;
         const point by = copy_shift(o.copies, k);
         how.shift = {how.shift.x + by.x, how.shift.y + by.y};
-        extent box{true, 0, 0, 0, 0};
+        job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
         if (k > 0)
             std::rewind(files.in);
-        if (const pass_end end = append_job(*writer, files.in, how, false, reader, unit, box);
-            end.result != read_result::finished)
-            return abandon(files, report_pass(end, reader, unit, files.name, "places"));
-        if (k == 0)
-            first = box;
+        if (const pass_end end = append_job(*writer, files.in, how, false, reader, unit, boxes);
+            end.result != read_result::finished) {
+            const int status = report_pass(end, reader, unit, files.name, "places");
+            if (o.common.json && status == status_off_bed)
+                report_json(o, files, nullptr, "beyond the range", status);
+            return abandon(files, status);
+        }
+        if (k == 0) {
+            r.before = boxes.as_read;
+            r.first = boxes.placed;
+        }
+        if (!boxes.placed.empty) {
+            take_in(r.after, {boxes.placed.min_x, boxes.placed.min_y});
+            take_in(r.after, {boxes.placed.max_x, boxes.placed.max_y});
+        }
     }
     const int status = finish_output(files, finish_jobs(*writer));
-    if (status == EXIT_SUCCESS && o.given[repeat_given] && !o.common.quiet)
-        report_panel(o, first);
+    if (status != EXIT_SUCCESS || o.common.quiet)
+        return status;
+    if (o.common.json)
+        return report_json(o, files, &r, nullptr, status);
+    if (o.given[repeat_given])
+        report_panel(o, r.first);
     return status;
 }
 
@@ -369,7 +430,10 @@ int main(int argc, char **argv)
     if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
         return status;
     const bool planned = o.given[fit_given] || o.given[repeat_given];
-    if (const int status = planned ? plan_job(o, files) : -1; status >= 0)
+    if (const int status = planned ? plan_job(o, files) : -1; status >= 0) {
+        if (o.common.json && status == status_off_bed)
+            report_json(o, files, nullptr, o.refusal, status);
         return status;
+    }
     return place_job(o, files);
 }

@@ -49,22 +49,6 @@ void print_bed(std::FILE *to, const job_report &r)
                      s.remedy.c_str());
 }
 
-void json_box(json_writer &w, const extent &box)
-{
-    if (box.empty) {
-        json_null(w, "bounding_box");
-        return;
-    }
-    json_object(w, "bounding_box");
-    json_hundredths(w, "min_x", box.min_x);
-    json_hundredths(w, "max_x", box.max_x);
-    json_hundredths(w, "min_y", box.min_y);
-    json_hundredths(w, "max_y", box.max_y);
-    json_hundredths(w, "width", box.max_x - box.min_x);
-    json_hundredths(w, "height", box.max_y - box.min_y);
-    json_close(w, '}');
-}
-
 void json_bed(json_writer &w, const job_report &r)
 {
     if (!r.has_bed) {
@@ -162,16 +146,11 @@ void print_json(std::FILE *to, const job_report &r)
     json_number(w, "pen_down_length", r.job.pen_down_length, 2);
     json_number(w, "idle_travel", r.job.idle_length, 2);
     if (r.timed) {
-        json_object(w, "plotting_time");
-        json_number(w, "seconds", total(r.time), 1);
-        json_number(w, "drawing", r.time.drawing, 1);
-        json_number(w, "travel", r.time.travel, 1);
-        json_number(w, "tool", r.time.tool, 1);
-        json_close(w, '}');
+        json_time(w, "plotting_time", r.time);
     } else {
         json_null(w, "plotting_time");
     }
-    json_box(w, r.job.box);
+    json_extent(w, "bounding_box", r.job.box);
     json_bed(w, r);
     json_end(w);
 }
