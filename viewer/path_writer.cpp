@@ -80,6 +80,12 @@ void path_move(path_writer &w, std::int64_t x, std::int64_t y)
     ++w.subpaths;
 }
 
+void path_vertex(path_writer &w, std::int64_t x, std::int64_t y)
+{
+    path_move(w, x, y);
+    w.drew = true;
+}
+
 void path_line(path_writer &w, std::int64_t x, std::int64_t y)
 {
     const std::int64_t from_x = w.pending ? w.to_x : w.x, from_y = w.pending ? w.to_y : w.y;

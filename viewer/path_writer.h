@@ -24,6 +24,9 @@ void start_path(path_writer &w, std::FILE *out);
 // Begins a subpath at (x, y), ending the one before.
 void path_move(path_writer &w, std::int64_t x, std::int64_t y);
 
+// Begins a subpath at (x, y) that stays a single point: a vertex for markers, no dot.
+void path_vertex(path_writer &w, std::int64_t x, std::int64_t y);
+
 // Extends the subpath to (x, y): nothing where the path stands, and the segment before
 // lengthened when the move goes on along its line the same way.
 void path_line(path_writer &w, std::int64_t x, std::int64_t y);

@@ -354,9 +354,8 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items)
              "\" stroke-width=\"2.5\"/>",
          "start, end");
     if (items.holes)
-        item(std::string("<path d=\"M12 0h0\" stroke=\"") + hole_colour +
-                 "\" stroke-width=\"7\" stroke-linecap=\"round\"/><path d=\"M12 0h0\" "
-                 "stroke=\"white\" stroke-width=\"3\" stroke-linecap=\"round\"/>",
+        item(std::string("<circle cx=\"12\" cy=\"0\" r=\"2.5\" fill=\"white\" stroke=\"") +
+                 hole_colour + "\" stroke-width=\"1.5\"/>",
              "hole");
     if (items.direction)
         item(std::string("<path d=\"M0 0h24\" stroke=\"") + palette[0] +
