@@ -341,15 +341,14 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items)
         item(std::string("<path d=\"M0 0h24\" stroke=\"") + travel_colour + "\"" +
                  (items.dashed_travel ? " stroke-dasharray=\"6 4\"" : "") + "/>",
              "idle travel");
-    if (items.bed) {
-        item(
-            "<rect x=\"0\" y=\"-6\" width=\"24\" height=\"12\" fill=\"#eef3fb\" stroke=\"#2f5fb0\" "
-            "stroke-width=\"1.5\" stroke-dasharray=\"4 2\"/>",
-            "the bed");
+    if (items.bed)
+        item("<rect x=\"0\" y=\"-6\" width=\"24\" height=\"12\" fill=\"#eef3fb\" "
+             "stroke=\"#2f5fb0\" stroke-width=\"1.5\" stroke-dasharray=\"4 2\"/>",
+             "the bed");
+    if (items.off_bed)
         item(std::string("<path d=\"M0 0h24\" stroke=\"") + off_bed_colour +
                  "\" stroke-width=\"2.5\"/>",
              "off the bed");
-    }
     item(std::string("<circle cx=\"12\" cy=\"0\" r=\"5\" stroke=\"") + mark_colour +
              "\" stroke-width=\"2.5\"/>",
          "start, end");

@@ -61,7 +61,7 @@ void put_marks(std::FILE *out, const view &v, const job_summary &job);
 
 // What the legend shows: each item the picture has.
 struct legend_items {
-    bool strokes, travel, dashed_travel, bed, holes, direction;
+    bool strokes, travel, dashed_travel, bed, off_bed, holes, direction;
 };
 
 // The legend, in a row along the bottom.

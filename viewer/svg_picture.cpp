@@ -367,7 +367,8 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
              0,
              std::vector<bool>(static_cast<std::size_t>(p.style.width) *
                                static_cast<std::size_t>(p.style.height)),
-             false, p.names};
+             false,
+             p.names};
     std::rewind(p.path);
     std::rewind(p.names);
     unsigned char record[record_size];
@@ -475,7 +476,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     put_marks(out, v, job);
     written = put_arrows(out, l) && written;
     put_legend(out, v,
-               {strokes > 0, l.idle_path.started, dashed, bed.given, l.hole_path.started,
+               {strokes > 0, l.idle_path.started, dashed, bed.given, off_bed, l.hole_path.started,
                 p.style.direction && strokes > 0});
     std::fputs("</svg>\n", out);
     close_layers(l);
