@@ -205,11 +205,10 @@ int main(int argc, char **argv)
 {
     options o;
     job_files files;
-    if (const int status = parse_arguments(argc, argv, o, files); status >= 0)
-        return status;
     job_blocks job;
     order_report r{};
-    if (const int status = read_job(files, o.common.motion, job, r.before); status >= 0)
+    if (int status = parse_arguments(argc, argv, o, files);
+        status >= 0 || (status = read_job(files, o.common.motion, job, r.before)) >= 0)
         return status;
     const std::vector<visit> order = shortest_order(job, o, r);
     if (const int status = write_order(job, order, files, o.common.motion, r.time_after);

@@ -113,7 +113,9 @@ struct layers {
     std::FILE *arrows[palette_size];  // path data a colour
     std::FILE *groups;                // a group a net for a job of few nets, else a path a
                                       // colour for each run of nets
-    std::FILE *idle, *holes;          // path data
+    std::FILE *idle;                  // path elements of idle travel
+    std::FILE *holes;                 // path data
+    std::int64_t hops;                // idle travel's subpaths in all
     path_writer stroke_paths[palette_size], arrow_paths[palette_size];
     path_writer group_path, idle_path, hole_path;
 };
@@ -188,6 +190,22 @@ bool end_run(layers &l)
         start_path(l.stroke_paths[c], l.strokes[c]);
     }
     return copied;
+}
+
+// The idle travel a browser strokes at once: a path element of many long hops costs it
+// more than several of fewer.
+constexpr std::int64_t hops_an_element = 5000;
+
+// Begins a run of idle travel at (x, y), in a new path element every hops_an_element.
+void start_hop(layers &l, std::int64_t x, std::int64_t y)
+{
+    if (l.hops % hops_an_element == 0) {
+        end_subpath(l.idle_path);
+        std::fputs(l.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", l.idle);
+        start_path(l.idle_path, l.idle);
+    }
+    ++l.hops;
+    path_move(l.idle_path, x, y);
 }
 
 // Where the tool stands as the records are read back, in hundredths and in tenths of a
@@ -316,7 +334,7 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
     if (kind == step::travel && r.p.style.travel) {
         if (!r.idle_open)
-            path_move(l.idle_path, r.tx, r.ty);
+            start_hop(l, r.tx, r.ty);
         path_line(l.idle_path, tx, ty);
     }
     r.idle_open = kind == step::travel;
@@ -382,6 +400,8 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
         end_stroke(r, l, bed);
     close_group(r, l);
     end_subpath(l.idle_path);
+    if (l.hops > 0)
+        std::fputs("\"/>\n", l.idle);
     return !std::ferror(p.path) && (named || end_run(l)) && !r.runs_failed;
 }
 
@@ -392,10 +412,13 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
     std::fputs("<g transform=\"scale(0.1)\" fill=\"none\" stroke-linecap=\"round\" "
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
                out);
-    char attributes[160];
-    std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"%g\"%s",
-                  travel_colour, 7.5, dashed ? " stroke-dasharray=\"60 40\"" : "");
-    bool written = put_path(out, l.idle, l.idle_path, attributes);
+    bool written = true;
+    if (l.hops > 0) {
+        std::fprintf(out, "<g stroke=\"%s\" stroke-width=\"7.5\"%s><title>idle travel</title>\n",
+                     travel_colour, dashed ? " stroke-dasharray=\"60 40\"" : "");
+        written = copy_all(l.idle, out);
+        std::fputs("</g>\n", out);
+    }
     std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
     written = copy_all(l.groups, out) && written;
     std::fputs("</g>\n", out);
@@ -464,7 +487,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     const double stroke_px = std::clamp(
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
-    const bool dashed = l.idle_path.subpaths <= 5000;
+    const bool dashed = l.hops <= 5000;
     put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
@@ -476,7 +499,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     put_marks(out, v, job);
     written = put_arrows(out, l) && written;
     put_legend(out, v,
-               {strokes > 0, l.idle_path.started, dashed, bed.given, off_bed, l.hole_path.started,
+               {strokes > 0, l.hops > 0, dashed, bed.given, off_bed, l.hole_path.started,
                 p.style.direction && strokes > 0});
     std::fputs("</svg>\n", out);
     close_layers(l);
