@@ -222,7 +222,7 @@ struct replay {
     std::int64_t x, y;                   // hundredths
     std::int64_t tx, ty;                 // tenths of a pixel
     std::int64_t before_x, before_y;     // tenths, the point before the last of the stroke
-    std::vector<bool> hole_at;           // a pixel that has a hole mark
+    std::vector<bool> hole_at;           // a cell of half a pixel that has a hole mark
     bool runs_failed;                    // a run of nets could not be written
     std::FILE *names;
 };
@@ -293,15 +293,19 @@ void close_group(replay &r, layers &l)
     r.opened = false;
 }
 
-// A stroke ends: a hole when the tool never moved while down, marked once a pixel.
+// A stroke ends: a hole when the tool never moved while down, marked once in each cell of
+// half a pixel, within which two holes lie less than a pixel apart.
 void end_stroke(replay &r, layers &l, const picture_bed &bed)
 {
     if (!r.moved) {
-        const auto width = static_cast<std::int64_t>(r.p.style.width);
-        const std::int64_t px = std::clamp<std::int64_t>(r.tx / 10, 0, width - 1);
-        const std::int64_t py = std::clamp<std::int64_t>(r.ty / 10, 0, r.p.style.height - 1);
-        if (!r.hole_at[static_cast<std::size_t>(py * width + px)]) {
-            r.hole_at[static_cast<std::size_t>(py * width + px)] = true;
+        const auto across = 2 * static_cast<std::int64_t>(r.p.style.width);
+        const auto down = 2 * static_cast<std::int64_t>(r.p.style.height);
+        if (r.hole_at.empty())
+            r.hole_at.resize(static_cast<std::size_t>(across * down));
+        const std::int64_t cx = std::clamp<std::int64_t>(r.tx / 5, 0, across - 1);
+        const std::int64_t cy = std::clamp<std::int64_t>(r.ty / 5, 0, down - 1);
+        if (!r.hole_at[static_cast<std::size_t>(cy * across + cx)]) {
+            r.hole_at[static_cast<std::size_t>(cy * across + cx)] = true;
             path_vertex(l.hole_path, r.tx, r.ty);
         }
     } else {
@@ -383,8 +387,7 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
              0,
              0,
              0,
-             std::vector<bool>(static_cast<std::size_t>(p.style.width) *
-                               static_cast<std::size_t>(p.style.height)),
+             {},
              false,
              p.names};
     std::rewind(p.path);
