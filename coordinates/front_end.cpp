@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -91,15 +92,17 @@ void merge_options(const companion &c, option_table &t)
 {
     t = option_table{};
     std::size_t n = 0;
-    for (const option *o = c.own_long; o->name; ++o)
+    // The shared options and an entry of zeros always fit after the companion's own.
+    constexpr std::size_t shared_room =
+        std::size(motion_long_options) + std::size(shared_long_options) + 1;
+    for (const option *o = c.own_long; o->name && n + shared_room < std::size(t.entries); ++o)
         t.entries[n++] = *o;
     if (c.timed)
         for (const option &o : motion_long_options)
             t.entries[n++] = o;
     for (const option &o : shared_long_options)
         t.entries[n++] = o;
-    std::strcpy(t.shorts, ":qhV");
-    std::strcat(t.shorts, c.own_short);
+    std::snprintf(t.shorts, sizeof t.shorts, ":qhV%s", c.own_short);
 }
 
 int take_shared(int code, const companion &c, option_table &t, char **argv, common_options &common)

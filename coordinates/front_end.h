@@ -1,7 +1,7 @@
-// The companions' front end, written once: the options they share (-h, -V, -q and, where a
-// companion times the job, the motion model's) merged into each companion's own table and
-// read in one place, the names of the files they take, and the reading of numbers given
-// as options. A companion states only what is its own.
+// The companions' front end, written once: the options they share (-h, -V, -q, --json
+// and, where a companion times the job, the motion model's) merged into each companion's
+// own table and read in one place, the names of the files they take, and the reading of
+// numbers given as options. A companion states only what is its own.
 #pragma once
 
 #include "diagnostics.h"
@@ -43,9 +43,10 @@ enum shared_option {
     first_own_option = 512
 };
 
-// A companion's own options and the shared ones, as getopt_long takes them.
+// A companion's own options and the shared ones, as getopt_long takes them: room for
+// some twenty of its own.
 struct option_table {
-    option entries[40];
+    option entries[32];
     char shorts[48];
     const char *motion[motion_option_end - speed_option]; // values as given, or null
 };

@@ -78,6 +78,9 @@ TEST_F(xyview, draws_a_well_formed_picture_and_leaves_nothing_else)
     const std::string longest = std::string(250, 'p') + ".svg";
     EXPECT_EQ(xyview_with("-q --svg " + longest + " board.xy").status, 0);
     EXPECT_EQ(get(longest), get("board.svg"));
+    EXPECT_EQ(xyview_with("-q --size 400x300 --svg small.svg board.xy").status, 0);
+    EXPECT_NE(get("small.svg").find("width=\"400\" height=\"300\""), std::string::npos);
+    EXPECT_EQ(xyview_with("-q --size 99x300 --svg small.svg board.xy").status, 2);
     put("sample.xy", converted(file_contents(TEST_DATA "/../../examples/board.trc")));
     EXPECT_EQ(xyview_with("-q -d -a 6x4 -s sample.svg sample.xy").status, 3);
     EXPECT_EQ(run("xmllint --noout sample.svg").status, 0);
