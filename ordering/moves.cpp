@@ -74,6 +74,47 @@ bool turn_run_from_from(search &s, hop_try h)
     return move_turned_run(s, h, true);
 }
 
+namespace {
+
+// A near end that the second hop of a move reaches: as listed, its node, the end reached,
+// and what the move gains up to there.
+struct near_end {
+    std::uint32_t listed, node, end;
+    double gain;
+};
+
+// Hands try_one the near ends of end, nearest first, reached at their exits or entries as
+// at_exit says, each with gain less the hop to it, while that is above rounding; returns
+// whether try_one made a move.
+template <typename Try>
+bool each_near_end(search &s, std::uint32_t end, bool at_exit, int dir, double gain, Try try_one)
+{
+    const node_ends &e = s.e;
+    for (std::size_t j = 0; j < listed_count(e); ++j) {
+        ++s.looks;
+        const std::uint32_t listed = s.neighbours[list_of(e, end) + j];
+        if (listed == none)
+            return false;
+        const std::uint32_t reached_end = reached(s, listed, at_exit, dir);
+        const double left = gain - gap(e, end, reached_end);
+        if (left <= s.least_gain)
+            return false;
+        if (try_one(near_end{listed, listed / 2, reached_end, left}))
+            return true;
+    }
+    return false;
+}
+
+// What a move gains when the link after the near end's node gives way to a hop between
+// the entries of node and of the node after it.
+double gain_turning(const search &s, const near_end &third, std::uint32_t node, int dir)
+{
+    return third.gain + link_after(s, third.node, dir) -
+           gap(s.e, entry_of(s, node, dir), entry_of(s, next_of(s, third.node, dir), dir));
+}
+
+} // namespace
+
 bool reverse_twice(search &s, hop_try h)
 {
     const node_ends &e = s.e;
@@ -83,28 +124,18 @@ bool reverse_twice(search &s, hop_try h)
     const std::uint32_t next_entry = entry_of(s, h.from_next, h.dir);
     if (is_free(e, next_entry))
         return false;
-    for (std::size_t j = 0; j < listed_count(e); ++j) {
-        ++s.looks;
-        const std::uint32_t listed = s.neighbours[list_of(e, next_entry) + j];
-        if (listed == none)
+    return each_near_end(s, next_entry, true, h.dir, gain, [&](const near_end &third) {
+        if (third.end != exit_of(s, third.node, h.dir) || third.node == h.from ||
+            !on_path(s, h.to_next, third.node, h.from, h.dir))
             return false;
-        const std::uint32_t third = listed / 2, third_end = reached(s, listed, true, h.dir);
-        const double second_gain = gain - gap(e, next_entry, third_end);
-        if (second_gain <= s.least_gain)
+        const std::uint32_t third_next = next_of(s, third.node, h.dir);
+        if (!accept(s, gain_turning(s, third, h.to_next, h.dir)))
             return false;
-        if (third_end != exit_of(s, third, h.dir) || third == h.from ||
-            !on_path(s, h.to_next, third, h.from, h.dir))
-            continue;
-        const std::uint32_t third_next = next_of(s, third, h.dir);
-        if (accept(s, second_gain + link_after(s, third, h.dir) -
-                          gap(e, entry_of(s, h.to_next, h.dir), entry_of(s, third_next, h.dir)))) {
-            flip(s, h.from_next, h.to, h.dir);
-            flip(s, h.to_next, third, h.dir);
-            wake_all(s, {h.from, h.from_next, h.to, h.to_next, third, third_next});
-            return true;
-        }
-    }
-    return false;
+        flip(s, h.from_next, h.to, h.dir);
+        flip(s, h.to_next, third.node, h.dir);
+        wake_all(s, {h.from, h.from_next, h.to, h.to_next, third.node, third_next});
+        return true;
+    });
 }
 
 bool move_run_after(search &s, hop_try h)
@@ -153,45 +184,34 @@ bool exchange_near_runs(search &s, hop_try h)
     const std::uint32_t to_prev_exit = exit_of(s, h.to_prev, h.dir);
     if (is_free(e, to_prev_exit))
         return false;
-    const double to_prev_link = link_after(s, h.to_prev, h.dir);
-    for (std::size_t j = 0; j < listed_count(e); ++j) {
-        ++s.looks;
-        const std::uint32_t listed = s.neighbours[list_of(e, to_prev_exit) + j];
-        if (listed == none)
-            return false;
-        const std::uint32_t third = listed / 2, third_end = reached(s, listed, false, h.dir);
-        const bool either_end = e.shift == 1 && listed > 1;
-        const double second_gain = h.gain + to_prev_link - gap(e, to_prev_exit, third_end);
-        if (second_gain <= s.least_gain)
-            return false;
-        if (third != h.to && third_end == entry_of(s, third, h.dir) &&
-            on_path(s, h.to_next, third, h.from, h.dir)) {
-            const std::uint32_t run_last = prev_of(s, third, h.dir);
+    const double gain = h.gain + link_after(s, h.to_prev, h.dir);
+    return each_near_end(s, to_prev_exit, false, h.dir, gain, [&](const near_end &third) {
+        if (third.node != h.to && third.end == entry_of(s, third.node, h.dir) &&
+            on_path(s, h.to_next, third.node, h.from, h.dir)) {
+            const std::uint32_t run_last = prev_of(s, third.node, h.dir);
             if (accept(s,
-                       second_gain + link_after(s, run_last, h.dir) -
+                       third.gain + link_after(s, run_last, h.dir) -
                            gap(e, exit_of(s, run_last, h.dir), entry_of(s, h.from_next, h.dir)))) {
                 swap_runs(s, h.from_next, h.to_prev, h.to, run_last, h.dir);
-                wake_all(s, {h.from, h.from_next, h.to_prev, h.to, run_last, third});
+                wake_all(s, {h.from, h.from_next, h.to_prev, h.to, run_last, third.node});
                 return true;
             }
         }
         // Reaching the third node's exit instead: to up to it follows from, then from_next
         // to to_prev turned round.
-        if (e.symmetric && third != h.from &&
-            (either_end || third_end == exit_of(s, third, h.dir)) &&
-            on_path(s, h.to, third, h.from, h.dir)) {
-            const std::uint32_t third_next = next_of(s, third, h.dir);
-            if (accept(s, second_gain + link_after(s, third, h.dir) -
-                              gap(e, entry_of(s, h.from_next, h.dir),
-                                  entry_of(s, third_next, h.dir)))) {
-                swap_runs(s, h.from_next, h.to_prev, h.to, third, h.dir);
-                flip(s, h.from_next, h.to_prev, h.dir);
-                wake_all(s, {h.from, h.from_next, h.to_prev, h.to, third, third_next});
-                return true;
-            }
-        }
-    }
-    return false;
+        const bool either_end = e.shift == 1 && third.listed > 1;
+        if (!e.symmetric || third.node == h.from ||
+            !(either_end || third.end == exit_of(s, third.node, h.dir)) ||
+            !on_path(s, h.to, third.node, h.from, h.dir))
+            return false;
+        const std::uint32_t third_next = next_of(s, third.node, h.dir);
+        if (!accept(s, gain_turning(s, third, h.from_next, h.dir)))
+            return false;
+        swap_runs(s, h.from_next, h.to_prev, h.to, third.node, h.dir);
+        flip(s, h.from_next, h.to_prev, h.dir);
+        wake_all(s, {h.from, h.from_next, h.to_prev, h.to, third.node, third_next});
+        return true;
+    });
 }
 
 bool send_to_end(search &s, std::uint32_t from, int dir, double removed)
