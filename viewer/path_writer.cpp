@@ -55,7 +55,7 @@ void flush_segment(path_writer &w)
 
 void start_path(path_writer &w, std::FILE *out)
 {
-    w = path_writer{out, false, 0, 0, false, 0, 0, false, '\0', 0};
+    w = path_writer{out, false, 0, 0, false, 0, 0, false, '\0'};
 }
 
 void path_move(path_writer &w, std::int64_t x, std::int64_t y)
@@ -77,7 +77,6 @@ void path_move(path_writer &w, std::int64_t x, std::int64_t y)
     w.x = x;
     w.y = y;
     w.drew = false;
-    ++w.subpaths;
 }
 
 void path_vertex(path_writer &w, std::int64_t x, std::int64_t y)

@@ -15,7 +15,6 @@ struct path_writer {
     std::int64_t to_x, to_y;
     bool drew;    // the open subpath has a segment
     char command; // the last command letter written
-    std::int64_t subpaths;
 };
 
 // Makes w write path data to out.

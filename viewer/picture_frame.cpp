@@ -75,8 +75,6 @@ void put_point_mark(std::FILE *out, double cx, double cy, const char *word, cons
                  word);
 }
 
-} // namespace
-
 // The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the
 // bytes there are no such sequence.
 std::size_t utf8_length(const unsigned char *c)
@@ -96,6 +94,8 @@ std::size_t utf8_length(const unsigned char *c)
     }
     return 0;
 }
+
+} // namespace
 
 // Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
 // above ASCII are taken as Latin-1 characters, and control characters, which XML does

@@ -224,7 +224,6 @@ struct replay {
     std::int64_t before_x, before_y;     // tenths, the point before the last of the stroke
     std::vector<bool> hole_at;           // a cell of half a pixel that has a hole mark
     bool runs_failed;                    // a run of nets could not be written
-    std::FILE *names;
 };
 
 // Draws the arrowhead at the end of a stroke, its tip on the end, turned along its last
@@ -326,7 +325,7 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
             r.runs_failed = !end_run(l) || r.runs_failed;
         r.net = x;
         r.name.clear();
-        for (int c; r.named && (c = std::getc(r.names)) != EOF && c != '\0';)
+        for (int c; r.named && (c = std::getc(r.p.names)) != EOF && c != '\0';)
             r.name.push_back(static_cast<char>(c));
         return;
     }
@@ -371,25 +370,7 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
                  const picture_bed &bed, layers &l)
 {
     const bool named = p.nets.size() <= most_named_nets;
-    replay r{v,
-             p,
-             colours,
-             named,
-             -1,
-             {},
-             false,
-             false,
-             false,
-             false,
-             0,
-             0,
-             0,
-             0,
-             0,
-             0,
-             {},
-             false,
-             p.names};
+    replay r{v, p, colours, named, -1, {}, false, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
     std::rewind(p.path);
     std::rewind(p.names);
     unsigned char record[record_size];

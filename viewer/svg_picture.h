@@ -43,7 +43,6 @@ struct svg_picture {
     std::FILE *names; // the nets' records, while there are few enough nets
     picture_style style;
     std::vector<net_box> nets; // one for each net, in order
-    long holes;                // nets lowered and raised at one point
     int temporary_error;       // errno of the first failed write to a temporary file
 };
 
