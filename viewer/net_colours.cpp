@@ -130,19 +130,22 @@ std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
     net_grid g = grid_over(nets, order);
     const std::size_t levels = g.start.size() - 1;
     constexpr int looks_per_net = 256;
+    // Once every colour is taken, nothing more that is found can change the net's colour.
+    constexpr std::uint32_t every_colour = (std::uint32_t{1} << palette_size) - 1;
     for (const std::uint32_t n : order) {
         const box_offsets o = offsets_of(g, nets[n]);
         std::uint32_t used = 0;
         int looks = 0;
-        for (std::size_t level = g.level[n]; level < levels && looks < looks_per_net; ++level)
+        const auto looking = [&] { return looks < looks_per_net && used != every_colour; };
+        for (std::size_t level = g.level[n]; level < levels && looking(); ++level)
             for_cells(g, level, o, g.near, [&](std::size_t cell) {
-                for (std::uint32_t k = g.first[cell]; k != no_net && looks < looks_per_net;
+                for (std::uint32_t k = g.first[cell]; k != no_net && looking();
                      k = g.link[k], ++looks) {
                     const std::uint32_t other = k / 4;
                     if (adjoining(g, o, offsets_of(g, nets[other])))
                         used |= std::uint32_t{1} << colours[other];
                 }
-                return looks < looks_per_net;
+                return looking();
             });
         // The search starts at a colour of the net's own, so that the palette is used
         // evenly rather than its first few colours everywhere.
