@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
     path, written_path,
     testing::Values(
         path_case{"moves_along_one_line_are_one", {{{0, 0}, {10, 0}, {25, 0}}}, "M0 0h25"},
-        path_case{"a_turn_back_is_kept", {{{0, 0}, {10, 0}, {5, 0}}}, "M0 0h10 -5"},
+        path_case{"a_turn_back_is_kept", {{{0, 0}, {10, 0}, {5, 0}}}, "M0 0h10-5"},
         path_case{
             "a_move_to_where_the_path_stands_is_left_out", {{{0, 0}, {0, 0}, {0, 7}}}, "M0 0v7"},
         path_case{"slanted_moves_give_both_numbers", {{{0, 0}, {3, 4}, {6, 1}}}, "M0 0l3 4 3-3"},

@@ -5,14 +5,16 @@
 
 namespace {
 
-void put_command(path_writer &w, char command)
+// Writes the command letter where it does not repeat, and tells whether the number after
+// it needs a separator, as it does where the letter is left out.
+bool put_command(path_writer &w, char command)
 {
     // After "m" the implicit command is "l".
-    if (command != w.command && !(command == 'l' && w.command == 'm'))
+    const bool implicit = command == w.command || (command == 'l' && w.command == 'm');
+    if (!implicit)
         std::fputc(command, w.out);
-    else
-        std::fputc(' ', w.out);
     w.command = command;
+    return implicit;
 }
 
 void put_number(path_writer &w, std::int64_t value, bool separated)
@@ -28,14 +30,11 @@ void put_number(path_writer &w, std::int64_t value, bool separated)
 void put_segment(path_writer &w, std::int64_t dx, std::int64_t dy)
 {
     if (dy == 0 && dx != 0) {
-        put_command(w, 'h');
-        put_number(w, dx, false);
+        put_number(w, dx, put_command(w, 'h'));
     } else if (dx == 0 && dy != 0) {
-        put_command(w, 'v');
-        put_number(w, dy, false);
+        put_number(w, dy, put_command(w, 'v'));
     } else {
-        put_command(w, 'l');
-        put_number(w, dx, false);
+        put_number(w, dx, put_command(w, 'l'));
         put_number(w, dy, true);
     }
 }
@@ -105,8 +104,7 @@ void end_subpath(path_writer &w)
 {
     flush_segment(w);
     if (w.started && !w.drew) {
-        put_command(w, 'h');
-        put_number(w, 0, false);
+        put_number(w, 0, put_command(w, 'h'));
         w.drew = true;
     }
 }
