@@ -71,7 +71,8 @@ std::string path_after(const std::string &svg, const std::string &marker)
 }
 
 // One net drawn in two runs with a hole between them: two subpaths of one path in the
-// net's group, the hole a ring apart, and the travel before them in a path of its own.
+// net's group, the hole a ring apart, and the travel before them in a path of its own,
+// where a move with the tool up to where it stands draws nothing.
 TEST(picture, draws_strokes_of_a_net_in_one_path_and_holes_apart)
 {
     svg_picture picture;
@@ -79,7 +80,8 @@ TEST(picture, draws_strokes_of_a_net_in_one_path_and_holes_apart)
     const job_summary job = plotted("Go To      -1.00       0.00\nTool Up \n\n   NET 'A'\n \n"
                                     "Go To       0.00       0.00\nTool Down \n"
                                     "Go To       1.00       0.00\nGo To       1.00       1.00\n"
-                                    "Tool Up \nTool Down \nTool Up \nTool Down \n"
+                                    "Tool Up \nTool Down \nTool Up \n"
+                                    "Go To       1.00       1.00\nTool Down \n"
                                     "Go To       2.00       2.00\nTool Up \n\n\n",
                                     &picture);
     EXPECT_EQ(job.holes, 1);

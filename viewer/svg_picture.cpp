@@ -335,19 +335,21 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     }
     const std::int64_t tx = kind == step::lower ? r.tx : tenths_x(r.v, x);
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
-    if (kind == step::travel && r.p.style.travel) {
+    // A move with the tool up to where it stands is no travel, and draws no dot.
+    const bool goes = x != r.x || y != r.y;
+    if (kind == step::travel && goes && r.p.style.travel) {
         if (!r.idle_open)
             start_hop(l, r.tx, r.ty);
         path_line(l.idle_path, tx, ty);
     }
-    r.idle_open = kind == step::travel;
+    r.idle_open = kind == step::travel && (goes || r.idle_open);
     if (kind == step::lower || (kind == step::draw && !r.down)) {
         r.down = true;
         r.moved = false;
         r.before_x = r.tx;
         r.before_y = r.ty;
     }
-    if (kind == step::draw && (x != r.x || y != r.y)) {
+    if (kind == step::draw && goes) {
         if (!r.moved) {
             open_group(r, l);
             path_move(stroke_path(r, l), r.tx, r.ty);
@@ -407,8 +409,7 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
     written = copy_all(l.groups, out) && written;
     std::fputs("</g>\n", out);
     if (l.hole_path.started) {
-        // A ring at every vertex of a path of single points: markers cost a browser less
-        // than a dot a hole.
+        // A ring at each vertex of a path of points: a browser draws markers faster than dots.
         std::fprintf(out,
                      "<defs><marker id=\"hole\" markerUnits=\"userSpaceOnUse\" "
                      "markerWidth=\"80\" markerHeight=\"80\" refX=\"40\" refY=\"40\" "
@@ -465,9 +466,8 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     }
     // Strokes stay apart on a dense board: the more there are, the thinner, down to a
     // pixel.
-    std::size_t strokes = 0;
-    for (const net_box &box : p.nets)
-        strokes += box.drawn;
+    const auto strokes = static_cast<std::size_t>(
+        std::count_if(p.nets.begin(), p.nets.end(), [](const net_box &b) { return b.drawn; }));
     const double stroke_px = std::clamp(
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
