@@ -108,3 +108,24 @@ void end_subpath(path_writer &w)
         w.drew = true;
     }
 }
+
+bool copy_all(std::FILE *from, std::FILE *out)
+{
+    std::fflush(from);
+    bool copied = !std::ferror(from);
+    std::rewind(from);
+    char block[1 << 16];
+    for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, from)) > 0;)
+        copied = std::fwrite(block, 1, got, out) == got;
+    return copied && !std::ferror(from);
+}
+
+bool put_path(std::FILE *out, std::FILE *from, const path_writer &w, const char *attributes)
+{
+    if (!w.started)
+        return true;
+    std::fprintf(out, "<path %s d=\"", attributes);
+    const bool copied = copy_all(from, out);
+    std::fputs("\"/>\n", out);
+    return copied;
+}

@@ -1,7 +1,8 @@
 // SVG path data in whole tenths of a pixel, as short as the path grammar allows: relative
 // commands, a command letter left out where it repeats, moves along one line in one
 // direction written as one, and a subpath that goes nowhere as a segment of no length,
-// which a round cap draws as a dot.
+// which a round cap draws as a dot. The data goes to a temporary file, and from there into a
+// path element once the picture is put together.
 #pragma once
 
 #include <cstdint>
@@ -32,3 +33,11 @@ void path_line(path_writer &w, std::int64_t x, std::int64_t y);
 
 // Ends the subpath; one that drew nothing gets a segment of no length.
 void end_subpath(path_writer &w);
+
+// Copies all that from holds, from its start, to out. Returns false when reading from or
+// writing to out failed.
+bool copy_all(std::FILE *from, std::FILE *out);
+
+// Writes to out a path element with attributes and the path data that w wrote to from;
+// nothing when w began no subpath. Returns false when the copy failed.
+bool put_path(std::FILE *out, std::FILE *from, const path_writer &w, const char *attributes);

@@ -304,6 +304,14 @@ void put_off_bed_clip(std::FILE *out, const view &v, const picture_bed &given, d
                  bottom * 10, left * 10, off_bed_colour);
 }
 
+void put_in_red(std::FILE *out, const char *id)
+{
+    std::fprintf(out,
+                 "<use xlink:href=\"#%s\" clip-path=\"url(#off-bed)\" filter=\"url(#in-red)\">"
+                 "<title>off the bed</title></use>\n",
+                 id);
+}
+
 void put_bounding_box(std::FILE *out, const view &v, const extent &box)
 {
     if (box.empty)

@@ -45,6 +45,10 @@ void put_header(std::FILE *out, const view &v, const picture_caption &caption);
 // red, for strokes stroke_px pixels wide.
 void put_off_bed_clip(std::FILE *out, const view &v, const picture_bed &bed, double stroke_px);
 
+// Draws the group of id again in red where it lies off the bed, through the clip that
+// put_off_bed_clip wrote.
+void put_in_red(std::FILE *out, const char *id);
+
 // The bed as a light area (under the job) or its dashed frame (over it); nothing when no
 // bed is given.
 void put_bed(std::FILE *out, const view &v, const picture_bed &bed, bool frame);

@@ -148,29 +148,6 @@ void close_layers(layers &l)
     l = layers{};
 }
 
-// Copies all of from, from its start, to out.
-bool copy_all(std::FILE *from, std::FILE *out)
-{
-    std::fflush(from);
-    bool copied = !std::ferror(from);
-    std::rewind(from);
-    char block[1 << 16];
-    for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, from)) > 0;)
-        copied = std::fwrite(block, 1, got, out) == got;
-    return copied && !std::ferror(from);
-}
-
-// A path element of the path data in from, if it has any, with attributes.
-bool put_path(std::FILE *out, std::FILE *from, const path_writer &w, const char *attributes)
-{
-    if (!w.started)
-        return true;
-    std::fprintf(out, "<path %s d=\"", attributes);
-    const bool copied = copy_all(from, out);
-    std::fputs("\"/>\n", out);
-    return copied;
-}
-
 // The nets drawn in one path element a colour: a later run of nets is drawn over an
 // earlier one, as the plotter draws them, while a run needs few elements.
 constexpr std::int64_t nets_a_run = 2000;
@@ -423,24 +400,31 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
     }
     std::fputs("</g>\n", out);
     if (off_bed)
-        std::fputs("<use xlink:href=\"#job\" clip-path=\"url(#off-bed)\" "
-                   "filter=\"url(#in-red)\"><title>off the bed</title></use>\n",
-                   out);
+        put_in_red(out, "job");
     std::fputs("</g>\n", out);
     return written;
 }
 
-// The arrowheads, over the marks, so that none hides under them.
-bool put_arrows(std::FILE *out, layers &l)
+// The arrowheads, over the marks, so that none hides under them; those off the bed in
+// red, as the strokes there are.
+bool put_arrows(std::FILE *out, layers &l, bool off_bed)
 {
-    bool written = true;
-    std::fputs("<g transform=\"scale(0.1)\" stroke=\"none\">\n", out);
+    bool written = true, drawn = false;
+    for (path_writer &w : l.arrow_paths) {
+        end_subpath(w);
+        drawn = drawn || w.started;
+    }
+    if (!drawn)
+        return true;
+    std::fputs("<g transform=\"scale(0.1)\" stroke=\"none\">\n<g id=\"arrows\">\n", out);
     for (std::size_t c = 0; c < palette_size; ++c) {
-        end_subpath(l.arrow_paths[c]);
         char attributes[32];
         std::snprintf(attributes, sizeof attributes, "fill=\"%s\"", palette[c]);
         written = put_path(out, l.arrows[c], l.arrow_paths[c], attributes) && written;
     }
+    std::fputs("</g>\n", out);
+    if (off_bed)
+        put_in_red(out, "arrows");
     std::fputs("</g>\n", out);
     return written;
 }
@@ -481,7 +465,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     bool written = put_job(out, l, stroke_px, off_bed, dashed);
     put_bed(out, v, bed, true);
     put_marks(out, v, job);
-    written = put_arrows(out, l) && written;
+    written = put_arrows(out, l, off_bed) && written;
     put_legend(out, v,
                {strokes > 0, l.hops > 0, dashed, bed.given, off_bed, l.hole_path.started,
                 p.style.direction && strokes > 0});
