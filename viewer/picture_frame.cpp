@@ -4,6 +4,7 @@
 #include "picture_frame.h"
 
 #include "bed.h"
+#include "path_writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -310,6 +311,42 @@ void put_in_red(std::FILE *out, const char *id)
                  "<use xlink:href=\"#%s\" clip-path=\"url(#off-bed)\" filter=\"url(#in-red)\">"
                  "<title>off the bed</title></use>\n",
                  id);
+}
+
+void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
+                   tenths_point before)
+{
+    const double dx = static_cast<double>(tip.x - before.x),
+                 dy = static_cast<double>(tip.y - before.y);
+    const double length = std::hypot(dx, dy);
+    if (length == 0)
+        return;
+    const double ux = dx / length, uy = dy / length;
+    double low_x = v.x(v.left) * 10, high_x = v.x(v.left + v.width) * 10;
+    double low_y = v.y(v.bottom + v.height) * 10, high_y = v.y(v.bottom) * 10;
+    if (bed.given) {
+        const double left = tenths_x(v, bed.area.x),
+                     right = tenths_x(v, bed.area.x + bed.area.width);
+        const double top = tenths_y(v, bed.area.y + bed.area.height),
+                     bottom = tenths_y(v, bed.area.y);
+        if (tip.x >= left && tip.x <= right && tip.y >= top && tip.y <= bottom) {
+            low_x = left;
+            high_x = right;
+            low_y = top;
+            high_y = bottom;
+        }
+    }
+    const auto clamped = [&](double x, double y) {
+        return std::pair{std::llround(std::clamp(x, low_x, high_x)),
+                         std::llround(std::clamp(y, low_y, high_y))};
+    };
+    const double base_x = static_cast<double>(tip.x) - 80 * ux,
+                 base_y = static_cast<double>(tip.y) - 80 * uy;
+    const auto [ax, ay] = clamped(base_x - 35 * uy, base_y + 35 * ux);
+    const auto [bx, by] = clamped(base_x + 35 * uy, base_y - 35 * ux);
+    path_move(w, tip.x, tip.y);
+    path_line(w, ax, ay);
+    path_line(w, bx, by);
 }
 
 void put_bounding_box(std::FILE *out, const view &v, const extent &box)

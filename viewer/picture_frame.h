@@ -3,6 +3,7 @@
 // and the legend. The frame is drawn in pixels, the job in tenths of a pixel.
 #pragma once
 
+#include "path_writer.h"
 #include "plotter.h"
 #include "svg_picture.h"
 
@@ -52,6 +53,17 @@ void put_in_red(std::FILE *out, const char *id);
 // The bed as a light area (under the job) or its dashed frame (over it); nothing when no
 // bed is given.
 void put_bed(std::FILE *out, const view &v, const picture_bed &bed, bool frame);
+
+// A point in whole tenths of a pixel.
+struct tenths_point {
+    std::int64_t x, y;
+};
+
+// Adds to w the arrowhead of a stroke that ends at tip after passing before: its tip on
+// the end, turned along the last move, kept inside the bed (or the plotting area) where the
+// tip lies in it; nothing where the two points are one.
+void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
+                   tenths_point before);
 
 // The job's bounding box as a light frame.
 void put_bounding_box(std::FILE *out, const view &v, const extent &box);

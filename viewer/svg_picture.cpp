@@ -9,6 +9,8 @@
 #include "path_writer.h"
 #include "picture_frame.h"
 #include "plotter.h"
+#include "tool_path.h"
+#include "travel_cover.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,27 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-// What a record of the tool's path says.
-enum class step : unsigned char {
-    net,    // a net begins: x is its number
-    place,  // the first move puts the tool at (x, y)
-    lower,  // the tool is lowered at (x, y)
-    draw,   // a move with the tool down to (x, y)
-    raise,  // the tool is raised
-    travel, // a move with the tool up to (x, y)
-};
-
-constexpr std::size_t record_size = 1 + 2 * sizeof(std::int64_t);
-
-void put_record(svg_picture &p, step kind, std::int64_t x, std::int64_t y)
-{
-    unsigned char record[record_size];
-    record[0] = static_cast<unsigned char>(kind);
-    std::memcpy(record + 1, &x, sizeof x);
-    std::memcpy(record + 1 + sizeof x, &y, sizeof y);
-    std::fwrite(record, 1, sizeof record, p.path);
-}
 
 // Keeps the reason of the first failed write to a temporary file, while errno still
 // holds it.
@@ -58,7 +39,7 @@ void widen(net_box &box, std::int64_t x, std::int64_t y)
 
 void start_net(svg_picture &p, const char *name)
 {
-    put_record(p, step::net, static_cast<std::int64_t>(p.nets.size()), 0);
+    put_record(p.path, step::net, static_cast<std::int64_t>(p.nets.size()), 0);
     p.nets.push_back(net_box{});
     if (p.nets.size() <= most_named_nets)
         std::fwrite(name, 1, std::strlen(name) + 1, p.names);
@@ -83,9 +64,9 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
     if (unit.kind == unit_kind::net)
         start_net(p, unit.net);
     if (unit.kind == unit_kind::move && !tool.has_position)
-        put_record(p, step::place, unit.x, unit.y);
+        put_record(p.path, step::place, unit.x, unit.y);
     else if (unit.kind == unit_kind::move && !tool.tool_down)
-        put_record(p, step::travel, unit.x, unit.y);
+        put_record(p.path, step::travel, unit.x, unit.y);
     else if (unit.kind == unit_kind::move) {
         if (p.nets.empty())
             start_net(p, "(moves before the first net)");
@@ -94,12 +75,12 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
             widen(p.nets.back(), tool.x, tool.y);
             widen(p.nets.back(), unit.x, unit.y);
         }
-        put_record(p, step::draw, unit.x, unit.y);
+        put_record(p.path, step::draw, unit.x, unit.y);
     }
     if (unit.kind == unit_kind::tool_down && !tool.tool_down && tool.has_position)
-        put_record(p, step::lower, tool.x, tool.y);
+        put_record(p.path, step::lower, tool.x, tool.y);
     if (unit.kind == unit_kind::tool_up && tool.tool_down)
-        put_record(p, step::raise, 0, 0);
+        put_record(p.path, step::raise, 0, 0);
     note_failure(p, p.path);
     note_failure(p, p.names);
 }
@@ -115,7 +96,9 @@ struct layers {
                                       // colour for each run of nets
     std::FILE *idle;                  // path elements of idle travel
     std::FILE *holes;                 // path data
-    std::int64_t hops;                // idle travel's subpaths in all
+    std::int64_t hops;                // idle travel's subpaths drawn
+    std::int64_t all_hops;            // its subpaths were every hop drawn
+    travel_cover cover;               // pixels that the idle travel paints solid
     path_writer stroke_paths[palette_size], arrow_paths[palette_size];
     path_writer group_path, idle_path, hole_path;
 };
@@ -169,9 +152,8 @@ bool end_run(layers &l)
     return copied;
 }
 
-// The idle travel a browser strokes at once: a path element of many long hops costs it
-// more than several of fewer.
-constexpr std::int64_t hops_an_element = 5000;
+// The most hops of idle travel drawn dashed, so that its way can be followed.
+constexpr std::int64_t dashed_hops = 5000;
 
 // Begins a run of idle travel at (x, y), in a new path element every hops_an_element.
 void start_hop(layers &l, std::int64_t x, std::int64_t y)
@@ -202,44 +184,6 @@ struct replay {
     std::vector<bool> hole_at;           // a cell of half a pixel that has a hole mark
     bool runs_failed;                    // a run of nets could not be written
 };
-
-// Draws the arrowhead at the end of a stroke, its tip on the end, turned along its last
-// move, kept inside the bed (or the plotting area) where the end lies in it.
-void put_arrow(replay &r, layers &l, const picture_bed &bed)
-{
-    const double dx = static_cast<double>(r.tx - r.before_x),
-                 dy = static_cast<double>(r.ty - r.before_y);
-    const double length = std::hypot(dx, dy);
-    if (length == 0)
-        return;
-    const double ux = dx / length, uy = dy / length;
-    double low_x = r.v.x(r.v.left) * 10, high_x = r.v.x(r.v.left + r.v.width) * 10;
-    double low_y = r.v.y(r.v.bottom + r.v.height) * 10, high_y = r.v.y(r.v.bottom) * 10;
-    if (bed.given) {
-        const double left = tenths_x(r.v, bed.area.x),
-                     right = tenths_x(r.v, bed.area.x + bed.area.width);
-        const double top = tenths_y(r.v, bed.area.y + bed.area.height),
-                     bottom = tenths_y(r.v, bed.area.y);
-        if (r.tx >= left && r.tx <= right && r.ty >= top && r.ty <= bottom) {
-            low_x = left;
-            high_x = right;
-            low_y = top;
-            high_y = bottom;
-        }
-    }
-    const auto clamped = [&](double x, double y) {
-        return std::pair{std::llround(std::clamp(x, low_x, high_x)),
-                         std::llround(std::clamp(y, low_y, high_y))};
-    };
-    path_writer &w = l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]];
-    const double base_x = static_cast<double>(r.tx) - 80 * ux,
-                 base_y = static_cast<double>(r.ty) - 80 * uy;
-    const auto [ax, ay] = clamped(base_x - 35 * uy, base_y + 35 * ux);
-    const auto [bx, by] = clamped(base_x + 35 * uy, base_y - 35 * ux);
-    path_move(w, r.tx, r.ty);
-    path_line(w, ax, ay);
-    path_line(w, bx, by);
-}
 
 path_writer &stroke_path(replay &r, layers &l)
 {
@@ -287,7 +231,8 @@ void end_stroke(replay &r, layers &l, const picture_bed &bed)
     } else {
         end_subpath(stroke_path(r, l));
         if (r.p.style.direction)
-            put_arrow(r, l, bed);
+            put_arrowhead(l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]], r.v, bed,
+                          {r.tx, r.ty}, {r.before_x, r.before_y});
     }
     r.down = false;
 }
@@ -314,12 +259,15 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
     // A move with the tool up to where it stands is no travel, and draws no dot.
     const bool goes = x != r.x || y != r.y;
+    bool drawn = r.idle_open;
     if (kind == step::travel && goes && r.p.style.travel) {
-        if (!r.idle_open)
+        drawn = !hop_hidden(l.cover, r.tx, r.ty, tx, ty);
+        if (drawn && !r.idle_open)
             start_hop(l, r.tx, r.ty);
-        path_line(l.idle_path, tx, ty);
+        if (drawn)
+            path_line(l.idle_path, tx, ty);
     }
-    r.idle_open = kind == step::travel && (goes || r.idle_open);
+    r.idle_open = kind == step::travel && drawn;
     if (kind == step::lower || (kind == step::draw && !r.down)) {
         r.down = true;
         r.moved = false;
@@ -350,15 +298,19 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
 {
     const bool named = p.nets.size() <= most_named_nets;
     replay r{v, p, colours, named, -1, {}, false, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
+    // Dashed travel, that of a small job, shows its hops one by one.
+    start_cover(l.cover, 0, 0);
+    l.all_hops = p.style.travel ? cover_travel(p.path, v, l.cover) : 0;
+    if (l.all_hops > dashed_hops) {
+        start_cover(l.cover, p.style.width, p.style.height);
+        cover_travel(p.path, v, l.cover);
+        settle_cover(l.cover);
+    }
     std::rewind(p.path);
     std::rewind(p.names);
-    unsigned char record[record_size];
-    while (std::fread(record, 1, sizeof record, p.path) == sizeof record) {
-        std::int64_t x, y;
-        std::memcpy(&x, record + 1, sizeof x);
-        std::memcpy(&y, record + 1 + sizeof x, sizeof y);
-        replay_record(r, l, static_cast<step>(record[0]), x, y, bed);
-    }
+    step kind;
+    for (std::int64_t x, y; get_record(p.path, kind, x, y);)
+        replay_record(r, l, kind, x, y, bed);
     if (r.down)
         end_stroke(r, l, bed);
     close_group(r, l);
@@ -376,10 +328,11 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
                out);
     bool written = true;
-    if (l.hops > 0) {
+    if (l.all_hops > 0) {
         std::fprintf(out, "<g stroke=\"%s\" stroke-width=\"7.5\"%s><title>idle travel</title>\n",
                      travel_colour, dashed ? " stroke-dasharray=\"60 40\"" : "");
         written = copy_all(l.idle, out);
+        put_cover(out, l.cover);
         std::fputs("</g>\n", out);
     }
     std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
@@ -455,7 +408,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     const double stroke_px = std::clamp(
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
-    const bool dashed = l.hops <= 5000;
+    const bool dashed = l.all_hops <= dashed_hops;
     put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
@@ -467,7 +420,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     put_marks(out, v, job);
     written = put_arrows(out, l, off_bed) && written;
     put_legend(out, v,
-               {strokes > 0, l.hops > 0, dashed, bed.given, off_bed, l.hole_path.started,
+               {strokes > 0, l.all_hops > 0, dashed, bed.given, off_bed, l.hole_path.started,
                 p.style.direction && strokes > 0});
     std::fputs("</svg>\n", out);
     close_layers(l);

@@ -1,0 +1,70 @@
+// The idle travel of a large job crosses most of its pixels many times over, so that they
+// show solid grey. Those pixels are drawn as such, a run of them at a time, and only the
+// hops that touch a pixel not solid are drawn as lines: the picture shows the same, at a
+// size that follows its pixels rather than its hops.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+struct view;
+
+// The hops of idle travel in one path element: a browser strokes an element of many long
+// hops more slowly than several of fewer.
+constexpr std::int64_t hops_an_element = 5000;
+
+// The most pixels a picture may have for its travel to be followed; a larger picture
+// draws every hop.
+constexpr std::int64_t most_covered_pixels = std::int64_t{1} << 22;
+
+// The width of a line of idle travel, in tenths of a pixel.
+constexpr double travel_width = 7.5;
+
+struct travel_cover {
+    int width, height;                      // pixels; 0 while the cover follows no picture
+    double length;                          // the hops' length in pixels, added up
+    double share;                           // the part of the hops that is followed, evenly spread
+    double owed;                            // the part of a hop not yet followed
+    std::int64_t steps;                     // what is left of the work allowed for hop_hidden
+    std::uint32_t element;                  // the path element of the hops being added
+    std::vector<std::uint8_t> most;         // per pixel, the most that one of its hops covers, in
+                                            // 255ths
+    std::vector<std::uint8_t> depth;        // per pixel, how deep the elements before have painted
+                                            // it: -log2 of what shows through, in sixteenths,
+                                            // rounded down at each element, up to 255
+    std::uint8_t depth_of[256];             // the depth that a cover of most 255ths adds
+    std::vector<unsigned char> solid_tiles; // per square of 8 by 8 pixels, whether each of
+                                            // its pixels is solid
+    std::vector<std::uint8_t> clearance;    // per pixel, how many rings of solid pixels lie
+                                            // around it, itself the first, up to 255
+};
+
+// Makes c follow a picture of width by height pixels, or none past most_covered_pixels (or
+// of no pixels, when it only adds up the hops' length). Hops are followed evenly spread,
+// as many as a bound on the work allows given the length c added up before.
+void start_cover(travel_cover &c, int width, int height);
+
+// Adds the hop from (x0, y0) to (x1, y1), in tenths of a pixel, drawn in path element
+// element (elements in order): its length, and when followed a bound below on what its
+// line covers of each pixel it crosses. What lies off the picture is left.
+void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int64_t y0,
+               std::int64_t x1, std::int64_t y1);
+
+// Reads the tool's path from path, from its start, and adds its idle travel to c as it
+// would be drawn with every hop in view v. Returns the number of runs of hops, each a
+// subpath of the drawing.
+std::int64_t cover_travel(std::FILE *path, const view &v, travel_cover &c);
+
+// Settles which pixels show solid grey once every hop has been added.
+void settle_cover(travel_cover &c);
+
+// Whether every pixel the hop's line touches shows solid grey, so that the hop adds
+// nothing to the picture; false for a cover that follows nothing, and once the work
+// allowed for this is spent.
+bool hop_hidden(travel_cover &c, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                std::int64_t y1);
+
+// Writes the solid pixels to out as a path element of horizontal runs, in tenths of a
+// pixel, to be drawn at the travel's colour; nothing when there are none.
+void put_cover(std::FILE *out, const travel_cover &c);
