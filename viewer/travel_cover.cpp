@@ -36,27 +36,22 @@ std::int64_t floor_of(double a)
 // The side of a square of pixels that is passed over whole once it is solid.
 constexpr std::int64_t tile = 8;
 
+// Tiles that reach past the picture's edge are never taken as solid.
 bool solid_tile(const travel_cover &c, std::int64_t column, std::int64_t row)
 {
-    const std::int64_t across = (c.width + tile - 1) / tile;
-    return column >= 0 && row >= 0 && column < across && row * tile < c.height &&
-           c.solid_tiles[static_cast<std::size_t>(row * across + column)];
+    return column >= 0 && row >= 0 && column < c.tiles_across && row < c.tiles_down &&
+           c.solid_in_tile[static_cast<std::size_t>(row * c.tiles_across + column)] == tile * tile;
 }
 
-// Lays what the current path element covers under what the elements before it cover.
-void fold(travel_cover &c)
+// Lays what the pixel's last path element covers under what the elements before it cover.
+void fold(travel_cover &c, pixel_cover &p, std::int64_t x, std::int64_t y)
 {
-    const std::int64_t across = (c.width + tile - 1) / tile;
-    c.solid_tiles.assign(static_cast<std::size_t>(across * ((c.height + tile - 1) / tile)), true);
-    for (std::int64_t y = 0, k = 0; y < c.height; ++y)
-        for (std::int64_t x = 0; x < c.width; ++x, ++k) {
-            const int depth = std::min(255, c.depth[static_cast<std::size_t>(k)] +
-                                                c.depth_of[c.most[static_cast<std::size_t>(k)]]);
-            c.depth[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(depth);
-            c.most[static_cast<std::size_t>(k)] = 0;
-            if (depth < solid_depth)
-                c.solid_tiles[static_cast<std::size_t>(y / tile * across + x / tile)] = false;
-        }
+    const bool was_solid = p.depth >= solid_depth;
+    p.depth = static_cast<std::uint8_t>(std::min(255, p.depth + c.depth_of[p.most]));
+    p.most = 0;
+    if (!was_solid && p.depth >= solid_depth && x < c.tiles_across * tile &&
+        y < c.tiles_down * tile)
+        ++c.solid_in_tile[static_cast<std::size_t>(y / tile * c.tiles_across + x / tile)];
 }
 
 // A hop in pixels, turned so that it runs more along u than along v: the cover reads and
@@ -83,29 +78,38 @@ hop hop_of(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1)
     return h;
 }
 
-// What a band of the line's height about v covers of the pixel of row j, or less.
-double band(double v, std::int64_t j)
-{
-    const auto top = static_cast<double>(j);
-    return std::min({2 * half_width, v + half_width - top, top + 1 + half_width - v});
-}
-
-// Adds what the hop covers of the pixels in columns from to to, which it crosses whole.
-void cover_columns(travel_cover &c, const hop &h, std::int64_t from, std::int64_t to)
+// Adds what the hop covers of the pixels in columns from to to, which it crosses whole, in
+// element tag; pixels already solid are passed over. Single precision is rounded down by a
+// thousandth, far more than its error here.
+void cover_columns(travel_cover &c, std::uint16_t tag, const hop &h, std::int64_t from,
+                   std::int64_t to)
 {
     const std::int64_t rows = h.steep ? c.width : c.height;
     // Steps through the pixels along u and across v.
     const std::int64_t along = h.steep ? c.width : 1, across = h.steep ? 1 : c.width;
-    double b = h.v(static_cast<double>(from));
+    // The line's height across a column, away from its ends.
+    const auto half = static_cast<float>(half_width * std::sqrt(1 + h.slope * h.slope));
     for (std::int64_t i = from; i < to; ++i) {
-        const double a = b;
-        b += h.slope;
-        const std::int64_t low = std::max<std::int64_t>(floor_of(std::min(a, b) - half_width), 0);
-        const std::int64_t high = std::min(floor_of(std::max(a, b) + half_width), rows - 1);
-        for (std::int64_t j = low; j <= high; ++j) {
-            const double share = (band(a, j) + band(b, j)) / 2;
-            std::uint8_t &most = c.most[static_cast<std::size_t>(i * along + j * across)];
-            most = std::max(most, static_cast<std::uint8_t>(std::max(share, 0.0) * 255));
+        const auto a = static_cast<float>(h.v(static_cast<double>(i)));
+        const auto b = static_cast<float>(h.v(static_cast<double>(i + 1)));
+        const std::int64_t low = std::max<std::int64_t>(floor_of(std::min(a, b) - half), 0);
+        const std::int64_t high = std::min(floor_of(std::max(a, b) + half), rows - 1);
+        pixel_cover *p = &c.pixels[static_cast<std::size_t>(i * along + low * across)];
+        for (std::int64_t j = low; j <= high; ++j, p += across) {
+            if (p->depth >= solid_depth)
+                continue;
+            const auto top = static_cast<float>(j);
+            const float share = (std::min({2 * half, a + half - top, top + 1 + half - a}) +
+                                 std::min({2 * half, b + half - top, top + 1 + half - b})) /
+                                    2 -
+                                0.001f;
+            if (share <= 0)
+                continue;
+            if (p->element != tag) {
+                h.steep ? fold(c, *p, j, i) : fold(c, *p, i, j);
+                p->element = tag;
+            }
+            p->most = std::max(p->most, static_cast<std::uint8_t>(share * 255));
         }
     }
 }
@@ -113,7 +117,7 @@ void cover_columns(travel_cover &c, const hop &h, std::int64_t from, std::int64_
 bool solid(const travel_cover &c, std::int64_t column, std::int64_t row)
 {
     return column >= 0 && row >= 0 && column < c.width && row < c.height &&
-           c.depth[static_cast<std::size_t>(row * c.width + column)] >= solid_depth;
+           c.pixels[static_cast<std::size_t>(row * c.width + column)].depth >= solid_depth;
 }
 
 // How many rings of solid pixels lie around a pixel, itself the first; 0 for one not
@@ -136,15 +140,16 @@ void start_cover(travel_cover &c, int width, int height)
     const bool followed = std::int64_t{width} * height <= most_covered_pixels;
     c.width = followed ? width : 0;
     c.height = followed ? height : 0;
-    c.most.assign(static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height), 0);
-    c.depth.assign(c.most.size(), 0);
-    c.element = 0;
+    c.pixels.assign(static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height),
+                    pixel_cover{0, 0, 0});
+    c.tiles_across = c.width / tile;
+    c.tiles_down = c.height / tile;
+    c.solid_in_tile.assign(static_cast<std::size_t>(c.tiles_across * c.tiles_down), 0);
     c.steps = steps_per_pixel * c.width * c.height;
     for (int most = 0; most < 255; ++most)
         c.depth_of[most] = static_cast<std::uint8_t>(
             std::min(255.0, std::floor(-16 * std::log2(1 - most / 255.0))));
     c.depth_of[255] = 255;
-    fold(c);
 }
 
 void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int64_t y0,
@@ -156,9 +161,7 @@ void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int
     if (c.width == 0 || c.owed < 1)
         return;
     c.owed -= 1;
-    if (element != c.element)
-        fold(c);
-    c.element = element;
+    const auto tag = static_cast<std::uint16_t>(element + 1);
     const std::int64_t columns = h.steep ? c.height : c.width;
     const std::int64_t first = std::max<std::int64_t>(-floor_of(-h.u0), 0);
     const std::int64_t last = std::min<std::int64_t>(floor_of(h.u1), columns);
@@ -166,13 +169,13 @@ void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int
     for (std::int64_t i = first, end; i < last; i = end) {
         end = std::min(last, (i / tile + 1) * tile);
         const double a = h.v(static_cast<double>(i)), b = h.v(static_cast<double>(end));
-        const std::int64_t low = floor_of(std::min(a, b) - half_width) / tile;
-        const std::int64_t high = floor_of(std::max(a, b) + half_width) / tile;
+        const std::int64_t low = floor_of(std::min(a, b) - 2 * half_width) / tile;
+        const std::int64_t high = floor_of(std::max(a, b) + 2 * half_width) / tile;
         bool solid = low >= 0;
         for (std::int64_t j = low; solid && j <= high; ++j)
             solid = h.steep ? solid_tile(c, j, i / tile) : solid_tile(c, i / tile, j);
         if (!solid)
-            cover_columns(c, h, i, end);
+            cover_columns(c, tag, h, i, end);
     }
 }
 
@@ -203,9 +206,11 @@ std::int64_t cover_travel(std::FILE *path, const view &v, travel_cover &c)
 
 void settle_cover(travel_cover &c)
 {
-    fold(c);
+    for (std::int64_t y = 0; y < c.height; ++y)
+        for (std::int64_t x = 0; x < c.width; ++x)
+            fold(c, c.pixels[static_cast<std::size_t>(y * c.width + x)], x, y);
     // Two passes of the chessboard distance, each taking the neighbours already settled.
-    c.clearance.assign(c.depth.size(), 0);
+    c.clearance.assign(c.pixels.size(), 0);
     const auto at = [&](std::int64_t x, std::int64_t y) { return clearance(c, x, y); };
     for (std::int64_t y = 0; y < c.height; ++y)
         for (std::int64_t x = 0; x < c.width; ++x)

@@ -12,7 +12,7 @@ struct view;
 
 // The hops of idle travel in one path element: a browser strokes an element of many long
 // hops more slowly than several of fewer.
-constexpr std::int64_t hops_an_element = 5000;
+constexpr std::int64_t hops_an_element = 1000;
 
 // The most pixels a picture may have for its travel to be followed; a larger picture
 // draws every hop.
@@ -21,23 +21,31 @@ constexpr std::int64_t most_covered_pixels = std::int64_t{1} << 22;
 // The width of a line of idle travel, in tenths of a pixel.
 constexpr double travel_width = 7.5;
 
+// What the hops cover of a pixel: the most that one hop of the last path element to reach
+// it covers, and how deep the elements before have painted it.
+struct pixel_cover {
+    // That element plus one, modulo 2^16, which can only make the bound lower.
+    std::uint16_t element;
+    std::uint8_t most;  // in 255ths
+    std::uint8_t depth; // -log2 of what shows through, in sixteenths, rounded down at each
+                        // element, up to 255
+};
+
 struct travel_cover {
-    int width, height;                      // pixels; 0 while the cover follows no picture
-    double length;                          // the hops' length in pixels, added up
-    double share;                           // the part of the hops that is followed, evenly spread
-    double owed;                            // the part of a hop not yet followed
-    std::int64_t steps;                     // what is left of the work allowed for hop_hidden
-    std::uint32_t element;                  // the path element of the hops being added
-    std::vector<std::uint8_t> most;         // per pixel, the most that one of its hops covers, in
-                                            // 255ths
-    std::vector<std::uint8_t> depth;        // per pixel, how deep the elements before have painted
-                                            // it: -log2 of what shows through, in sixteenths,
-                                            // rounded down at each element, up to 255
-    std::uint8_t depth_of[256];             // the depth that a cover of most 255ths adds
-    std::vector<unsigned char> solid_tiles; // per square of 8 by 8 pixels, whether each of
-                                            // its pixels is solid
-    std::vector<std::uint8_t> clearance;    // per pixel, how many rings of solid pixels lie
-                                            // around it, itself the first, up to 255
+    int width, height;  // pixels; 0 while the cover follows no picture
+    double length;      // the hops' length in pixels, added up
+    double share;       // the part of the hops that is followed, evenly spread
+    double owed;        // the part of a hop not yet followed
+    std::int64_t steps; // what is left of the work allowed for hop_hidden
+    std::vector<pixel_cover> pixels;
+    // The depth that a cover of most 255ths adds.
+    std::uint8_t depth_of[256];
+    // Per square of 8 by 8 pixels that lies whole in the picture, how many of its pixels
+    // are solid so far.
+    std::int64_t tiles_across, tiles_down;
+    std::vector<std::uint8_t> solid_in_tile;
+    // Per pixel, how many rings of solid pixels lie around it, itself the first, up to 255.
+    std::vector<std::uint8_t> clearance;
 };
 
 // Makes c follow a picture of width by height pixels, or none past most_covered_pixels (or
