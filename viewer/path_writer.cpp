@@ -57,6 +57,11 @@ void start_path(path_writer &w, std::FILE *out)
     w = path_writer{out, false, 0, 0, false, 0, 0, false, '\0'};
 }
 
+void start_relative_path(path_writer &w, std::FILE *out)
+{
+    w = path_writer{out, true, 0, 0, false, 0, 0, true, 'm'};
+}
+
 void path_move(path_writer &w, std::int64_t x, std::int64_t y)
 {
     if (w.started)
@@ -98,6 +103,17 @@ void path_line(path_writer &w, std::int64_t x, std::int64_t y)
     w.pending = true;
     w.to_x = x;
     w.to_y = y;
+}
+
+void path_append(path_writer &w, const char *segments, std::size_t length, std::int64_t x,
+                 std::int64_t y)
+{
+    std::fwrite(segments, 1, length, w.out);
+    w.x = x;
+    w.y = y;
+    w.drew = true;
+    // The segments may end in any command.
+    w.command = '\0';
 }
 
 void end_subpath(path_writer &w)

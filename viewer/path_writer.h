@@ -21,6 +21,11 @@ struct path_writer {
 // Makes w write path data to out.
 void start_path(path_writer &w, std::FILE *out);
 
+// Makes w write path data to out in which every subpath begins with "m", the first relative
+// to (0, 0), which SVG takes as absolute: the data after each move then reads the same
+// after any other.
+void start_relative_path(path_writer &w, std::FILE *out);
+
 // Begins a subpath at (x, y), ending the one before.
 void path_move(path_writer &w, std::int64_t x, std::int64_t y);
 
@@ -30,6 +35,11 @@ void path_vertex(path_writer &w, std::int64_t x, std::int64_t y);
 // Extends the subpath to (x, y): nothing where the path stands, and the segment before
 // lengthened when the move goes on along its line the same way.
 void path_line(path_writer &w, std::int64_t x, std::int64_t y);
+
+// Writes segments, the length bytes of path data that a writer begun by start_relative_path
+// wrote after a move, as those of the subpath just begun, which they take to (x, y).
+void path_append(path_writer &w, const char *segments, std::size_t length, std::int64_t x,
+                 std::int64_t y);
 
 // Ends the subpath; one that drew nothing gets a segment of no length.
 void end_subpath(path_writer &w);

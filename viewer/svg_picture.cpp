@@ -9,6 +9,7 @@
 #include "path_writer.h"
 #include "picture_frame.h"
 #include "plotter.h"
+#include "stroke_run.h"
 #include "tool_path.h"
 #include "travel_cover.h"
 
@@ -90,18 +91,22 @@ namespace {
 // The layers drawn from the tool's path, each a temporary file of path data or of
 // elements.
 struct layers {
-    std::FILE *strokes[palette_size]; // path data a colour, for a job of many nets
-    std::FILE *arrows[palette_size];  // path data a colour
-    std::FILE *groups;                // a group a net for a job of few nets, else a path a
-                                      // colour for each run of nets
-    std::FILE *idle;                  // path elements of idle travel
-    std::FILE *holes;                 // path data
-    std::int64_t hops;                // idle travel's subpaths drawn
-    std::int64_t all_hops;            // its subpaths were every hop drawn
-    travel_cover cover;               // pixels that the idle travel paints solid
-    path_writer stroke_paths[palette_size], arrow_paths[palette_size];
+    stroke_run runs[palette_size];   // a colour each, for a job of many nets
+    std::vector<char> run_data;      // a run's path data of a colour, read back to be ordered
+    std::FILE *arrows[palette_size]; // path data a colour
+    std::FILE *groups;               // a group a net for a job of few nets, else a path a
+                                     // colour for each run of nets
+    std::FILE *idle;                 // path elements of idle travel
+    std::FILE *holes;                // path data
+    std::int64_t hops;               // idle travel's subpaths drawn
+    std::int64_t all_hops;           // its subpaths were every hop drawn
+    travel_cover cover;              // pixels that the idle travel paints solid
+    path_writer arrow_paths[palette_size];
     path_writer group_path, idle_path, hole_path;
 };
+
+// The most path data of one colour in a run that is put in order.
+constexpr std::size_t run_data_size = std::size_t{1} << 20;
 
 bool open_layers(layers &l, bool named)
 {
@@ -109,13 +114,14 @@ bool open_layers(layers &l, bool named)
     bool opened =
         (l.idle = std::tmpfile()) && (l.holes = std::tmpfile()) && (l.groups = std::tmpfile());
     for (std::size_t c = 0; c < palette_size && opened; ++c)
-        opened = (named || (l.strokes[c] = std::tmpfile())) && (l.arrows[c] = std::tmpfile());
+        opened = (named || (l.runs[c].data = std::tmpfile())) && (l.arrows[c] = std::tmpfile());
     start_path(l.idle_path, l.idle);
     start_path(l.hole_path, l.holes);
     for (std::size_t c = 0; c < palette_size; ++c) {
-        start_path(l.stroke_paths[c], l.strokes[c]);
+        start_run(l.runs[c], l.runs[c].data);
         start_path(l.arrow_paths[c], l.arrows[c]);
     }
+    l.run_data.resize(named ? 0 : run_data_size);
     return opened;
 }
 
@@ -125,7 +131,7 @@ void close_layers(layers &l)
         if (f)
             std::fclose(f);
     for (std::size_t c = 0; c < palette_size; ++c)
-        for (std::FILE *f : {l.strokes[c], l.arrows[c]})
+        for (std::FILE *f : {l.runs[c].data, l.arrows[c]})
             if (f)
                 std::fclose(f);
     l = layers{};
@@ -141,13 +147,9 @@ bool end_run(layers &l)
 {
     bool copied = true;
     for (std::size_t c = 0; c < palette_size; ++c) {
-        end_subpath(l.stroke_paths[c]);
         char attributes[32];
         std::snprintf(attributes, sizeof attributes, "stroke=\"%s\"", palette[c]);
-        copied = put_path(l.groups, l.strokes[c], l.stroke_paths[c], attributes) && copied;
-        std::rewind(l.strokes[c]);
-        copied = ftruncate(fileno(l.strokes[c]), 0) == 0 && copied;
-        start_path(l.stroke_paths[c], l.strokes[c]);
+        copied = put_run(l.groups, l.runs[c], attributes, l.run_data) && copied;
     }
     return copied;
 }
@@ -185,9 +187,14 @@ struct replay {
     bool runs_failed;                    // a run of nets could not be written
 };
 
+stroke_run &colour_run(replay &r, layers &l)
+{
+    return l.runs[r.colours[static_cast<std::size_t>(r.net)]];
+}
+
 path_writer &stroke_path(replay &r, layers &l)
 {
-    return r.named ? l.group_path : l.stroke_paths[r.colours[static_cast<std::size_t>(r.net)]];
+    return r.named ? l.group_path : colour_run(r, l).path;
 }
 
 // Opens the group of the net being drawn, for a job of few nets: its colour and, as its
@@ -229,7 +236,10 @@ void end_stroke(replay &r, layers &l, const picture_bed &bed)
             path_vertex(l.hole_path, r.tx, r.ty);
         }
     } else {
-        end_subpath(stroke_path(r, l));
+        if (r.named)
+            end_subpath(l.group_path);
+        else
+            finish_stroke(colour_run(r, l), r.tx, r.ty);
         if (r.p.style.direction)
             put_arrowhead(l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]], r.v, bed,
                           {r.tx, r.ty}, {r.before_x, r.before_y});
@@ -277,7 +287,10 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     if (kind == step::draw && goes) {
         if (!r.moved) {
             open_group(r, l);
-            path_move(stroke_path(r, l), r.tx, r.ty);
+            if (r.named)
+                path_move(l.group_path, r.tx, r.ty);
+            else
+                begin_stroke(colour_run(r, l), r.tx, r.ty);
         }
         r.moved = true;
         if (tx != r.tx || ty != r.ty) {
