@@ -14,7 +14,7 @@ namespace {
 travel_cover rows_crossed(int elements, int times)
 {
     travel_cover c{};
-    start_cover(c, 40, 30);
+    start_cover(c, 40, 30, 0);
     for (int e = 0; e < elements; ++e)
         for (int t = 0; t < times; ++t)
             for (int row = 5; row <= 25; ++row)
@@ -68,7 +68,7 @@ TEST(cover, draws_solid_pixels_as_runs_of_whole_pixels)
 TEST(cover, follows_nothing_past_its_bound_on_pixels)
 {
     travel_cover c{};
-    start_cover(c, 4096, 1025);
+    start_cover(c, 4096, 1025, 0);
     for (std::uint32_t e = 0; e < 8; ++e)
         cover_hop(c, e, 0, 5, 40000, 5);
     settle_cover(c);

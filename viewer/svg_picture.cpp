@@ -66,9 +66,14 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
         start_net(p, unit.net);
     if (unit.kind == unit_kind::move && !tool.has_position)
         put_record(p.path, step::place, unit.x, unit.y);
-    else if (unit.kind == unit_kind::move && !tool.tool_down)
+    else if (unit.kind == unit_kind::move && !tool.tool_down) {
         put_record(p.path, step::travel, unit.x, unit.y);
-    else if (unit.kind == unit_kind::move) {
+        if (unit.x != tool.x || unit.y != tool.y) {
+            ++p.travel_moves;
+            p.travel_length += std::hypot(static_cast<double>(unit.x - tool.x),
+                                          static_cast<double>(unit.y - tool.y));
+        }
+    } else if (unit.kind == unit_kind::move) {
         if (p.nets.empty())
             start_net(p, "(moves before the first net)");
         // Only a move that goes somewhere makes the net a stroke rather than a hole.
@@ -99,7 +104,7 @@ struct layers {
     std::FILE *idle;                 // path elements of idle travel
     std::FILE *holes;                // path data
     std::int64_t hops;               // idle travel's subpaths drawn
-    std::int64_t all_hops;           // its subpaths were every hop drawn
+    bool dashed;                     // idle travel is drawn dashed
     travel_cover cover;              // pixels that the idle travel paints solid
     path_writer arrow_paths[palette_size];
     path_writer group_path, idle_path, hole_path;
@@ -312,11 +317,14 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
     const bool named = p.nets.size() <= most_named_nets;
     replay r{v, p, colours, named, -1, {}, false, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
     // Dashed travel, that of a small job, shows its hops one by one.
-    start_cover(l.cover, 0, 0);
-    l.all_hops = p.style.travel ? cover_travel(p.path, v, l.cover) : 0;
-    if (l.all_hops > dashed_hops) {
-        start_cover(l.cover, p.style.width, p.style.height);
-        cover_travel(p.path, v, l.cover);
+    // A run of hops has one move or more.
+    l.dashed = p.travel_moves <= dashed_hops;
+    start_cover(l.cover, 0, 0, 0);
+    if (p.style.travel && !l.dashed) {
+        start_cover(l.cover, p.style.width, p.style.height, p.travel_length / 100 * v.scale);
+        l.dashed = cover_travel(p.path, v, l.cover) <= dashed_hops;
+        if (l.dashed)
+            start_cover(l.cover, 0, 0, 0);
         settle_cover(l.cover);
     }
     std::rewind(p.path);
@@ -341,7 +349,7 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
                out);
     bool written = true;
-    if (l.all_hops > 0) {
+    if (l.hops > 0 || l.cover.width > 0) {
         std::fprintf(out, "<g stroke=\"%s\" stroke-width=\"7.5\"%s><title>idle travel</title>\n",
                      travel_colour, dashed ? " stroke-dasharray=\"60 40\"" : "");
         written = copy_all(l.idle, out);
@@ -421,7 +429,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     const double stroke_px = std::clamp(
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
-    const bool dashed = l.all_hops <= dashed_hops;
+    const bool dashed = l.dashed;
     put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
@@ -433,8 +441,8 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     put_marks(out, v, job);
     written = put_arrows(out, l, off_bed) && written;
     put_legend(out, v,
-               {strokes > 0, l.all_hops > 0, dashed, bed.given, off_bed, l.hole_path.started,
-                p.style.direction && strokes > 0});
+               {strokes > 0, p.style.travel && p.travel_moves > 0, dashed, bed.given, off_bed,
+                l.hole_path.started, p.style.direction && strokes > 0});
     std::fputs("</svg>\n", out);
     close_layers(l);
     discard_picture(p);

@@ -43,6 +43,8 @@ struct svg_picture {
     std::FILE *names; // the nets' records, while there are few enough nets
     picture_style style;
     std::vector<net_box> nets; // one for each net, in order
+    std::int64_t travel_moves; // moves with the tool up that go somewhere
+    double travel_length;      // their length, in hundredths
     int temporary_error;       // errno of the first failed write to a temporary file
 };
 

@@ -131,11 +131,9 @@ int clearance(const travel_cover &c, std::int64_t column, std::int64_t row)
 
 } // namespace
 
-void start_cover(travel_cover &c, int width, int height)
+void start_cover(travel_cover &c, int width, int height, double length)
 {
-    const double tallied = c.length;
-    c.length = 0;
-    c.share = std::min(1.0, followed_per_pixel * width * height / std::max(tallied, 1.0));
+    c.share = std::min(1.0, followed_per_pixel * width * height / std::max(length, 1.0));
     c.owed = 0;
     const bool followed = std::int64_t{width} * height <= most_covered_pixels;
     c.width = followed ? width : 0;
@@ -155,12 +153,11 @@ void start_cover(travel_cover &c, int width, int height)
 void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int64_t y0,
                std::int64_t x1, std::int64_t y1)
 {
-    const hop h = hop_of(x0, y0, x1, y1);
-    c.length += std::hypot(h.u1 - h.u0, h.v1 - h.v0);
     c.owed += c.share;
     if (c.width == 0 || c.owed < 1)
         return;
     c.owed -= 1;
+    const hop h = hop_of(x0, y0, x1, y1);
     const auto tag = static_cast<std::uint16_t>(element + 1);
     const std::int64_t columns = h.steep ? c.height : c.width;
     const std::int64_t first = std::max<std::int64_t>(-floor_of(-h.u0), 0);

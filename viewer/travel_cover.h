@@ -33,7 +33,6 @@ struct pixel_cover {
 
 struct travel_cover {
     int width, height;  // pixels; 0 while the cover follows no picture
-    double length;      // the hops' length in pixels, added up
     double share;       // the part of the hops that is followed, evenly spread
     double owed;        // the part of a hop not yet followed
     std::int64_t steps; // what is left of the work allowed for hop_hidden
@@ -48,20 +47,20 @@ struct travel_cover {
     std::vector<std::uint8_t> clearance;
 };
 
-// Makes c follow a picture of width by height pixels, or none past most_covered_pixels (or
-// of no pixels, when it only adds up the hops' length). Hops are followed evenly spread,
-// as many as a bound on the work allows given the length c added up before.
-void start_cover(travel_cover &c, int width, int height);
+// Makes c follow a picture of width by height pixels, or none past most_covered_pixels.
+// Hops are followed evenly spread, as many as a bound on the work allows given their length
+// in pixels.
+void start_cover(travel_cover &c, int width, int height, double length);
 
 // Adds the hop from (x0, y0) to (x1, y1), in tenths of a pixel, drawn in path element
-// element (elements in order): its length, and when followed a bound below on what its
-// line covers of each pixel it crosses. What lies off the picture is left.
+// element (elements in order): when followed, a bound below on what its line covers of each
+// pixel it crosses. What lies off the picture is left.
 void cover_hop(travel_cover &c, std::uint32_t element, std::int64_t x0, std::int64_t y0,
                std::int64_t x1, std::int64_t y1);
 
 // Reads the tool's path from path, from its start, and adds its idle travel to c as it
 // would be drawn with every hop in view v. Returns the number of runs of hops, each a
-// subpath of the drawing.
+// subpath of that drawing.
 std::int64_t cover_travel(std::FILE *path, const view &v, travel_cover &c);
 
 // Settles which pixels show solid grey once every hop has been added.
