@@ -120,6 +120,47 @@ bool solid(const travel_cover &c, std::int64_t column, std::int64_t row)
            c.pixels[static_cast<std::size_t>(row * c.width + column)].depth >= solid_depth;
 }
 
+// How far a line of travel reaches from its middle, in pixels, with a margin.
+constexpr double reach = half_width + 0.01;
+
+// The length of the middle that is checked a row at a time where solid pixels lie close.
+constexpr double stretch = 16;
+
+// Whether the pixels from first to last along u, in row j across, are all solid.
+bool run_solid(const travel_cover &c, bool steep, std::int64_t j, std::int64_t first,
+               std::int64_t last)
+{
+    const std::int64_t x = steep ? j : first, y = steep ? first : j;
+    if (first < 0 || x < 0 || y < 0 || x >= c.width || y >= c.height)
+        return false;
+    const std::size_t k = static_cast<std::size_t>(y * c.width + x);
+    return (steep ? c.run_down[k] : c.run_right[k]) > last - first;
+}
+
+// Whether the discs of the line's reach about the points of its middle from from to to lie
+// on solid pixels, taken a row across at a time.
+bool stretch_solid(travel_cover &c, const hop &h, double from, double to)
+{
+    const double a = h.v(from), b = h.v(to);
+    const std::int64_t low = floor_of(std::min(a, b) - reach),
+                       high = floor_of(std::max(a, b) + reach);
+    c.steps -= high - low;
+    for (std::int64_t j = low; j <= high; ++j) {
+        // The points of the middle within reach of the row.
+        double first = from, last = to;
+        if (h.slope != 0) {
+            const double p = h.u0 + (static_cast<double>(j) - reach - h.v0) / h.slope;
+            const double q = h.u0 + (static_cast<double>(j) + 1 + reach - h.v0) / h.slope;
+            first = std::max(from, std::min(p, q));
+            last = std::min(to, std::max(p, q));
+        }
+        if (first <= last &&
+            !run_solid(c, h.steep, j, floor_of(first - reach), floor_of(last + reach)))
+            return false;
+    }
+    return true;
+}
+
 // How many rings of solid pixels lie around a pixel, itself the first; 0 for one not
 // solid or off the picture.
 int clearance(const travel_cover &c, std::int64_t column, std::int64_t row)
@@ -222,6 +263,18 @@ void settle_cover(travel_cover &c)
                 c.clearance[static_cast<std::size_t>(y * c.width + x)] = static_cast<std::uint8_t>(
                     std::min({at(x, y), at(x + 1, y) + 1, at(x + 1, y + 1) + 1, at(x, y + 1) + 1,
                               at(x - 1, y + 1) + 1}));
+    // The solid pixels from each one rightwards and downwards.
+    c.run_right.assign(c.pixels.size(), 0);
+    c.run_down.assign(c.pixels.size(), 0);
+    for (std::int64_t y = c.height - 1; y >= 0; --y)
+        for (std::int64_t x = c.width - 1; x >= 0; --x) {
+            if (!solid(c, x, y))
+                continue;
+            const std::size_t k = static_cast<std::size_t>(y * c.width + x);
+            c.run_right[k] = x + 1 < c.width ? c.run_right[k + 1] + 1 : 1;
+            c.run_down[k] =
+                y + 1 < c.height ? c.run_down[k + static_cast<std::size_t>(c.width)] + 1 : 1;
+        }
 }
 
 bool hop_hidden(travel_cover &c, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1)
@@ -229,22 +282,8 @@ bool hop_hidden(travel_cover &c, std::int64_t x0, std::int64_t y0, std::int64_t 
     if (c.width == 0)
         return false;
     const hop h = hop_of(x0, y0, x1, y1);
-    // How far the line reaches from its middle, with a margin, and from it across a column
-    // at the steepest.
-    const double reach = half_width + 0.01, across = reach * std::sqrt(2.0);
     const double step = 1 / std::sqrt(1 + h.slope * h.slope);
-    // Whether the pixels of column k that the line touches are all solid.
-    const auto column_solid = [&](std::int64_t k) {
-        const auto from = static_cast<double>(k) - reach, to = static_cast<double>(k) + 1 + reach;
-        const double a = h.v(std::clamp(from, h.u0, h.u1)), b = h.v(std::clamp(to, h.u0, h.u1));
-        for (std::int64_t j = floor_of(std::min(a, b) - across);
-             j <= floor_of(std::max(a, b) + across); ++j)
-            if (h.steep ? clearance(c, j, k) == 0 : clearance(c, k, j) == 0)
-                return false;
-        return true;
-    };
     // Every point of the middle up to u has its disc of the line's reach on solid pixels.
-    std::int64_t checked = floor_of(h.u0) - 2; // the last column checked pixel by pixel
     for (double u = h.u0;; --c.steps) {
         if (c.steps <= 0)
             return false;
@@ -254,11 +293,9 @@ bool hop_hidden(travel_cover &c, std::int64_t x0, std::int64_t y0, std::int64_t 
         if (clear >= 2) {
             next = u + (clear - 1 - reach) * step;
         } else {
-            for (checked = std::max(checked + 1, i - 1); checked <= i + 1; ++checked)
-                if (!column_solid(checked))
-                    return false;
-            --checked;
-            next = static_cast<double>(i + 1);
+            next = std::min(h.u1, u + stretch);
+            if (!stretch_solid(c, h, u, next))
+                return false;
         }
         if (next >= h.u1)
             return true;
