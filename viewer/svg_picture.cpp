@@ -316,8 +316,8 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
 {
     const bool named = p.nets.size() <= most_named_nets;
     replay r{v, p, colours, named, -1, {}, false, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
-    // Dashed travel, that of a small job, shows its hops one by one.
-    // A run of hops has one move or more.
+    // Dashed travel, that of a small job, shows its hops one by one and has no cover. A run
+    // of hops has one move or more, so that few moves make few runs.
     l.dashed = p.travel_moves <= dashed_hops;
     start_cover(l.cover, 0, 0, 0);
     if (p.style.travel && !l.dashed) {

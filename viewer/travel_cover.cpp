@@ -1,9 +1,11 @@
 // Where a hop crosses a column of pixels whole, what its line covers of a pixel there is at
-// least the mean of what a band as high as the line is wide covers at the column's two
-// edges, since that cover is concave in where the band lies. Within one path element the
-// most that one hop covers is a bound below on what the element paints, and the elements
-// are laid one over another. A pixel is drawn solid once less than 2^-8 of it shows
-// through, under half a step of 8 bits between the grey and white.
+// least the mean of what a band as high as the line covers at the column's two edges, since
+// that cover is concave in where the band lies. Within one path element the most that one
+// hop covers is a bound below on what the element paints, and the elements are laid one
+// over another. A pixel is drawn solid once less than 2^-8 of it shows through, under half
+// a step of 8 bits between the grey and white. A hop is hidden when the discs of its line's
+// reach about each point of its middle lie on solid pixels: checked in strides as long as
+// the solid rings around a point allow, and a row at a time where they are few.
 #include "travel_cover.h"
 
 #include <algorithm>
