@@ -273,9 +273,11 @@ void settle_cover(travel_cover &c)
             if (!solid(c, x, y))
                 continue;
             const std::size_t k = static_cast<std::size_t>(y * c.width + x);
-            c.run_right[k] = x + 1 < c.width ? c.run_right[k + 1] + 1 : 1;
-            c.run_down[k] =
-                y + 1 < c.height ? c.run_down[k + static_cast<std::size_t>(c.width)] + 1 : 1;
+            // A side has at most largest_picture_side pixels, which 16 bits hold.
+            c.run_right[k] =
+                static_cast<std::uint16_t>(x + 1 < c.width ? c.run_right[k + 1] + 1 : 1);
+            c.run_down[k] = static_cast<std::uint16_t>(
+                y + 1 < c.height ? c.run_down[k + static_cast<std::size_t>(c.width)] + 1 : 1);
         }
 }
 

@@ -46,7 +46,7 @@ struct travel_cover {
     // Per pixel, how many rings of solid pixels lie around it, itself the first, up to 255.
     std::vector<std::uint8_t> clearance;
     // Per pixel, how many solid pixels there are from it rightwards, and downwards.
-    std::vector<std::int32_t> run_right, run_down;
+    std::vector<std::uint16_t> run_right, run_down;
 };
 
 // Makes c follow a picture of width by height pixels, or none past most_covered_pixels.
