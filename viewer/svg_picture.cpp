@@ -93,6 +93,14 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 
 namespace {
 
+// Path elements of idle travel, each of hops_an_element subpaths or fewer.
+struct hop_layer {
+    std::FILE *file;
+    path_writer path;
+    std::int64_t hops; // subpaths begun
+    bool open;         // the subpath under way ends where the tool stands
+};
+
 // The layers drawn from the tool's path, each a temporary file of path data or of
 // elements.
 struct layers {
@@ -101,13 +109,13 @@ struct layers {
     std::FILE *arrows[palette_size]; // path data a colour
     std::FILE *groups;               // a group a net for a job of few nets, else a path a
                                      // colour for each run of nets
-    std::FILE *idle;                 // path elements of idle travel
+    hop_layer idle;                  // idle travel, but for the hops that the cover hides
+    std::FILE *solid;                // the cover's path element
     std::FILE *holes;                // path data
-    std::int64_t hops;               // idle travel's subpaths drawn
     bool dashed;                     // idle travel is drawn dashed
     travel_cover cover;              // pixels that the idle travel paints solid
     path_writer arrow_paths[palette_size];
-    path_writer group_path, idle_path, hole_path;
+    path_writer group_path, hole_path;
 };
 
 // The most path data of one colour in a run that is put in order.
@@ -116,11 +124,10 @@ constexpr std::size_t run_data_size = std::size_t{1} << 20;
 bool open_layers(layers &l, bool named)
 {
     l = layers{};
-    bool opened =
-        (l.idle = std::tmpfile()) && (l.holes = std::tmpfile()) && (l.groups = std::tmpfile());
+    bool opened = (l.idle.file = std::tmpfile()) && (l.solid = std::tmpfile()) &&
+                  (l.holes = std::tmpfile()) && (l.groups = std::tmpfile());
     for (std::size_t c = 0; c < palette_size && opened; ++c)
         opened = (named || (l.runs[c].data = std::tmpfile())) && (l.arrows[c] = std::tmpfile());
-    start_path(l.idle_path, l.idle);
     start_path(l.hole_path, l.holes);
     for (std::size_t c = 0; c < palette_size; ++c) {
         start_run(l.runs[c], l.runs[c].data);
@@ -132,7 +139,7 @@ bool open_layers(layers &l, bool named)
 
 void close_layers(layers &l)
 {
-    for (std::FILE *f : {l.groups, l.idle, l.holes})
+    for (std::FILE *f : {l.groups, l.idle.file, l.solid, l.holes})
         if (f)
             std::fclose(f);
     for (std::size_t c = 0; c < palette_size; ++c)
@@ -162,16 +169,33 @@ bool end_run(layers &l)
 // The most hops of idle travel drawn dashed, so that its way can be followed.
 constexpr std::int64_t dashed_hops = 5000;
 
-// Begins a run of idle travel at (x, y), in a new path element every hops_an_element.
-void start_hop(layers &l, std::int64_t x, std::int64_t y)
+// The most bytes of solid pixels for each move of idle travel: a hop takes some 17, so the
+// pixels pay where they hide a quarter of the hops or more.
+constexpr long cover_bytes_a_move = 4;
+
+// Draws the hop from (x, y) to (to_x, to_y) on h, beginning a subpath unless the one under
+// way ends at (x, y), and a path element every hops_an_element subpaths.
+void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
 {
-    if (l.hops % hops_an_element == 0) {
-        end_subpath(l.idle_path);
-        std::fputs(l.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", l.idle);
-        start_path(l.idle_path, l.idle);
+    if (!h.open && h.hops % hops_an_element == 0) {
+        end_subpath(h.path);
+        std::fputs(h.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", h.file);
+        start_path(h.path, h.file);
     }
-    ++l.hops;
-    path_move(l.idle_path, x, y);
+    if (!h.open) {
+        ++h.hops;
+        path_move(h.path, x, y);
+    }
+    path_line(h.path, to_x, to_y);
+    h.open = true;
+}
+
+// Ends the layer's last path element.
+void close_hops(hop_layer &h)
+{
+    end_subpath(h.path);
+    if (h.hops > 0)
+        std::fputs("\"/>\n", h.file);
 }
 
 // Where the tool stands as the records are read back, in hundredths and in tenths of a
@@ -181,15 +205,15 @@ struct replay {
     const svg_picture &p;
     const std::vector<unsigned char> &colours;
     bool named;
-    std::int64_t net;                    // the net being drawn, or -1
-    std::string name;                    // its record, for a job of few nets
-    bool down, moved, opened, idle_open; // the tool is down, has moved while down; the
-                                         // net's group is open; idle travel goes on
-    std::int64_t x, y;                   // hundredths
-    std::int64_t tx, ty;                 // tenths of a pixel
-    std::int64_t before_x, before_y;     // tenths, the point before the last of the stroke
-    std::vector<bool> hole_at;           // a cell of half a pixel that has a hole mark
-    bool runs_failed;                    // a run of nets could not be written
+    std::int64_t net;                // the net being drawn, or -1
+    std::string name;                // its record, for a job of few nets
+    bool down, moved, opened;        // the tool is down, has moved while down; the net's group is
+                                     // open
+    std::int64_t x, y;               // hundredths
+    std::int64_t tx, ty;             // tenths of a pixel
+    std::int64_t before_x, before_y; // tenths, the point before the last of the stroke
+    std::vector<bool> hole_at;       // a cell of half a pixel that has a hole mark
+    bool runs_failed;                // a run of nets could not be written
 };
 
 stroke_run &colour_run(replay &r, layers &l)
@@ -274,15 +298,11 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
     // A move with the tool up to where it stands is no travel, and draws no dot.
     const bool goes = x != r.x || y != r.y;
-    bool drawn = r.idle_open;
-    if (kind == step::travel && goes && r.p.style.travel) {
-        drawn = !hop_hidden(l.cover, r.tx, r.ty, tx, ty);
-        if (drawn && !r.idle_open)
-            start_hop(l, r.tx, r.ty);
-        if (drawn)
-            path_line(l.idle_path, tx, ty);
-    }
-    r.idle_open = kind == step::travel && drawn;
+    if (kind == step::travel && goes && r.p.style.travel && hop_hidden(l.cover, r.tx, r.ty, tx, ty))
+        l.idle.open = false;
+    else if (kind == step::travel && goes && r.p.style.travel)
+        draw_hop(l.idle, r.tx, r.ty, tx, ty);
+    l.idle.open = l.idle.open && kind == step::travel;
     if (kind == step::lower || (kind == step::draw && !r.down)) {
         r.down = true;
         r.moved = false;
@@ -315,17 +335,23 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
                  const picture_bed &bed, layers &l)
 {
     const bool named = p.nets.size() <= most_named_nets;
-    replay r{v, p, colours, named, -1, {}, false, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
+    replay r{v, p, colours, named, -1, {}, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
     // Dashed travel, that of a small job, shows its hops one by one and has no cover. A run
     // of hops has one move or more, so that few moves make few runs.
     l.dashed = p.travel_moves <= dashed_hops;
     start_cover(l.cover, 0, 0, 0);
+    bool cleared = true;
     if (p.style.travel && !l.dashed) {
         start_cover(l.cover, p.style.width, p.style.height, p.travel_length / 100 * v.scale);
         l.dashed = cover_travel(p.path, v, l.cover) <= dashed_hops;
-        if (l.dashed)
-            start_cover(l.cover, 0, 0, 0);
         settle_cover(l.cover);
+        put_cover(l.solid, l.cover);
+        // Solid pixels scattered among the hops would take more bytes than the hops they hide.
+        if (l.dashed || std::ftell(l.solid) > cover_bytes_a_move * p.travel_moves) {
+            start_cover(l.cover, 0, 0, 0);
+            std::rewind(l.solid);
+            cleared = ftruncate(fileno(l.solid), 0) == 0;
+        }
     }
     std::rewind(p.path);
     std::rewind(p.names);
@@ -335,10 +361,8 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
     if (r.down)
         end_stroke(r, l, bed);
     close_group(r, l);
-    end_subpath(l.idle_path);
-    if (l.hops > 0)
-        std::fputs("\"/>\n", l.idle);
-    return !std::ferror(p.path) && (named || end_run(l)) && !r.runs_failed;
+    close_hops(l.idle);
+    return !std::ferror(p.path) && cleared && (named || end_run(l)) && !r.runs_failed;
 }
 
 // The job in tenths of a pixel: idle travel under the strokes and the holes, drawn again
@@ -349,11 +373,11 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
                out);
     bool written = true;
-    if (l.hops > 0 || l.cover.width > 0) {
-        std::fprintf(out, "<g stroke=\"%s\" stroke-width=\"7.5\"%s><title>idle travel</title>\n",
-                     travel_colour, dashed ? " stroke-dasharray=\"60 40\"" : "");
-        written = copy_all(l.idle, out);
-        put_cover(out, l.cover);
+    if (l.idle.hops > 0 || std::ftell(l.solid) > 0) {
+        std::fprintf(out, "<g stroke=\"%s\" stroke-width=\"%.1f\"%s><title>idle travel</title>\n",
+                     travel_colour, travel_width, dashed ? " stroke-dasharray=\"60 40\"" : "");
+        written = copy_all(l.idle.file, out);
+        written = copy_all(l.solid, out) && written;
         std::fputs("</g>\n", out);
     }
     std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
