@@ -12,7 +12,7 @@ struct view;
 
 // The hops of idle travel in one path element: a browser strokes an element of many long
 // hops more slowly than several of fewer.
-constexpr std::int64_t hops_an_element = 1000;
+constexpr std::int64_t hops_an_element = 250;
 
 // The most pixels a picture may have for its travel to be followed; a larger picture
 // draws every hop.
