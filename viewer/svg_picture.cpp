@@ -177,12 +177,12 @@ constexpr long cover_bytes_a_move = 4;
 // way ends at (x, y), and a path element every hops_an_element subpaths.
 void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
 {
-    if (!h.open && h.hops % hops_an_element == 0) {
-        end_subpath(h.path);
-        std::fputs(h.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", h.file);
-        start_path(h.path, h.file);
-    }
     if (!h.open) {
+        if (h.hops % hops_an_element == 0) {
+            end_subpath(h.path);
+            std::fputs(h.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", h.file);
+            start_path(h.path, h.file);
+        }
         ++h.hops;
         path_move(h.path, x, y);
     }
@@ -298,10 +298,13 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
     // A move with the tool up to where it stands is no travel, and draws no dot.
     const bool goes = x != r.x || y != r.y;
-    if (kind == step::travel && goes && r.p.style.travel && hop_hidden(l.cover, r.tx, r.ty, tx, ty))
-        l.idle.open = false;
-    else if (kind == step::travel && goes && r.p.style.travel)
-        draw_hop(l.idle, r.tx, r.ty, tx, ty);
+    if (kind == step::travel && goes && r.p.style.travel) {
+        // A hidden hop ends the subpath under way, so that the next begins afresh.
+        if (hop_hidden(l.cover, r.tx, r.ty, tx, ty))
+            l.idle.open = false;
+        else
+            draw_hop(l.idle, r.tx, r.ty, tx, ty);
+    }
     l.idle.open = l.idle.open && kind == step::travel;
     if (kind == step::lower || (kind == step::draw && !r.down)) {
         r.down = true;
