@@ -133,6 +133,33 @@ std::int64_t tenths_y(const view &v, std::int64_t hundredths)
     return std::llround(v.y(static_cast<double>(hundredths) / 100) * 10);
 }
 
+stroke_grid grid_of(const view &v, const extent &box)
+{
+    return {v.scale >= 10 && !box.empty, box.min_x, box.max_y};
+}
+
+std::int64_t grid_x(const stroke_grid &g, const view &v, std::int64_t hundredths)
+{
+    return g.exact ? hundredths - g.left : tenths_x(v, hundredths);
+}
+
+std::int64_t grid_y(const stroke_grid &g, const view &v, std::int64_t hundredths)
+{
+    return g.exact ? g.top - hundredths : tenths_y(v, hundredths);
+}
+
+void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, double stroke_px)
+{
+    if (!g.exact) {
+        std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
+        return;
+    }
+    // A hundredth is v.scale / 100 pixels, v.scale / 10 tenths.
+    std::fprintf(out, "<g stroke-width=\"%.4g\" transform=\"translate(%.2f %.2f) scale(%.9g)\">\n",
+                 stroke_px * 100 / v.scale, v.x(g.left / 100.0) * 10, v.y(g.top / 100.0) * 10,
+                 v.scale / 10);
+}
+
 // Ticks with labels along the bottom and the left edge, at round numbers of output units,
 // each side with its own step, so that the short side of a long job or of its bed has
 // ticks too; and the unit under the bottom edge.

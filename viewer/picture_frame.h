@@ -1,6 +1,7 @@
 // What a picture draws around the job: where output units land in pixels, the title, the
 // axes with their ticks, the bed, the bounding box, the origin, the first and last points
-// and the legend. The frame is drawn in pixels, the job in tenths of a pixel.
+// and the legend. The frame is drawn in pixels, the job in tenths of a pixel, its strokes
+// on a grid of their own.
 #pragma once
 
 #include "path_writer.h"
@@ -34,6 +35,25 @@ void put_xml_text(std::FILE *f, const char *text);
 // Where a position in hundredths lands, in whole tenths of a pixel.
 std::int64_t tenths_x(const view &v, std::int64_t hundredths);
 std::int64_t tenths_y(const view &v, std::int64_t hundredths);
+
+// Where the strokes are drawn: exactly, in hundredths right of and below the job's top left
+// corner, where a hundredth spans a tenth of a pixel or more, which writes no longer numbers
+// than tenths would; in tenths of a pixel otherwise.
+struct stroke_grid {
+    bool exact;
+    std::int64_t left, top; // hundredths
+};
+
+// The grid for strokes of the job within box, seen in v.
+stroke_grid grid_of(const view &v, const extent &box);
+
+// Where a position in hundredths lands on g.
+std::int64_t grid_x(const stroke_grid &g, const view &v, std::int64_t hundredths);
+std::int64_t grid_y(const stroke_grid &g, const view &v, std::int64_t hundredths);
+
+// Opens a group for strokes stroke_px pixels wide, drawn on g, within the job's group in
+// tenths of a pixel.
+void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, double stroke_px);
 
 // The view that shows the job's box and the bed together in a picture of style's size,
 // with room above for the title and below for the axes and the legend.

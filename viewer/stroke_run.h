@@ -26,7 +26,7 @@ struct stroke_run {
 // Makes r keep its strokes in data, which must be empty.
 void start_run(stroke_run &r, std::FILE *data);
 
-// Begins a stroke at (x, y), in tenths of a pixel; r.path draws it on.
+// Begins a stroke at (x, y), on the strokes' grid; r.path draws it on.
 void begin_stroke(stroke_run &r, std::int64_t x, std::int64_t y);
 
 // Ends the stroke under way at (x, y), where r.path left it.

@@ -1,8 +1,9 @@
 // The tool's path is kept as fixed records in a temporary file while the job is read, and
-// drawn once its extent is known: each position in whole tenths of a pixel, one path
-// element a colour (or a group a net, with its record as a tooltip, for a job of few
-// nets), idle travel in one path, holes as rings in one. The layers are written to
-// temporary files of their own in one pass over the records, then put in order.
+// drawn once its extent is known: each position in whole tenths of a pixel (strokes exactly,
+// in hundredths, where a hundredth spans no less), one path element a colour (or a group a
+// net, with its record as a tooltip, for a job of few nets), idle travel in one path, holes
+// as rings in one. The layers are written to temporary files of their own in one pass over
+// the records, then put in order.
 #include "svg_picture.h"
 
 #include "net_colours.h"
@@ -198,10 +199,11 @@ void close_hops(hop_layer &h)
         std::fputs("\"/>\n", h.file);
 }
 
-// Where the tool stands as the records are read back, in hundredths and in tenths of a
-// pixel.
+// Where the tool stands as the records are read back: in hundredths, in tenths of a pixel
+// and on the strokes' grid.
 struct replay {
     const view &v;
+    const stroke_grid &grid;
     const svg_picture &p;
     const std::vector<unsigned char> &colours;
     bool named;
@@ -211,6 +213,7 @@ struct replay {
                                      // open
     std::int64_t x, y;               // hundredths
     std::int64_t tx, ty;             // tenths of a pixel
+    std::int64_t gx, gy;             // on the strokes' grid
     std::int64_t before_x, before_y; // tenths, the point before the last of the stroke
     std::vector<bool> hole_at;       // a cell of half a pixel that has a hole mark
     bool runs_failed;                // a run of nets could not be written
@@ -268,7 +271,7 @@ void end_stroke(replay &r, layers &l, const picture_bed &bed)
         if (r.named)
             end_subpath(l.group_path);
         else
-            finish_stroke(colour_run(r, l), r.tx, r.ty);
+            finish_stroke(colour_run(r, l), r.gx, r.gy);
         if (r.p.style.direction)
             put_arrowhead(l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]], r.v, bed,
                           {r.tx, r.ty}, {r.before_x, r.before_y});
@@ -296,6 +299,8 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     }
     const std::int64_t tx = kind == step::lower ? r.tx : tenths_x(r.v, x);
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
+    const std::int64_t gx = kind == step::lower ? r.gx : grid_x(r.grid, r.v, x);
+    const std::int64_t gy = kind == step::lower ? r.gy : grid_y(r.grid, r.v, y);
     // A move with the tool up to where it stands is no travel, and draws no dot.
     const bool goes = x != r.x || y != r.y;
     if (kind == step::travel && goes && r.p.style.travel) {
@@ -316,29 +321,32 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
         if (!r.moved) {
             open_group(r, l);
             if (r.named)
-                path_move(l.group_path, r.tx, r.ty);
+                path_move(l.group_path, r.gx, r.gy);
             else
-                begin_stroke(colour_run(r, l), r.tx, r.ty);
+                begin_stroke(colour_run(r, l), r.gx, r.gy);
         }
         r.moved = true;
         if (tx != r.tx || ty != r.ty) {
             r.before_x = r.tx;
             r.before_y = r.ty;
         }
-        path_line(stroke_path(r, l), tx, ty);
+        path_line(stroke_path(r, l), gx, gy);
     }
     r.x = x;
     r.y = y;
     r.tx = tx;
     r.ty = ty;
+    r.gx = gx;
+    r.gy = gy;
 }
 
 // Reads the tool's path back and draws it on the layers.
-bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char> &colours,
-                 const picture_bed &bed, layers &l)
+bool draw_layers(svg_picture &p, const view &v, const stroke_grid &grid,
+                 const std::vector<unsigned char> &colours, const picture_bed &bed, layers &l)
 {
     const bool named = p.nets.size() <= most_named_nets;
-    replay r{v, p, colours, named, -1, {}, false, false, false, 0, 0, 0, 0, 0, 0, {}, false};
+    replay r{v, grid, p, colours, named, -1, {}, false, false, false,
+             0, 0,    0, 0,       0,     0,  0,  0,     {},    false};
     // Dashed travel, that of a small job, shows its hops one by one and has no cover. A run
     // of hops has one move or more, so that few moves make few runs.
     l.dashed = p.travel_moves <= dashed_hops;
@@ -368,9 +376,10 @@ bool draw_layers(svg_picture &p, const view &v, const std::vector<unsigned char>
     return !std::ferror(p.path) && cleared && (named || end_run(l)) && !r.runs_failed;
 }
 
-// The job in tenths of a pixel: idle travel under the strokes and the holes, drawn again
-// in red where it lies off the bed.
-bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool dashed)
+// The job in tenths of a pixel, its strokes on their grid: idle travel under the strokes and the
+// holes, drawn again in red where it lies off the bed.
+bool put_job(std::FILE *out, layers &l, const stroke_grid &grid, const view &v, double stroke_px,
+             bool off_bed, bool dashed)
 {
     std::fputs("<g transform=\"scale(0.1)\" fill=\"none\" stroke-linecap=\"round\" "
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
@@ -383,7 +392,7 @@ bool put_job(std::FILE *out, layers &l, double stroke_px, bool off_bed, bool das
         written = copy_all(l.solid, out) && written;
         std::fputs("</g>\n", out);
     }
-    std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
+    open_stroke_group(out, grid, v, stroke_px);
     written = copy_all(l.groups, out) && written;
     std::fputs("</g>\n", out);
     if (l.hole_path.started) {
@@ -441,8 +450,9 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     note_failure(p, p.names);
     layers l{};
     const view v = view_of(job.box, bed, p.style);
+    const stroke_grid grid = grid_of(v, job.box);
     const bool opened = p.temporary_error == 0 && open_layers(l, p.nets.size() <= most_named_nets);
-    if (!opened || !draw_layers(p, v, net_colours(p.nets), bed, l)) {
+    if (!opened || !draw_layers(p, v, grid, net_colours(p.nets), bed, l)) {
         if (p.temporary_error == 0)
             p.temporary_error = errno ? errno : EIO;
         close_layers(l);
@@ -463,7 +473,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     put_bed(out, v, bed, false);
     put_bounding_box(out, v, job.box);
     put_axes(out, v);
-    bool written = put_job(out, l, stroke_px, off_bed, dashed);
+    bool written = put_job(out, l, grid, v, stroke_px, off_bed, dashed);
     put_bed(out, v, bed, true);
     put_marks(out, v, job);
     written = put_arrows(out, l, off_bed) && written;
