@@ -154,10 +154,12 @@ void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, doub
         std::fprintf(out, "<g stroke-width=\"%.0f\">\n", stroke_px * 10);
         return;
     }
-    // A hundredth is v.scale / 100 pixels, v.scale / 10 tenths.
-    std::fprintf(out, "<g stroke-width=\"%.4g\" transform=\"translate(%.2f %.2f) scale(%.9g)\">\n",
-                 stroke_px * 100 / v.scale, v.x(g.left / 100.0) * 10, v.y(g.top / 100.0) * 10,
-                 v.scale / 10);
+    // A hundredth is v.scale / 100 pixels, v.scale / 10 tenths. The width is rounded down: a
+    // browser draws a stroke of a pixel or less as a hairline, as it draws the strokes of a
+    // dense board in tenths, and one a little wider otherwise.
+    const double width = std::floor(stroke_px * 100 / v.scale * 1e4) / 1e4;
+    std::fprintf(out, "<g stroke-width=\"%.4f\" transform=\"translate(%.2f %.2f) scale(%.9g)\">\n",
+                 width, v.x(g.left / 100.0) * 10, v.y(g.top / 100.0) * 10, v.scale / 10);
 }
 
 // Ticks with labels along the bottom and the left edge, at round numbers of output units,
