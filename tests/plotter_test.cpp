@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -95,59 +96,42 @@ TEST(picture, draws_strokes_of_a_net_in_one_path_and_holes_apart)
     EXPECT_NE(svg.find("<title>a.xy: figures</title>"), std::string::npos);
 }
 
-struct landing_case {
-    const char *name;
-    const char *from, *to; // a stroke's ends, as "Go To" lines give them
-    bool exact;            // drawn on a grid of hundredths
-};
-
-class landing : public testing::TestWithParam<landing_case> {};
-
 // A stroke across its job's box from corner to corner ends on the corners of the box the
-// picture frames, to a tenth of a pixel, and is as wide, whichever grid it is drawn on.
-TEST_P(landing, strokes_end_on_the_corners_of_the_framed_box)
+// picture frames, to a tenth of a pixel, and is as wide, on either grid: hundredths where a
+// hundredth spans a tenth of a pixel or more (a transform's four fields), tenths elsewhere.
+TEST(picture, strokes_end_on_the_corners_of_the_framed_box)
 {
-    svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, style));
-    const job_summary job = plotted(std::string("\n   NET 'A'\n \nGo To") + GetParam().from +
-                                        "\nTool Down \nGo To" + GetParam().to + "\nTool Up \n\n\n",
-                                    &picture);
-    stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"s.xy", ""}, out.get()));
-    const std::string svg = contents(out.get());
-    double left, top, width, height, x = 0, y = 0, scale = 1, mx, my, lx, ly;
-    const std::size_t frame = svg.find("<rect x=\"", svg.find("<title>s.xy"));
-    ASSERT_EQ(std::sscanf(svg.c_str() + frame,
-                          "<rect x=\"%lf\" y=\"%lf\" width=\"%lf\" height=\"%lf\"", &left, &top,
-                          &width, &height),
-              4);
-    const std::size_t group = svg.find("<g stroke-width=\"");
-    const std::size_t grid = svg.substr(group, svg.find('>', group) - group).find(" transform=");
-    EXPECT_EQ(grid != std::string::npos, GetParam().exact);
-    if (grid != std::string::npos) {
-        ASSERT_EQ(std::sscanf(svg.c_str() + group + grid,
-                              " transform=\"translate(%lf %lf) scale(%lf)", &x, &y, &scale),
-                  3);
+    for (const auto &[from, to, fields] :
+         {std::tuple{"     500.00     -20.01", "     502.37     -17.00", 4},
+          std::tuple{"     -12.34       0.07", "     307.00     203.45", 1}}) {
+        svg_picture picture;
+        ASSERT_TRUE(start_picture(picture, style));
+        const job_summary job = plotted(std::string("\n   NET 'A'\n \nGo To") + from +
+                                            "\nTool Down \nGo To" + to + "\nTool Up \n\n\n",
+                                        &picture);
+        stream out(std::tmpfile());
+        ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"s.xy", ""}, out.get()));
+        const std::string svg = contents(out.get());
+        double left, top, width, height, stroke_width, x = 0, y = 0, scale = 1, mx, my, lx, ly;
+        ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("<rect x=\"", svg.find("<title>s.xy")),
+                              "<rect x=\"%lf\" y=\"%lf\" width=\"%lf\" height=\"%lf\"", &left, &top,
+                              &width, &height),
+                  4);
+        EXPECT_EQ(std::sscanf(svg.c_str() + svg.find("<g stroke-width=\""),
+                              "<g stroke-width=\"%lf\" transform=\"translate(%lf %lf) scale(%lf)",
+                              &stroke_width, &x, &y, &scale),
+                  fields)
+            << from;
+        EXPECT_NEAR(stroke_width * scale / 10, 2.5, 0.01) << from;
+        ASSERT_EQ(std::sscanf(path_after(svg, "<title>NET 'A'").c_str(), "M%lf %lfl%lf%lf", &mx,
+                              &my, &lx, &ly),
+                  4);
+        EXPECT_NEAR((x + mx * scale) / 10, left, 0.1) << from;
+        EXPECT_NEAR((y + my * scale) / 10, top + height, 0.1) << from;
+        EXPECT_NEAR((x + (mx + lx) * scale) / 10, left + width, 0.1) << from;
+        EXPECT_NEAR((y + (my + ly) * scale) / 10, top, 0.1) << from;
     }
-    double stroke_width = 0;
-    std::sscanf(svg.c_str() + group, "<g stroke-width=\"%lf", &stroke_width);
-    EXPECT_NEAR(stroke_width * scale / 10, 2.5, 0.01);
-    ASSERT_EQ(std::sscanf(path_after(svg, "<title>NET 'A'").c_str(), "M%lf %lfl%lf%lf", &mx, &my,
-                          &lx, &ly),
-              4);
-    EXPECT_NEAR((x + mx * scale) / 10, left, 0.1);
-    EXPECT_NEAR((y + my * scale) / 10, top + height, 0.1);
-    EXPECT_NEAR((x + (mx + lx) * scale) / 10, left + width, 0.1);
-    EXPECT_NEAR((y + (my + ly) * scale) / 10, top, 0.1);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    picture, landing,
-    testing::Values(landing_case{"a_hundredth_over_a_tenth_of_a_pixel", "     500.00     -20.01",
-                                 "     502.37     -17.00", true},
-                    landing_case{"a_hundredth_under_a_tenth_of_a_pixel", "     -12.34       0.07",
-                                 "     307.00     203.45", false}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // A drilling job of 1,000 holes on a diagonal, 0.85 pixels apart each way and so 1.2
 // pixels apart, and as many again on the same spots: a ring for each spot.
