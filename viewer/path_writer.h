@@ -1,8 +1,8 @@
-// SVG path data in whole numbers, tenths of a pixel or hundredths of a unit, as short as the path
-// grammar allows: relative commands, a command letter left out where it repeats, moves along one
-// line in one direction written as one, and a subpath that goes nowhere as a segment of no length,
-// which a round cap draws as a dot. The data goes to a temporary file, and from there into a
-// path element once the picture is put together.
+// SVG path data in whole numbers, tenths of a pixel or hundredths of a unit, as short as
+// the path grammar allows: relative commands, a command letter left out where it repeats,
+// moves along one line in one direction written as one, and a subpath that goes nowhere as
+// a segment of no length, which a round cap draws as a dot. The data goes to a temporary
+// file, and from there into a path element once the picture is put together.
 #pragma once
 
 #include <cstdint>
