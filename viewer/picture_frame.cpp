@@ -138,14 +138,14 @@ stroke_grid grid_of(const view &v, const extent &box)
     return {v.scale >= 10 && !box.empty, box.min_x, box.max_y};
 }
 
-std::int64_t grid_x(const stroke_grid &g, const view &v, std::int64_t hundredths)
+std::int64_t grid_x(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths)
 {
-    return g.exact ? hundredths - g.left : tenths_x(v, hundredths);
+    return g.exact ? hundredths - g.left : tenths;
 }
 
-std::int64_t grid_y(const stroke_grid &g, const view &v, std::int64_t hundredths)
+std::int64_t grid_y(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths)
 {
-    return g.exact ? g.top - hundredths : tenths_y(v, hundredths);
+    return g.exact ? g.top - hundredths : tenths;
 }
 
 void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, double stroke_px)

@@ -47,9 +47,9 @@ struct stroke_grid {
 // The grid for strokes of the job within box, seen in v.
 stroke_grid grid_of(const view &v, const extent &box);
 
-// Where a position in hundredths lands on g.
-std::int64_t grid_x(const stroke_grid &g, const view &v, std::int64_t hundredths);
-std::int64_t grid_y(const stroke_grid &g, const view &v, std::int64_t hundredths);
+// Where a position in hundredths lands on g, given where it lands in tenths of a pixel.
+std::int64_t grid_x(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths);
+std::int64_t grid_y(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths);
 
 // Opens a group for strokes stroke_px pixels wide, drawn on g, within the job's group in
 // tenths of a pixel.

@@ -299,8 +299,8 @@ void replay_record(replay &r, layers &l, step kind, std::int64_t x, std::int64_t
     }
     const std::int64_t tx = kind == step::lower ? r.tx : tenths_x(r.v, x);
     const std::int64_t ty = kind == step::lower ? r.ty : tenths_y(r.v, y);
-    const std::int64_t gx = kind == step::lower ? r.gx : grid_x(r.grid, r.v, x);
-    const std::int64_t gy = kind == step::lower ? r.gy : grid_y(r.grid, r.v, y);
+    const std::int64_t gx = kind == step::lower ? r.gx : grid_x(r.grid, x, tx);
+    const std::int64_t gy = kind == step::lower ? r.gy : grid_y(r.grid, y, ty);
     // A move with the tool up to where it stands is no travel, and draws no dot.
     const bool goes = x != r.x || y != r.y;
     if (kind == step::travel && goes && r.p.style.travel) {
