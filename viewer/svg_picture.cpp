@@ -94,14 +94,6 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 
 namespace {
 
-// Path elements of idle travel, each of hops_an_element subpaths or fewer.
-struct hop_layer {
-    std::FILE *file;
-    path_writer path;
-    std::int64_t hops; // subpaths begun
-    bool open;         // the subpath under way ends where the tool stands
-};
-
 // The layers drawn from the tool's path, each a temporary file of path data or of
 // elements.
 struct layers {
@@ -173,31 +165,6 @@ constexpr std::int64_t dashed_hops = 5000;
 // The most bytes of solid pixels for each move of idle travel: a hop takes some 17, so the
 // pixels pay where they hide a quarter of the hops or more.
 constexpr long cover_bytes_a_move = 4;
-
-// Draws the hop from (x, y) to (to_x, to_y) on h, beginning a subpath unless the one under
-// way ends at (x, y), and a path element every hops_an_element subpaths.
-void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
-{
-    if (!h.open) {
-        if (h.hops % hops_an_element == 0) {
-            end_subpath(h.path);
-            std::fputs(h.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", h.file);
-            start_path(h.path, h.file);
-        }
-        ++h.hops;
-        path_move(h.path, x, y);
-    }
-    path_line(h.path, to_x, to_y);
-    h.open = true;
-}
-
-// Ends the layer's last path element.
-void close_hops(hop_layer &h)
-{
-    end_subpath(h.path);
-    if (h.hops > 0)
-        std::fputs("\"/>\n", h.file);
-}
 
 // Where the tool stands as the records are read back: in hundredths, in tenths of a pixel
 // and on the strokes' grid.

@@ -329,3 +329,25 @@ void put_cover(std::FILE *out, const travel_cover &c)
     if (w.started)
         std::fputs("\"/>\n", out);
 }
+
+void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
+{
+    if (!h.open) {
+        if (h.hops % hops_an_element == 0) {
+            end_subpath(h.path);
+            std::fputs(h.hops == 0 ? "<path d=\"" : "\"/>\n<path d=\"", h.file);
+            start_path(h.path, h.file);
+        }
+        ++h.hops;
+        path_move(h.path, x, y);
+    }
+    path_line(h.path, to_x, to_y);
+    h.open = true;
+}
+
+void close_hops(hop_layer &h)
+{
+    end_subpath(h.path);
+    if (h.hops > 0)
+        std::fputs("\"/>\n", h.file);
+}

@@ -1,8 +1,10 @@
 // The idle travel of a large job crosses most of its pixels many times over, so that they
 // show solid grey. Those pixels are drawn as such, a run of them at a time, and only the
-// hops that touch a pixel not solid are drawn as lines: the picture shows the same, at a
-// size that follows its pixels rather than its hops.
+// hops that touch a pixel not solid are drawn as lines, a bounded number an element: the
+// picture shows the same, at a size that follows its pixels rather than its hops.
 #pragma once
+
+#include "path_writer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,21 @@ struct view;
 // The hops of idle travel in one path element: a browser strokes an element of many long
 // hops more slowly than several of fewer.
 constexpr std::int64_t hops_an_element = 250;
+
+// Path elements of idle travel, each of hops_an_element subpaths or fewer.
+struct hop_layer {
+    std::FILE *file;
+    path_writer path;
+    std::int64_t hops; // subpaths begun
+    bool open;         // the subpath under way ends where the tool stands
+};
+
+// Draws the hop from (x, y) to (to_x, to_y) on h, beginning a subpath unless the one under
+// way ends at (x, y), and a path element every hops_an_element subpaths.
+void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y);
+
+// Ends the layer's last path element.
+void close_hops(hop_layer &h);
 
 // The most pixels a picture may have for its travel to be followed; a larger picture
 // draws every hop.
