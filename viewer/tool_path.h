@@ -15,6 +15,25 @@ enum class step : unsigned char {
     travel, // a move with the tool up to (x, y)
 };
 
+// The size of a record in the file.
+constexpr std::size_t record_size = 1 + 2 * sizeof(std::int64_t);
+
+// Reads a file of records from its end back to its start, a block at a time.
+struct records_back {
+    std::FILE *file;
+    long block;     // where the block in buffer begins in the file
+    std::size_t in; // the bytes of the block not yet read, from its start
+    bool failed;    // seeking or reading failed, or the file is not whole records
+    unsigned char buffer[record_size * 4096];
+};
+
+// Makes b read f's records from its end.
+void start_back(records_back &b, std::FILE *f);
+
+// Reads the record before those read so far. Returns false at the file's start or on a
+// failure, which sets b.failed.
+bool get_record_before(records_back &b, step &kind, std::int64_t &x, std::int64_t &y);
+
 // Writes a record to f; a failure shows in f's error indicator.
 void put_record(std::FILE *f, step kind, std::int64_t x, std::int64_t y);
 
