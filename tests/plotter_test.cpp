@@ -1,6 +1,7 @@
 // The job as the plotter carries it out: the worked example summed up by hand, and the
 // picture's strokes and groups.
 #include "coordinates_reader.h"
+#include "net_colours.h"
 #include "ordering_helpers.h"
 #include "plotter.h"
 #include "streams.h"
@@ -62,7 +63,7 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
     EXPECT_EQ(job.box.min_y, -10000);
 }
 
-const picture_style style{1100, 800, true, false};
+const picture_style style{1100, 800, true, false, most_path_bytes};
 
 // The path element that follows marker in svg, its data alone.
 std::string path_after(const std::string &svg, const std::string &marker)
@@ -133,12 +134,105 @@ TEST(picture, strokes_end_on_the_corners_of_the_framed_box)
     }
 }
 
+// The colour, as 0xRRGGBBAA, of each pixel of the image in svg, row by row: its PNG file
+// in base64 read back, its chunks and the stored blocks of its image data.
+std::vector<std::uint32_t> image_pixels(const std::string &svg, std::uint32_t &width)
+{
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string png, palette, alpha, data, raw;
+    std::uint32_t bits = 0, have = 0;
+    for (std::size_t i = svg.find("base64,") + 7; svg[i] != '"' && svg[i] != '='; ++i) {
+        bits = bits << 6 | static_cast<std::uint32_t>(digits.find(svg[i]));
+        if ((have += 6) >= 8)
+            png += static_cast<char>(bits >> (have -= 8) & 0xff);
+    }
+    const auto number = [](const std::string &bytes, std::size_t at, int size) {
+        std::uint32_t n = 0;
+        for (int k = 0; k < size; ++k)
+            n = n << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(k)]);
+        return n;
+    };
+    for (std::size_t at = 8, length; at < png.size(); at += 12 + length) {
+        length = number(png, at, 4);
+        const std::string kind = png.substr(at + 4, 4), body = png.substr(at + 8, length);
+        width = kind == "IHDR" ? number(body, 0, 4) : width;
+        (kind == "PLTE" ? palette : kind == "tRNS" ? alpha : kind == "IDAT" ? data : raw) += body;
+    }
+    raw.clear();
+    for (std::size_t at = 2, length; at + 4 < data.size(); at += 5 + length) {
+        length = number(data, at + 1, 1) | number(data, at + 2, 1) << 8;
+        raw += data.substr(at + 5, length);
+    }
+    std::vector<std::uint32_t> pixels;
+    for (std::size_t at = 0; at < raw.size(); ++at)
+        if (at % (width + 1) != 0) {
+            const auto index = static_cast<std::size_t>(static_cast<unsigned char>(raw[at]));
+            pixels.push_back(number(palette, 3 * index, 3) << 8 | number(alpha, index, 1));
+        }
+    return pixels;
+}
+
+// Past the bytes of paths a picture may draw, the strokes are drawn as an image over the
+// job's box where that is smaller than their paths: for a net of 4,000 turns, not of one.
+// The net after it, a stroke across the box, shows whole over it, each in its own colour.
+TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
+{
+    for (const auto &[turns, image] : {std::pair{4000, true}, {1, false}}) {
+        svg_picture picture;
+        ASSERT_TRUE(start_picture(picture, {300, 200, true, false, 0}));
+        std::string xy = "\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n";
+        for (int k = 1; k <= turns; ++k) {
+            char move[40];
+            std::snprintf(move, sizeof move, "Go To%11.2f%11.2f\n", k * 37 % 101 / 20.0,
+                          k * 53 % 103 / 20.0);
+            xy += move;
+        }
+        const job_summary job =
+            plotted(xy + "Tool Up \n\n   NET 'B'\n \nGo To       0.00"
+                         "       2.55\nTool Down \nGo To       5.00       2.55\n"
+                         "Tool Up \n\n\n",
+                    &picture);
+        const std::vector<unsigned char> colours = net_colours(picture.nets);
+        const auto ink = [&](std::size_t net) {
+            return std::stoul(palette[colours[net]] + 1, nullptr, 16) << 8 | 0xff;
+        };
+        stream out(std::tmpfile());
+        ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"i.xy", ""}, out.get()));
+        const std::string svg = contents(out.get());
+        EXPECT_EQ(svg.find("<title>NET 'A'</title>") == std::string::npos, image) << turns;
+        double left, top, width, height;
+        int x, y, across, down;
+        ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("<rect x=\"", svg.find("<title>i.xy")),
+                              "<rect x=\"%lf\" y=\"%lf\" width=\"%lf\" height=\"%lf\"", &left, &top,
+                              &width, &height),
+                  4);
+        const std::size_t at = svg.find("<image x=\"");
+        ASSERT_EQ(at != std::string::npos, image) << turns;
+        if (!image)
+            continue;
+        ASSERT_EQ(std::sscanf(svg.c_str() + at,
+                              "<image x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"", &x, &y,
+                              &across, &down),
+                  4);
+        EXPECT_TRUE(x / 10.0 <= left - 1 && (x + across) / 10.0 >= left + width + 1);
+        EXPECT_TRUE(y / 10.0 <= top - 1 && (y + down) / 10.0 >= top + height + 1);
+        std::uint32_t columns = 0;
+        const std::vector<std::uint32_t> pixels = image_pixels(svg, columns);
+        ASSERT_EQ(pixels.size(), static_cast<std::size_t>(across / 10 * down / 10));
+        const auto row = static_cast<std::uint32_t>(top + height / 2 - y / 10.0);
+        for (auto column = static_cast<std::uint32_t>(left + 2 - x / 10.0);
+             column < static_cast<std::uint32_t>(left + width - 2 - x / 10.0); ++column)
+            ASSERT_EQ(pixels[row * columns + column], ink(1)) << column;
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), ink(0)), 100);
+    }
+}
+
 // A drilling job of 1,000 holes on a diagonal, 0.85 pixels apart each way and so 1.2
 // pixels apart, and as many again on the same spots: a ring for each spot.
 TEST(picture, shows_every_hole_more_than_a_pixel_from_another_once)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, {1400, 1018, true, false}));
+    ASSERT_TRUE(start_picture(picture, {1400, 1018, true, false, most_path_bytes}));
     std::string trace;
     for (int k = 0; k < 2000; ++k)
         trace += "  NET 'H'\nSEG " + std::to_string(k % 1000 * 25000) + " " +
@@ -177,7 +271,7 @@ namespace {
 TEST(picture, neighbouring_nets_on_a_board_differ_in_colour)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, {1100, 800, false, false}));
+    ASSERT_TRUE(start_picture(picture, {1100, 800, false, false, most_path_bytes}));
     std::vector<net_box> boxes;
     for_each_unit(converted(routed_board(300)), [&](const xy_unit &unit) {
         if (unit.kind == unit_kind::net)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Looks at the browser's screenshots of xyview's pictures for what a user sees: a ring
-at every hole of the drilling job, every colour of the palette on the dense board, and
-the worked example's strokes off its bed in red beside the green start and end marks.
+at every hole of the drilling job, every colour of the palette on the dense board and on
+the winding nets drawn as an image, and the worked example's strokes off its bed in red
+beside the green start and end marks.
 Usage: tests/screenshot_check.py DIR   (DIR holding NAME.svg and NAME.png for each)"""
 import re, struct, sys, zlib
 
@@ -62,11 +63,16 @@ def share(shot, colour):
     return hits / (len(shot) * len(shot[0]))
 
 
-def dense_colours(directory):
-    shot = read_png(f"{directory}/dense.png")
+def every_colour(directory, name):
+    shot = read_png(f"{directory}/{name}.png")
     shares = [share(shot, colour) for colour in PALETTE]
-    assert min(shares) > 0.001, f"dense: shares of the palette {shares}"
-    return f"dense: every colour of the palette seen, the least on {min(shares):.2%} of it"
+    assert min(shares) > 0.001, f"{name}: shares of the palette {shares}"
+    return f"{name}: every colour of the palette seen, the least on {min(shares):.2%} of it"
+def dense_colours(directory):
+    return every_colour(directory, "dense")
+def winding_image(directory):
+    assert "<image " in open(f"{directory}/winding.svg").read(), "winding: its strokes are not an image"
+    return every_colour(directory, "winding") + ", drawn as an image"
 
 
 def worked_marks(directory):
@@ -76,5 +82,5 @@ def worked_marks(directory):
     return "worked: the part off the bed in red, the marks in green"
 
 
-for check in (holes_ring, dense_colours, worked_marks):
+for check in (holes_ring, dense_colours, winding_image, worked_marks):
     print(check(sys.argv[1]))

@@ -10,6 +10,7 @@
 #include "path_writer.h"
 #include "picture_frame.h"
 #include "plotter.h"
+#include "stroke_raster.h"
 #include "stroke_run.h"
 #include "tool_path.h"
 #include "travel_cover.h"
@@ -346,7 +347,7 @@ bool draw_layers(svg_picture &p, const view &v, const stroke_grid &grid,
 // The job in tenths of a pixel, its strokes on their grid: idle travel under the strokes and the
 // holes, drawn again in red where it lies off the bed.
 bool put_job(std::FILE *out, layers &l, const stroke_grid &grid, const view &v, double stroke_px,
-             bool off_bed, bool dashed)
+             stroke_raster *image, bool off_bed, bool dashed)
 {
     std::fputs("<g transform=\"scale(0.1)\" fill=\"none\" stroke-linecap=\"round\" "
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
@@ -359,9 +360,13 @@ bool put_job(std::FILE *out, layers &l, const stroke_grid &grid, const view &v, 
         written = copy_all(l.solid, out) && written;
         std::fputs("</g>\n", out);
     }
-    open_stroke_group(out, grid, v, stroke_px);
-    written = copy_all(l.groups, out) && written;
-    std::fputs("</g>\n", out);
+    if (image) {
+        written = put_raster(out, *image) && written;
+    } else {
+        open_stroke_group(out, grid, v, stroke_px);
+        written = copy_all(l.groups, out) && written;
+        std::fputs("</g>\n", out);
+    }
     if (l.hole_path.started) {
         // A ring at each vertex of a path of points: a browser draws markers faster than dots.
         std::fprintf(out,
@@ -406,6 +411,16 @@ bool put_arrows(std::FILE *out, layers &l, bool off_bed)
     return written;
 }
 
+// Whether the layers' paths pass the most a picture draws in style.
+bool too_large(const layers &l, const picture_style &style)
+{
+    long bytes =
+        std::ftell(l.groups) + std::ftell(l.idle.file) + std::ftell(l.solid) + std::ftell(l.holes);
+    for (std::FILE *f : l.arrows)
+        bytes += std::ftell(f);
+    return bytes > style.most_path_bytes;
+}
+
 } // namespace
 
 bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
@@ -418,8 +433,9 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     layers l{};
     const view v = view_of(job.box, bed, p.style);
     const stroke_grid grid = grid_of(v, job.box);
+    const std::vector<unsigned char> colours = net_colours(p.nets);
     const bool opened = p.temporary_error == 0 && open_layers(l, p.nets.size() <= most_named_nets);
-    if (!opened || !draw_layers(p, v, grid, net_colours(p.nets), bed, l)) {
+    if (!opened || !draw_layers(p, v, grid, colours, bed, l)) {
         if (p.temporary_error == 0)
             p.temporary_error = errno ? errno : EIO;
         close_layers(l);
@@ -434,13 +450,24 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
     const bool dashed = l.dashed;
+    stroke_raster image{};
+    bool as_image =
+        too_large(l, p.style) && start_raster(image, v, job.box, stroke_px, std::ftell(l.groups));
+    if (as_image && !draw_raster(image, p.path, v, colours)) {
+        p.temporary_error = errno ? errno : EIO;
+        close_layers(l);
+        discard_picture(p);
+        return false;
+    }
+    as_image = as_image && image.work_left >= 0;
     put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
     put_bed(out, v, bed, false);
     put_bounding_box(out, v, job.box);
     put_axes(out, v);
-    bool written = put_job(out, l, grid, v, stroke_px, off_bed, dashed);
+    bool written =
+        put_job(out, l, grid, v, stroke_px, as_image ? &image : nullptr, off_bed, dashed);
     put_bed(out, v, bed, true);
     put_marks(out, v, job);
     written = put_arrows(out, l, off_bed) && written;

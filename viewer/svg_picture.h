@@ -31,11 +31,16 @@ constexpr int largest_picture_side = 10000;
 // a job of more is drawn in one path element a colour.
 constexpr std::size_t most_named_nets = 1000;
 
+// The most bytes of paths a picture draws: past them, strokes are drawn as an image of
+// the picture's pixels, where that is smaller, so that any job's picture stays small.
+constexpr std::int64_t most_path_bytes = 2500000;
+
 // What the picture draws and how.
 struct picture_style {
-    int width, height; // pixels
-    bool travel;       // idle travel is drawn
-    bool direction;    // each stroke ends in an arrowhead
+    int width, height;            // pixels
+    bool travel;                  // idle travel is drawn
+    bool direction;               // each stroke ends in an arrowhead
+    std::int64_t most_path_bytes; // past this, the strokes may be drawn as an image
 };
 
 struct svg_picture {

@@ -103,7 +103,7 @@ int take_option(int code, const char *value, options &o)
 int parse_arguments(int argc, char **argv, options &o)
 {
     o = options{};
-    o.style = {default_picture_width, default_picture_height, true, false};
+    o.style = {default_picture_width, default_picture_height, true, false, most_path_bytes};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
     if (o.common.json && o.svg && std::strcmp(o.svg, "-") == 0)

@@ -1,0 +1,148 @@
+// A job's strokes as pixels: which samples a stroke covers, how strokes of one net and of
+// nets in turn cover a pixel together, the image's palette, its PNG file, and the tool's
+// path read back from its end.
+#include "image_palette.h"
+#include "png_image.h"
+#include "streams.h"
+#include "stroke_raster.h"
+#include "tool_path.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <string>
+#include <tuple>
+
+namespace {
+
+// A raster over a picture of 32 by 32 pixels, a unit a pixel.
+stroke_raster raster_of(double stroke_px)
+{
+    stroke_raster r{};
+    const view v{0, 0, 32, 32, 1, 0, 0, 32, 32};
+    EXPECT_TRUE(start_raster(r, v, extent{false, 0, 0, 3200, 3200}, stroke_px, 1 << 20));
+    return r;
+}
+
+int covered(const stroke_raster &r, int x, int y)
+{
+    return std::popcount(r.pixels[static_cast<std::size_t>(y * r.width + x)].covered);
+}
+
+// Samples lie at odd sixteenths of a pixel; a dot of a pixel across covers 52 of 64.
+TEST(stroke_raster, stroke_covers_the_samples_within_half_its_width)
+{
+    for (const auto &[name, x0, y0, x1, y1, width, above, on, below] :
+         {std::tuple{"along a row", 2.0, 10.5, 30.0, 10.5, 1.0, 0, 64, 0},
+          std::tuple{"between two rows", 2.0, 10.0, 30.0, 10.0, 1.0, 32, 32, 0},
+          std::tuple{"wide", 30.0, 10.5, 2.0, 10.5, 2.5, 48, 64, 48},
+          std::tuple{"a dot", 16.5, 10.5, 16.5, 10.5, 1.0, 0, 52, 0},
+          std::tuple{"down between two columns", 16.0, 2.0, 16.0, 30.0, 1.0, 32, 32, 32}}) {
+        stroke_raster r = raster_of(width);
+        raster_stroke(r, 0, x0, y0, x1, y1);
+        EXPECT_EQ(covered(r, 16, 9), above) << name;
+        EXPECT_EQ(covered(r, 16, 10), on) << name;
+        EXPECT_EQ(covered(r, 16, 11), below) << name;
+    }
+}
+
+// Two strokes of a net a pixel wide, half a pixel off the row either way: each covers
+// part of it, and together all of it, as one shape would.
+TEST(stroke_raster, strokes_side_by_side_cover_a_pixel_whole)
+{
+    stroke_raster r = raster_of(1);
+    raster_stroke(r, 7, 2, 10, 30, 10);
+    raster_stroke(r, 7, 2, 11, 30, 11);
+    EXPECT_EQ(covered(r, 16, 10), 64);
+    EXPECT_EQ(r.pixels[10 * 32 + 16].r, 0);
+}
+
+// Strokes are drawn from the last back: where two cross, the first drawn shows alone, and
+// once the raster's work is spent nothing more is drawn.
+TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
+{
+    stroke_raster r = raster_of(1);
+    raster_stroke(r, 1, 2, 10.5, 30, 10.5);
+    raster_stroke(r, 0, 16.5, 2, 16.5, 30);
+    const raster_pixel &crossing = r.pixels[10 * 32 + 16];
+    EXPECT_EQ(crossing.r, 0xff * 64);
+    EXPECT_EQ(crossing.b, 0x0e * 64);
+    EXPECT_EQ(covered(r, 16, 9), 64);
+    r.work_left = 1;
+    raster_stroke(r, 0, 20.5, 2, 20.5, 30);
+    EXPECT_LT(r.work_left, 0);
+    EXPECT_EQ(covered(r, 20, 20), 0);
+}
+
+// An image of few colours keeps them as they are; one of many keeps each pixel near its own.
+TEST(image_palette, keeps_few_colours_and_many_near)
+{
+    const std::vector<png_colour> few{{0, 0, 0, 0}, {1, 2, 3, 4}, {200, 100, 0, 255}, {1, 2, 3, 4}};
+    std::vector<std::uint8_t> indices;
+    std::vector<png_colour> colours = reduce_colours(few, indices);
+    ASSERT_EQ(colours.size(), 3u);
+    EXPECT_EQ(indices[0], 0);
+    EXPECT_EQ(indices[1], indices[3]);
+    for (std::size_t i : {1, 2}) {
+        const png_colour c = colours[indices[i]];
+        EXPECT_EQ(std::tie(c.r, c.g, c.b, c.a), std::tie(few[i].r, few[i].g, few[i].b, few[i].a));
+    }
+    std::vector<png_colour> many;
+    for (int k = 0; k < 4096; ++k)
+        many.push_back(
+            {static_cast<std::uint8_t>(k % 251), static_cast<std::uint8_t>(k / 16), 9, 255});
+    colours = reduce_colours(many, indices);
+    ASSERT_EQ(colours.size(), 256u);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        EXPECT_LE(std::abs(colours[indices[i]].r - many[i].r), 16) << i;
+        EXPECT_LE(std::abs(colours[indices[i]].g - many[i].g), 16) << i;
+    }
+}
+
+// Byte for byte as Python's zlib and struct make it: the chunks' CRCs, the stored block
+// and its Adler-32.
+TEST(png_image, file_is_as_another_encoder_makes_it)
+{
+    const std::string expected("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52"
+                               "\x00\x00\x00\x03\x00\x00\x00\x02\x08\x03\x00\x00\x00\xaa\xaa\x96"
+                               "\x28\x00\x00\x00\x09\x50\x4c\x54\x45\x00\x00\x00\x1f\x77\xb4\xff"
+                               "\x7f\x0e\x59\x86\xc0\x4f\x00\x00\x00\x03\x74\x52\x4e\x53\x00\xff"
+                               "\x80\x84\xea\xba\x8c\x00\x00\x00\x13\x49\x44\x41\x54\x78\x01\x01"
+                               "\x08\x00\xf7\xff\x00\x00\x01\x02\x00\x02\x01\x00\x00\x20\x00\x07"
+                               "\xea\xce\x7c\xac\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+                               112);
+    const std::vector<unsigned char> png = png_file(
+        3, 2, {0, 1, 2, 2, 1, 0}, {{0, 0, 0, 0}, {31, 119, 180, 255}, {255, 127, 14, 128}});
+    EXPECT_EQ(std::string(png.begin(), png.end()), expected);
+    EXPECT_EQ(png_size(3, 2, 3), 112);
+    for (const auto &[bytes, text] : {std::pair{"M", "TQ=="}, {"Ma", "TWE="}, {"Man", "TWFu"}}) {
+        stream out(std::tmpfile());
+        ASSERT_TRUE(
+            put_base64(out.get(), std::vector<unsigned char>(bytes, bytes + std::strlen(bytes))));
+        EXPECT_EQ(contents(out.get()), text);
+    }
+}
+
+// Read back from the end across blocks of the buffer, the records come in turn; a file
+// that is not whole records is refused.
+TEST(tool_path, records_read_back_from_the_end)
+{
+    stream f(std::tmpfile());
+    for (std::int64_t k = 0; k < 10000; ++k)
+        put_record(f.get(), k % 2 ? step::draw : step::travel, k, -k);
+    records_back back;
+    start_back(back, f.get());
+    step kind;
+    std::int64_t x, y, k = 10000;
+    while (get_record_before(back, kind, x, y) && --k >= 0)
+        ASSERT_TRUE(kind == (k % 2 ? step::draw : step::travel) && x == k && y == -k) << k;
+    EXPECT_EQ(k, 0);
+    EXPECT_FALSE(back.failed);
+    std::fseek(f.get(), 0, SEEK_END);
+    std::fputc(0, f.get());
+    start_back(back, f.get());
+    EXPECT_FALSE(get_record_before(back, kind, x, y));
+    EXPECT_TRUE(back.failed);
+}
+
+} // namespace

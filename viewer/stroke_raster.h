@@ -1,0 +1,59 @@
+// A job's strokes drawn as pixels, for a picture whose strokes would take more bytes as
+// paths than as an image: each pixel is sampled on a grid of 8 by 8, each sample showing
+// the last net drawn over it, as the plotter leaves the sheet, and the image is written in
+// at most 256 colours.
+#pragma once
+
+#include "net_colours.h"
+#include "picture_frame.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// What the nets drawn so far, from the last back, show of a pixel.
+struct raster_pixel {
+    std::uint64_t covered; // the samples they cover, a bit each, row by row
+    std::uint16_t r, g, b; // the sums of those samples' colours, eight bits a channel
+};
+
+struct stroke_raster {
+    int left, top, width, height; // the pixels of the picture it covers
+    double half_width;            // of a stroke, in pixels
+    int tiles_across;             // squares of 8 by 8 pixels, from (left, top)
+    std::int64_t work_left;       // lines of pixels that may still be looked at, each line of
+                                  // samples in them counted too; below 0 when spent
+    std::uint8_t inks[palette_size][3];
+    std::vector<raster_pixel> pixels;
+    std::vector<std::uint8_t> covered_in_tile; // its pixels covered whole, or outside r
+};
+
+// The most pixels a raster may have: the strokes of a job larger than this on the picture
+// stay paths.
+constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
+
+// The work a raster may take for each of its pixels: strokes that would take more, which
+// only many strokes on one line or nearly so can, stay paths.
+constexpr std::int64_t raster_work_a_pixel = 64;
+
+// Makes r an empty raster over the job's box in v, for strokes stroke_px pixels wide, where
+// its image takes fewer bytes than the strokes' path_bytes of paths and has no more than
+// most_raster_pixels. Returns false otherwise, r left as it was.
+bool start_raster(stroke_raster &r, const view &v, const extent &box, double stroke_px,
+                  std::int64_t path_bytes);
+
+// Draws a stroke in palette colour colour from (x0, y0) to (x1, y1), in the picture's
+// pixels, with round ends, under all that r shows so far: it shows only in samples that
+// nothing covers yet. One of no length is a dot; what lies outside r is left out. Nothing
+// is drawn once r.work_left is spent.
+void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, double x1, double y1);
+
+// Reads the tool's path from path, from its end back, and draws on r every move with the
+// tool down that goes somewhere, seen in v, each net in its colour of colours, until
+// r.work_left is spent, which leaves r unfinished. Returns false when reading failed.
+bool draw_raster(stroke_raster &r, std::FILE *path, const view &v,
+                 const std::vector<unsigned char> &colours);
+
+// Writes r as an image element in tenths of a pixel, its PNG file inline, and empties r.
+// Returns false when a write failed.
+bool put_raster(std::FILE *out, stroke_raster &r);
