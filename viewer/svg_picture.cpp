@@ -3,7 +3,8 @@
 // in hundredths, where a hundredth spans no less), one path element a colour (or a group a
 // net, with its record as a tooltip, for a job of few nets), idle travel in one path, holes
 // as rings in one. The layers are written to temporary files of their own in one pass over
-// the records, then put in order.
+// the records, then put in order; where they are too large, the strokes are drawn again,
+// as an image, in a second pass.
 #include "svg_picture.h"
 
 #include "net_colours.h"

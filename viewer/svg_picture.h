@@ -1,8 +1,9 @@
 // Draws a plotter job as an SVG picture of a given size in pixels, in one pass over the
 // job: the tool's path is kept in a temporary file until the job's extent is known, then
 // drawn at the picture's own resolution, so that its size follows the picture's pixels
-// rather than the job's moves. Strokes of one colour share few path elements; holes are
-// drawn as rings; a legend, a title and the axes, bed and marks go around the job.
+// rather than the job's moves. Strokes of one colour share few path elements, or, where
+// paths would still be too large, make an image of the picture's pixels; holes are drawn
+// as rings; a legend, a title and the axes, bed and marks go around the job.
 #pragma once
 
 #include "bed.h"
