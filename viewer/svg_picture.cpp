@@ -412,6 +412,16 @@ bool put_arrows(std::FILE *out, layers &l, bool off_bed)
     return written;
 }
 
+// Gives the picture up after a failure of its temporary files, keeping the first reason.
+bool abandon(svg_picture &p, layers &l)
+{
+    if (p.temporary_error == 0)
+        p.temporary_error = errno ? errno : EIO;
+    close_layers(l);
+    discard_picture(p);
+    return false;
+}
+
 // Whether the layers' paths pass the most a picture draws in style.
 bool too_large(const layers &l, const picture_style &style)
 {
@@ -436,13 +446,8 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     const stroke_grid grid = grid_of(v, job.box);
     const std::vector<unsigned char> colours = net_colours(p.nets);
     const bool opened = p.temporary_error == 0 && open_layers(l, p.nets.size() <= most_named_nets);
-    if (!opened || !draw_layers(p, v, grid, colours, bed, l)) {
-        if (p.temporary_error == 0)
-            p.temporary_error = errno ? errno : EIO;
-        close_layers(l);
-        discard_picture(p);
-        return false;
-    }
+    if (!opened || !draw_layers(p, v, grid, colours, bed, l))
+        return abandon(p, l);
     // Strokes stay apart on a dense board: the more there are, the thinner, down to a
     // pixel.
     const auto strokes = static_cast<std::size_t>(
@@ -454,12 +459,8 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     stroke_raster image{};
     bool as_image =
         too_large(l, p.style) && start_raster(image, v, job.box, stroke_px, std::ftell(l.groups));
-    if (as_image && !draw_raster(image, p.path, v, colours)) {
-        p.temporary_error = errno ? errno : EIO;
-        close_layers(l);
-        discard_picture(p);
-        return false;
-    }
+    if (as_image && !draw_raster(image, p.path, v, colours))
+        return abandon(p, l);
     as_image = as_image && image.work_left >= 0;
     put_header(out, v, caption);
     if (off_bed)
