@@ -342,14 +342,14 @@ void put_in_red(std::FILE *out, const char *id)
                  id);
 }
 
-void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
-                   tenths_point before)
+bool arrowhead_of(const view &v, const picture_bed &bed, tenths_point tip, tenths_point before,
+                  tenths_point (&corners)[3])
 {
     const double dx = static_cast<double>(tip.x - before.x),
                  dy = static_cast<double>(tip.y - before.y);
     const double length = std::hypot(dx, dy);
     if (length == 0)
-        return;
+        return false;
     const double ux = dx / length, uy = dy / length;
     double low_x = v.x(v.left) * 10, high_x = v.x(v.left + v.width) * 10;
     double low_y = v.y(v.bottom + v.height) * 10, high_y = v.y(v.bottom) * 10;
@@ -366,16 +366,26 @@ void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths
         }
     }
     const auto clamped = [&](double x, double y) {
-        return std::pair{std::llround(std::clamp(x, low_x, high_x)),
-                         std::llround(std::clamp(y, low_y, high_y))};
+        return tenths_point{std::llround(std::clamp(x, low_x, high_x)),
+                            std::llround(std::clamp(y, low_y, high_y))};
     };
     const double base_x = static_cast<double>(tip.x) - 80 * ux,
                  base_y = static_cast<double>(tip.y) - 80 * uy;
-    const auto [ax, ay] = clamped(base_x - 35 * uy, base_y + 35 * ux);
-    const auto [bx, by] = clamped(base_x + 35 * uy, base_y - 35 * ux);
-    path_move(w, tip.x, tip.y);
-    path_line(w, ax, ay);
-    path_line(w, bx, by);
+    corners[0] = tip;
+    corners[1] = clamped(base_x - 35 * uy, base_y + 35 * ux);
+    corners[2] = clamped(base_x + 35 * uy, base_y - 35 * ux);
+    return true;
+}
+
+void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
+                   tenths_point before)
+{
+    tenths_point corners[3];
+    if (!arrowhead_of(v, bed, tip, before, corners))
+        return;
+    path_move(w, corners[0].x, corners[0].y);
+    path_line(w, corners[1].x, corners[1].y);
+    path_line(w, corners[2].x, corners[2].y);
 }
 
 void put_bounding_box(std::FILE *out, const view &v, const extent &box)
@@ -435,4 +445,20 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items)
                  "\" stroke-width=\"2\"/><path d=\"M24 0l-8-3.5v7z\" fill=\"" + palette[0] + "\"/>",
              "direction");
     std::fputs("</g>\n", out);
+}
+
+// A ring at each vertex of a path of points: a browser draws markers faster than dots.
+bool put_holes(std::FILE *out, std::FILE *from)
+{
+    std::fprintf(out,
+                 "<defs><marker id=\"hole\" markerUnits=\"userSpaceOnUse\" "
+                 "markerWidth=\"80\" markerHeight=\"80\" refX=\"40\" refY=\"40\" "
+                 "viewBox=\"0 0 80 80\"><circle cx=\"40\" cy=\"40\" r=\"25\" "
+                 "fill=\"white\" stroke=\"%s\" stroke-width=\"15\"/></marker></defs>\n"
+                 "<path id=\"holes\" marker-start=\"url(#hole)\" "
+                 "marker-mid=\"url(#hole)\" marker-end=\"url(#hole)\" d=\"",
+                 hole_colour);
+    const bool copied = copy_all(from, out);
+    std::fputs("\"><title>holes</title></path>\n", out);
+    return copied;
 }

@@ -79,11 +79,19 @@ struct tenths_point {
     std::int64_t x, y;
 };
 
-// Adds to w the arrowhead of a stroke that ends at tip after passing before: its tip on
-// the end, turned along the last move, kept inside the bed (or the plotting area) where the
-// tip lies in it; nothing where the two points are one.
+// The corners of the arrowhead of a stroke that ends at tip after passing before, in
+// tenths: its tip on the end, turned along the last move, kept inside the bed (or the
+// plotting area) where the tip lies in it. Returns false where the two points are one.
+bool arrowhead_of(const view &v, const picture_bed &bed, tenths_point tip, tenths_point before,
+                  tenths_point (&corners)[3]);
+
+// Adds to w the arrowhead that arrowhead_of makes; nothing where the two points are one.
 void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
                    tenths_point before);
+
+// The holes, rings at the points of the path data that from holds, in tenths of a pixel.
+// Returns false when the copy failed.
+bool put_holes(std::FILE *out, std::FILE *from);
 
 // The job's bounding box as a light frame.
 void put_bounding_box(std::FILE *out, const view &v, const extent &box);
