@@ -173,18 +173,19 @@ std::vector<std::uint32_t> image_pixels(const std::string &svg, std::uint32_t &w
 }
 
 // Past the bytes of paths a picture may draw, the strokes are drawn as an image over the
-// job's box where that is smaller than their paths: for a net of 4,000 turns, not of one.
-// The net after it, a stroke across the box, shows whole over it, each in its own colour.
+// job's box where that is smaller than their paths: for a net of 4,000 strokes, not of one,
+// and so are their arrowheads, over the marks. The net after it, a stroke across the box,
+// shows whole over it, each in its own colour.
 TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
 {
     for (const auto &[turns, image] : {std::pair{4000, true}, {1, false}}) {
         svg_picture picture;
-        ASSERT_TRUE(start_picture(picture, {300, 200, true, false, 0}));
+        ASSERT_TRUE(start_picture(picture, {300, 200, true, true, 0}));
         std::string xy = "\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n";
         for (int k = 1; k <= turns; ++k) {
-            char move[40];
-            std::snprintf(move, sizeof move, "Go To%11.2f%11.2f\n", k * 37 % 101 / 20.0,
-                          k * 53 % 103 / 20.0);
+            char move[64];
+            std::snprintf(move, sizeof move, "Go To%11.2f%11.2f\nTool Up \nTool Down \n",
+                          k * 37 % 101 / 20.0, k * 53 % 103 / 20.0);
             xy += move;
         }
         const job_summary job =
@@ -207,7 +208,8 @@ TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
                               &width, &height),
                   4);
         const std::size_t at = svg.find("<image x=\"");
-        ASSERT_EQ(at != std::string::npos, image) << turns;
+        ASSERT_EQ(count(svg, "<image x=\""), image ? 2 : 0) << turns;
+        EXPECT_GT(svg.find("<image x=\"", at + 1), svg.find("<g id=\"arrows\">"));
         if (!image)
             continue;
         ASSERT_EQ(std::sscanf(svg.c_str() + at,
@@ -224,6 +226,9 @@ TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
              column < static_cast<std::uint32_t>(left + width - 2 - x / 10.0); ++column)
             ASSERT_EQ(pixels[row * columns + column], ink(1)) << column;
         EXPECT_GT(std::count(pixels.begin(), pixels.end(), ink(0)), 100);
+        const std::vector<std::uint32_t> arrowheads =
+            image_pixels(svg.substr(svg.find("<image x=\"", at + 1)), columns);
+        EXPECT_GT(std::count(arrowheads.begin(), arrowheads.end(), ink(0)), 1000);
     }
 }
 

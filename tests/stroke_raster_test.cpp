@@ -1,6 +1,6 @@
-// A job's strokes as pixels: which samples a stroke covers, how strokes of one net and of
-// nets in turn cover a pixel together, the image's palette, its PNG file, and the tool's
-// path read back from its end.
+// A job's strokes as pixels: which samples a stroke or an arrowhead covers, how strokes of
+// one net and of nets in turn cover a pixel together, the image's palette, its PNG file,
+// and the tool's path read back from its end.
 #include "image_palette.h"
 #include "png_image.h"
 #include "streams.h"
@@ -20,7 +20,7 @@ stroke_raster raster_of(double stroke_px)
 {
     stroke_raster r{};
     const view v{0, 0, 32, 32, 1, 0, 0, 32, 32};
-    EXPECT_TRUE(start_raster(r, v, extent{false, 0, 0, 3200, 3200}, stroke_px, 1 << 20));
+    EXPECT_TRUE(start_raster(r, v, extent{false, 0, 0, 3200, 3200}, stroke_px, 1, 1 << 20));
     return r;
 }
 
@@ -72,6 +72,19 @@ TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
     raster_stroke(r, 0, 20.5, 2, 20.5, 30);
     EXPECT_LT(r.work_left, 0);
     EXPECT_EQ(covered(r, 20, 20), 0);
+}
+
+// An arrowhead covers the pixels within its corners whole, none outside them, and part of
+// those its slanted side crosses.
+TEST(stroke_raster, triangle_covers_the_samples_within_its_corners)
+{
+    stroke_raster r = raster_of(1);
+    raster_triangle(r, 2, {tenths_point{100, 100}, {260, 100}, {100, 255}});
+    EXPECT_EQ(covered(r, 12, 12), 64);
+    EXPECT_EQ(covered(r, 20, 20), 0);
+    EXPECT_EQ(covered(r, 9, 12), 0);
+    EXPECT_GT(covered(r, 17, 17), 0);
+    EXPECT_LT(covered(r, 17, 17), 64);
 }
 
 // An image of few colours keeps them as they are; one of many keeps each pixel near its own.

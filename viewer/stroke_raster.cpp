@@ -151,16 +151,17 @@ bool hidden(const stroke_raster &r, const capsule &c, int at, bool in_tiles, boo
     return true;
 }
 
-// Covers what c covers of the line of pixels v, its samples' lines from first to last of
-// those c reaches, each of along + 1 samples.
-void cover_line(stroke_raster &r, const capsule &c, unsigned colour, int v, int first, int last,
+// Covers what a shape covers of the line of pixels v, its samples' lines from first to last
+// of those it reaches, each of along + 1 samples; span_at gives where the line at a place
+// across lies in the shape.
+template <typename spans>
+void cover_line(stroke_raster &r, const spans &span_at, unsigned colour, int v, int first, int last,
                 int along, bool down)
 {
     int from[samples], to[samples], low = along + 1, high = -1;
     for (int k = 0; k < samples; ++k) {
         const int line = v * samples + k;
-        const span s =
-            line < first || line > last ? span{1, 0} : capsule_row(c, (line + 0.5) / samples);
+        const span s = line < first || line > last ? span{1, 0} : span_at((line + 0.5) / samples);
         from[k] = s.from <= s.to ? sample_at(s.from, true, along) : along + 1;
         to[k] = s.from <= s.to ? sample_at(s.to, false, along) : -1;
         low = std::min(low, from[k]);
@@ -181,11 +182,10 @@ void cover_line(stroke_raster &r, const capsule &c, unsigned colour, int v, int 
 } // namespace
 
 bool start_raster(stroke_raster &r, const view &v, const extent &box, double stroke_px,
-                  std::int64_t path_bytes)
+                  double reach, std::int64_t path_bytes)
 {
     if (box.empty)
         return false;
-    const double reach = stroke_px / 2 + 1;
     const int across = static_cast<int>(v.picture_width), down = static_cast<int>(v.picture_height);
     const int left = std::max(0, pixel_at(v.x(box.min_x / 100.0) - reach, 0, across));
     const int right = std::min(across, pixel_at(v.x(box.max_x / 100.0) + reach, 0, across) + 1);
@@ -250,7 +250,9 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
         for (int v = std::max(first / samples, block * tile); v <= to; ++v)
             if (--r.work_left >= 0 && !hidden(r, c, v, false, down)) {
                 r.work_left -= samples;
-                cover_line(r, c, colour, v, first, last, along, down);
+                cover_line(
+                    r, [&c](double at) { return capsule_row(c, at); }, colour, v, first, last,
+                    along, down);
             }
     }
 }
@@ -285,6 +287,51 @@ bool draw_raster(stroke_raster &r, std::FILE *path, const view &v,
         colour = net >= 0 ? colours[static_cast<std::size_t>(net)] : 0;
         to_x = x;
         to_y = y;
+    }
+    return !back.failed;
+}
+
+void raster_triangle(stroke_raster &r, unsigned colour, const tenths_point (&corners)[3])
+{
+    double x[3], y[3];
+    for (int k = 0; k < 3; ++k) {
+        x[k] = static_cast<double>(corners[k].x) / 10 - r.left;
+        y[k] = static_cast<double>(corners[k].y) / 10 - r.top;
+    }
+    const auto span_at = [&x, &y](double at) {
+        constexpr double none = std::numeric_limits<double>::infinity();
+        span s{none, -none};
+        for (int k = 0; k < 3; ++k) {
+            const int j = (k + 1) % 3;
+            if (y[k] != y[j] && (at - y[k]) * (at - y[j]) <= 0) {
+                const double cross = x[k] + (at - y[k]) * (x[j] - x[k]) / (y[j] - y[k]);
+                s = {std::min(s.from, cross), std::max(s.to, cross)};
+            }
+        }
+        return s;
+    };
+    const int lines = samples * r.height - 1, along = samples * r.width - 1;
+    const int first = sample_at(std::min({y[0], y[1], y[2]}), true, lines);
+    const int last = sample_at(std::max({y[0], y[1], y[2]}), false, lines);
+    for (int v = first / samples; v <= last / samples && first <= last; ++v)
+        if ((r.work_left -= samples + 1) >= 0)
+            cover_line(r, span_at, colour, v, first, last, along, false);
+}
+
+bool draw_arrows(stroke_raster &r, std::FILE *ends, const view &v, const picture_bed &bed)
+{
+    records_back back;
+    start_back(back, ends);
+    step kind;
+    std::int64_t x, y;
+    tenths_point tip{0, 0}, before{0, 0}, corners[3];
+    while (r.work_left >= 0 && get_record_before(back, kind, x, y)) {
+        if (kind == step::travel)
+            before = {x, y};
+        if (kind == step::draw)
+            tip = {x, y};
+        if (kind == step::net && arrowhead_of(v, bed, tip, before, corners))
+            raster_triangle(r, static_cast<unsigned>(x), corners);
     }
     return !back.failed;
 }

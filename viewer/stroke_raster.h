@@ -36,11 +36,12 @@ constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 // only many strokes on one line or nearly so can, stay paths.
 constexpr std::int64_t raster_work_a_pixel = 64;
 
-// Makes r an empty raster over the job's box in v, for strokes stroke_px pixels wide, where
-// its image takes fewer bytes than the strokes' path_bytes of paths and has no more than
-// most_raster_pixels. Returns false otherwise, r left as it was.
+// Makes r an empty raster over the job's box in v and reach pixels around it, for strokes
+// stroke_px pixels wide, where its image takes fewer bytes than the path_bytes of paths it
+// stands for and has no more than most_raster_pixels. Returns false otherwise, r left as it
+// was.
 bool start_raster(stroke_raster &r, const view &v, const extent &box, double stroke_px,
-                  std::int64_t path_bytes);
+                  double reach, std::int64_t path_bytes);
 
 // Draws a stroke in palette colour colour from (x0, y0) to (x1, y1), in the picture's
 // pixels, with round ends, under all that r shows so far: it shows only in samples that
@@ -53,6 +54,16 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
 // r.work_left is spent, which leaves r unfinished. Returns false when reading failed.
 bool draw_raster(stroke_raster &r, std::FILE *path, const view &v,
                  const std::vector<unsigned char> &colours);
+
+// Fills the triangle of corners, in tenths of a pixel of the picture, in palette colour
+// colour, under all that r shows so far, as raster_stroke draws a stroke.
+void raster_triangle(stroke_raster &r, unsigned colour, const tenths_point (&corners)[3]);
+
+// Reads the ends of strokes from ends, from its end back, each a net record holding its
+// colour, a draw record at its tip and a travel record at the point before, and draws on r
+// the arrowhead that arrowhead_of makes for each, until r.work_left is spent. Returns false
+// when reading failed.
+bool draw_arrows(stroke_raster &r, std::FILE *ends, const view &v, const picture_bed &bed);
 
 // Writes r as an image element in tenths of a pixel, its PNG file inline, and empties r.
 // Returns false when a write failed.

@@ -102,6 +102,7 @@ struct layers {
     stroke_run runs[palette_size];   // a colour each, for a job of many nets
     std::vector<char> run_data;      // a run's path data of a colour, read back to be ordered
     std::FILE *arrows[palette_size]; // path data a colour
+    std::FILE *arrow_ends;           // records of the strokes' tips, for an image of arrowheads
     std::FILE *groups;               // a group a net for a job of few nets, else a path a
                                      // colour for each run of nets
     hop_layer idle;                  // idle travel, but for the hops that the cover hides
@@ -120,7 +121,8 @@ bool open_layers(layers &l, bool named)
 {
     l = layers{};
     bool opened = (l.idle.file = std::tmpfile()) && (l.solid = std::tmpfile()) &&
-                  (l.holes = std::tmpfile()) && (l.groups = std::tmpfile());
+                  (l.holes = std::tmpfile()) && (l.groups = std::tmpfile()) &&
+                  (l.arrow_ends = std::tmpfile());
     for (std::size_t c = 0; c < palette_size && opened; ++c)
         opened = (named || (l.runs[c].data = std::tmpfile())) && (l.arrows[c] = std::tmpfile());
     start_path(l.hole_path, l.holes);
@@ -134,7 +136,7 @@ bool open_layers(layers &l, bool named)
 
 void close_layers(layers &l)
 {
-    for (std::FILE *f : {l.groups, l.idle.file, l.solid, l.holes})
+    for (std::FILE *f : {l.groups, l.idle.file, l.solid, l.holes, l.arrow_ends})
         if (f)
             std::fclose(f);
     for (std::size_t c = 0; c < palette_size; ++c)
@@ -241,9 +243,13 @@ void end_stroke(replay &r, layers &l, const picture_bed &bed)
             end_subpath(l.group_path);
         else
             finish_stroke(colour_run(r, l), r.gx, r.gy);
-        if (r.p.style.direction)
-            put_arrowhead(l.arrow_paths[r.colours[static_cast<std::size_t>(r.net)]], r.v, bed,
-                          {r.tx, r.ty}, {r.before_x, r.before_y});
+        const unsigned char colour = r.colours[static_cast<std::size_t>(r.net)];
+        if (r.p.style.direction) {
+            put_arrowhead(l.arrow_paths[colour], r.v, bed, {r.tx, r.ty}, {r.before_x, r.before_y});
+            put_record(l.arrow_ends, step::net, colour, 0);
+            put_record(l.arrow_ends, step::draw, r.tx, r.ty);
+            put_record(l.arrow_ends, step::travel, r.before_x, r.before_y);
+        }
     }
     r.down = false;
 }
@@ -342,7 +348,8 @@ bool draw_layers(svg_picture &p, const view &v, const stroke_grid &grid,
         end_stroke(r, l, bed);
     close_group(r, l);
     close_hops(l.idle);
-    return !std::ferror(p.path) && cleared && (named || end_run(l)) && !r.runs_failed;
+    return !std::ferror(p.path) && cleared && (named || end_run(l)) && !r.runs_failed &&
+           std::fflush(l.arrow_ends) == 0 && !std::ferror(l.arrow_ends);
 }
 
 // The job in tenths of a pixel, its strokes on their grid: idle travel under the strokes and the
@@ -368,19 +375,8 @@ bool put_job(std::FILE *out, layers &l, const stroke_grid &grid, const view &v, 
         written = copy_all(l.groups, out) && written;
         std::fputs("</g>\n", out);
     }
-    if (l.hole_path.started) {
-        // A ring at each vertex of a path of points: a browser draws markers faster than dots.
-        std::fprintf(out,
-                     "<defs><marker id=\"hole\" markerUnits=\"userSpaceOnUse\" "
-                     "markerWidth=\"80\" markerHeight=\"80\" refX=\"40\" refY=\"40\" "
-                     "viewBox=\"0 0 80 80\"><circle cx=\"40\" cy=\"40\" r=\"25\" "
-                     "fill=\"white\" stroke=\"%s\" stroke-width=\"15\"/></marker></defs>\n"
-                     "<path id=\"holes\" marker-start=\"url(#hole)\" "
-                     "marker-mid=\"url(#hole)\" marker-end=\"url(#hole)\" d=\"",
-                     hole_colour);
-        written = copy_all(l.holes, out) && written;
-        std::fputs("\"><title>holes</title></path>\n", out);
-    }
+    if (l.hole_path.started)
+        written = put_holes(out, l.holes) && written;
     std::fputs("</g>\n", out);
     if (off_bed)
         put_in_red(out, "job");
@@ -388,9 +384,9 @@ bool put_job(std::FILE *out, layers &l, const stroke_grid &grid, const view &v, 
     return written;
 }
 
-// The arrowheads, over the marks, so that none hides under them; those off the bed in
-// red, as the strokes there are.
-bool put_arrows(std::FILE *out, layers &l, bool off_bed)
+// The arrowheads, over the marks, so that none hides under them, as paths or as image;
+// those off the bed in red, as the strokes there are.
+bool put_arrows(std::FILE *out, layers &l, stroke_raster *image, bool off_bed)
 {
     bool written = true, drawn = false;
     for (path_writer &w : l.arrow_paths) {
@@ -400,7 +396,8 @@ bool put_arrows(std::FILE *out, layers &l, bool off_bed)
     if (!drawn)
         return true;
     std::fputs("<g transform=\"scale(0.1)\" stroke=\"none\">\n<g id=\"arrows\">\n", out);
-    for (std::size_t c = 0; c < palette_size; ++c) {
+    written = !image || put_raster(out, *image);
+    for (std::size_t c = 0; c < palette_size && !image; ++c) {
         char attributes[32];
         std::snprintf(attributes, sizeof attributes, "fill=\"%s\"", palette[c]);
         written = put_path(out, l.arrows[c], l.arrow_paths[c], attributes) && written;
@@ -422,14 +419,21 @@ bool abandon(svg_picture &p, layers &l)
     return false;
 }
 
+// The bytes of the arrowheads' paths.
+long arrow_bytes(const layers &l)
+{
+    long bytes = 0;
+    for (std::FILE *f : l.arrows)
+        bytes += std::ftell(f);
+    return bytes;
+}
+
 // Whether the layers' paths pass the most a picture draws in style.
 bool too_large(const layers &l, const picture_style &style)
 {
-    long bytes =
-        std::ftell(l.groups) + std::ftell(l.idle.file) + std::ftell(l.solid) + std::ftell(l.holes);
-    for (std::FILE *f : l.arrows)
-        bytes += std::ftell(f);
-    return bytes > style.most_path_bytes;
+    return std::ftell(l.groups) + std::ftell(l.idle.file) + std::ftell(l.solid) +
+               std::ftell(l.holes) + arrow_bytes(l) >
+           style.most_path_bytes;
 }
 
 } // namespace
@@ -456,12 +460,17 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         2.5 * std::sqrt(2000.0 / static_cast<double>(std::max<std::size_t>(strokes, 1))), 1.0, 2.5);
     const bool off_bed = bed.given && !on_bed(overhang_of(job.box, bed.area));
     const bool dashed = l.dashed;
-    stroke_raster image{};
-    bool as_image =
-        too_large(l, p.style) && start_raster(image, v, job.box, stroke_px, std::ftell(l.groups));
+    stroke_raster image{}, arrows{};
+    bool as_image = too_large(l, p.style) && start_raster(image, v, job.box, stroke_px,
+                                                          stroke_px / 2 + 1, std::ftell(l.groups));
     if (as_image && !draw_raster(image, p.path, v, colours))
         return abandon(p, l);
     as_image = as_image && image.work_left >= 0;
+    // Arrowheads reach some 9 pixels from the strokes' ends.
+    bool arrows_as_image = as_image && start_raster(arrows, v, job.box, 1, 9, arrow_bytes(l));
+    if (arrows_as_image && !draw_arrows(arrows, l.arrow_ends, v, bed))
+        return abandon(p, l);
+    arrows_as_image = arrows_as_image && arrows.work_left >= 0;
     put_header(out, v, caption);
     if (off_bed)
         put_off_bed_clip(out, v, bed, stroke_px);
@@ -472,7 +481,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
         put_job(out, l, grid, v, stroke_px, as_image ? &image : nullptr, off_bed, dashed);
     put_bed(out, v, bed, true);
     put_marks(out, v, job);
-    written = put_arrows(out, l, off_bed) && written;
+    written = put_arrows(out, l, arrows_as_image ? &arrows : nullptr, off_bed) && written;
     put_legend(out, v,
                {strokes > 0, p.style.travel && p.travel_moves > 0, dashed, bed.given, off_bed,
                 l.hole_path.started, p.style.direction && strokes > 0});
