@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Looks at the browser's screenshots of xyview's pictures for what a user sees: a ring
 at every hole of the drilling job, every colour of the palette on the dense board and on
-the winding nets drawn as an image, and the worked example's strokes off its bed in red
+the winding nets drawn as images, and the worked example's strokes off its bed in red
 beside the green start and end marks.
 Usage: tests/screenshot_check.py DIR   (DIR holding NAME.svg and NAME.png for each)"""
 import re, struct, sys, zlib
@@ -71,8 +71,9 @@ def every_colour(directory, name):
 def dense_colours(directory):
     return every_colour(directory, "dense")
 def winding_image(directory):
-    assert "<image " in open(f"{directory}/winding.svg").read(), "winding: its strokes are not an image"
-    return every_colour(directory, "winding") + ", drawn as an image"
+    images = open(f"{directory}/winding.svg").read().count("<image ")
+    assert images == 2, f"winding: {images} images, not its strokes and its arrowheads"
+    return every_colour(directory, "winding") + ", strokes and arrowheads drawn as images"
 
 
 def worked_marks(directory):
