@@ -179,6 +179,21 @@ void cover_line(stroke_raster &r, const spans &span_at, unsigned colour, int v, 
     }
 }
 
+// Whether the stroke between the two points is in seen, the strokes drawn lately by their
+// ends; it is put there when not.
+bool drawn_lately(std::vector<std::array<std::int64_t, 4>> &seen, std::int64_t x, std::int64_t y,
+                  std::int64_t to_x, std::int64_t to_y)
+{
+    const auto ends = std::min(std::array{x, y, to_x, to_y}, std::array{to_x, to_y, x, y});
+    std::uint64_t hash = 0;
+    for (std::int64_t end : ends)
+        hash = hash * 0x9e3779b97f4a7c15u + static_cast<std::uint64_t>(end);
+    std::array<std::int64_t, 4> &slot = seen[(hash >> 40) % seen.size()];
+    const bool found = slot == ends;
+    slot = ends;
+    return found;
+}
+
 } // namespace
 
 bool start_raster(stroke_raster &r, const view &v, const extent &box, double stroke_px,
@@ -273,16 +288,9 @@ bool draw_raster(stroke_raster &r, std::FILE *path, const view &v,
             net = x - 1;
         if (kind == step::net || kind == step::raise)
             continue;
-        const auto ends = std::min(std::array{x, y, to_x, to_y}, std::array{to_x, to_y, x, y});
-        std::uint64_t hash = 0;
-        for (std::int64_t end : ends)
-            hash = hash * 0x9e3779b97f4a7c15u + static_cast<std::uint64_t>(end);
-        const std::size_t slot = (hash >> 40) % seen.size();
-        if (drawn && (x != to_x || y != to_y) && seen[slot] != ends) {
-            seen[slot] = ends;
+        if (drawn && (x != to_x || y != to_y) && !drawn_lately(seen, x, y, to_x, to_y))
             raster_stroke(r, colour, v.x(x / 100.0), v.y(y / 100.0), v.x(to_x / 100.0),
                           v.y(to_y / 100.0));
-        }
         drawn = kind == step::draw;
         colour = net >= 0 ? colours[static_cast<std::size_t>(net)] : 0;
         to_x = x;
