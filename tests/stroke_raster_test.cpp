@@ -9,18 +9,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cmath>
+#include <random>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
-// A raster over a picture of 32 by 32 pixels, a unit a pixel.
-stroke_raster raster_of(double stroke_px)
+// A raster over a picture of side by side pixels, a unit a pixel.
+stroke_raster raster_of(double stroke_px, int side = 32)
 {
     stroke_raster r{};
-    const view v{0, 0, 32, 32, 1, 0, 0, 32, 32};
-    EXPECT_TRUE(start_raster(r, v, extent{false, 0, 0, 3200, 3200}, stroke_px, 1, 1 << 20));
+    const view v{0, 0, double(side), double(side), 1, 0, 0, double(side), double(side)};
+    EXPECT_TRUE(start_raster(r, v, extent{false, 0, 0, side * 100, side * 100}, stroke_px, 1,
+                             std::int64_t{1} << 30));
     return r;
 }
 
@@ -72,6 +78,47 @@ TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
     raster_stroke(r, 0, 20.5, 2, 20.5, 30);
     EXPECT_LT(r.work_left, 0);
     EXPECT_EQ(covered(r, 20, 20), 0);
+}
+
+// Strokes piled in two bands, one across rows and one down columns, slanting opposite ways,
+// where lines of pixels under them are passed over: each sample shows the first of them
+// within its reach.
+TEST(stroke_raster, strokes_piled_in_bands_cover_as_each_sample_alone_shows)
+{
+    stroke_raster r = raster_of(1.5, 96);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> off(-6, 6);
+    std::vector<std::array<double, 4>> strokes;
+    for (int k = 0; k < 300; ++k)
+        strokes.push_back(
+            k % 2 ? std::array{4 + off(random), 8 + off(random), 90 + off(random), 60 + off(random)}
+                  : std::array{40 + off(random), 4 + off(random), 20 + off(random),
+                               92 + off(random)});
+    for (std::size_t k = 0; k < strokes.size(); ++k)
+        raster_stroke(r, k % palette_size, strokes[k][0], strokes[k][1], strokes[k][2],
+                      strokes[k][3]);
+    std::vector<int> red(96 * 96);
+    for (int at = 0; at < 96 * 96 * 64; ++at) {
+        const double x = at / 64 % 96 + (at % 8 + 0.5) / 8,
+                     y = at / 64 / 96 + (at / 8 % 8 + 0.5) / 8;
+        const auto within = [x, y](const std::array<double, 4> &s) {
+            const double dx = s[2] - s[0], dy = s[3] - s[1];
+            const double t =
+                std::clamp(((x - s[0]) * dx + (y - s[1]) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+            return (x - s[0] - t * dx) * (x - s[0] - t * dx) +
+                       (y - s[1] - t * dy) * (y - s[1] - t * dy) <=
+                   0.5625;
+        };
+        const auto first = std::find_if(strokes.begin(), strokes.end(), within);
+        ASSERT_EQ(r.pixels[static_cast<std::size_t>(at / 64)].covered >> at % 64 & 1,
+                  first != strokes.end())
+            << x << ' ' << y;
+        if (first != strokes.end())
+            red[static_cast<std::size_t>(at / 64)] +=
+                r.inks[(first - strokes.begin()) % palette_size][0];
+    }
+    for (std::size_t k = 0; k < red.size(); ++k)
+        ASSERT_EQ(r.pixels[k].r, red[k]) << k;
 }
 
 // An arrowhead covers the pixels within its corners whole, none outside them, and part of

@@ -1,8 +1,9 @@
 // A sample shows the first stroke that covers it as the strokes are drawn from the last
 // back, so that each net's strokes, however they meet, cross or lie side by side, make one
 // shape over those before it. A sample is covered where it lies within half a stroke's
-// width of the stroke; the samples of each line of them are found along it at once. Once
-// every pixel of a square of them is covered, strokes drawn under it skip it whole.
+// width of the stroke; the samples of each line of them are found along it at once. A line
+// of pixels whose pixels within a stroke's reach are all covered is passed over with a look
+// at a mask of those pixels, which is what most of the work is once strokes pile up.
 #include "stroke_raster.h"
 
 #include "image_palette.h"
@@ -15,18 +16,27 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace {
 
 constexpr int samples = 8; // along each side of a pixel
-constexpr int tile = 8;    // pixels along each side of a square
 constexpr std::uint64_t every_sample = ~std::uint64_t{0};
+
+// The work counted, in units of about the time a look at a line of pixels takes: setting
+// up a stroke, finding where a line of pixels' samples lie in a shape, and covering them
+// in each pixel of the line.
+constexpr std::int64_t stroke_work = 8, line_work = 16, pixel_work = 2;
 
 // The pixel that at lies in, kept from low - 1 to high.
 int pixel_at(double at, double low, double high)
 {
-    return static_cast<int>(std::floor(std::clamp(at, low - 1, high)));
+    // Rounded down by hand: std::floor is a call where the processor lacks an instruction
+    // for it, and this is done for every line of pixels a stroke crosses.
+    const double kept = std::clamp(at, low - 1, high);
+    const int whole = static_cast<int>(kept);
+    return whole - (kept < whole);
 }
 
 // The first sample at or after at (the last at or before it, when not after), counted in
@@ -99,6 +109,18 @@ std::uint64_t sample_bits(int from, int to, int at, bool down)
     return rows & (std::uint64_t{0x0101010101010101} << at);
 }
 
+// Marks the pixel at at in line of w, of lines lines, covered whole.
+void mark_whole(whole_pixels &w, int line, int at, int lines)
+{
+    const std::uint64_t bit = std::uint64_t{1} << at % 64;
+    const auto word = [&w, at](int k) { return static_cast<std::size_t>(k * w.words + at / 64); };
+    w.lines[word(line)] |= bit;
+    for (int k = line / 4 * 4; k < std::min(lines, line / 4 * 4 + 4); ++k)
+        if ((w.lines[word(k)] & bit) == 0)
+            return;
+    w.fours[word(line / 4)] |= bit;
+}
+
 // Covers those of bits that nothing covers yet of the pixel at (x, y) of r in colour.
 void cover_pixel(stroke_raster &r, int x, int y, unsigned colour, std::uint64_t bits)
 {
@@ -112,48 +134,82 @@ void cover_pixel(stroke_raster &r, int x, int y, unsigned colour, std::uint64_t 
     p.g = static_cast<std::uint16_t>(p.g + r.inks[colour][1] * n);
     p.b = static_cast<std::uint16_t>(p.b + r.inks[colour][2] * n);
     p.covered |= fresh;
-    if (p.covered == every_sample)
-        ++r.covered_in_tile[static_cast<std::size_t>(y / tile * r.tiles_across + x / tile)];
+    if (p.covered != every_sample)
+        return;
+    mark_whole(r.rows, y, x, r.height);
+    mark_whole(r.columns, x, y, r.width);
 }
 
-// The pixels along its lines that c can reach between lines of pixels from and to, of size
-// along: first > last when none.
-std::pair<int, int> reach_along(const capsule &c, double from, double to, int size)
+// Where a stroke can reach along its lines of pixels, a line at a time, in fixed point of
+// 2^-32 pixels, so that a line hidden under what is drawn is passed over in a few steps. It
+// may reach a little further than the stroke, which only costs a look at a line.
+struct reach_steps {
+    std::int64_t low, high, step; // the line's first and last places, and how they move
+    int least, most;              // the pixels the stroke's ends bound it to
+};
+
+reach_steps reach_from(const capsule &c, int line, int size)
 {
-    double low = std::min(c.x0, c.x1) - c.h, high = std::max(c.x0, c.x1) + c.h;
-    if (c.uy != 0) {
-        // The stroke lies within h of its line, whose crossings of the lines bound it.
-        const double at_from = c.x0 + (from - c.y0) * c.slope, at_to = c.x0 + (to - c.y0) * c.slope;
-        low = std::max(low, std::min(at_from, at_to) - c.spread);
-        high = std::min(high, std::max(at_from, at_to) + c.spread);
-    }
-    return {std::max(0, pixel_at(low, 0, size)), std::min(size - 1, pixel_at(high, 0, size))};
+    constexpr double unit = 4294967296.0, margin = 1.0 / 1024;
+    reach_steps s{std::numeric_limits<std::int64_t>::min() / 2,
+                  std::numeric_limits<std::int64_t>::max() / 2, 0,
+                  std::max(0, pixel_at(std::min(c.x0, c.x1) - c.h, 0, size)),
+                  std::min(size - 1, pixel_at(std::max(c.x0, c.x1) + c.h, 0, size))};
+    // A stroke nearly along the lines crosses few of them, and its ends bound those.
+    if (c.uy == 0 || std::abs(c.slope) > 1 << 20)
+        return s;
+    const double at = c.x0 + (line - c.y0) * c.slope, step = c.slope;
+    s.low =
+        static_cast<std::int64_t>(std::floor((std::min(at, at + step) - c.spread - margin) * unit));
+    s.high =
+        static_cast<std::int64_t>(std::ceil((std::max(at, at + step) + c.spread + margin) * unit));
+    s.step = static_cast<std::int64_t>(std::round(step * unit));
+    return s;
 }
 
-// Whether every pixel (every square of them when in_tiles) that c can reach in the line of
-// them at is covered whole, for lines of samples that run along rows, or columns when down.
-bool hidden(const stroke_raster &r, const capsule &c, int at, bool in_tiles, bool down)
+// Whether the pixels that s reaches in its line and the more lines after it are covered
+// whole in line, a line's bits of a mask of them.
+bool reach_covered(const std::uint64_t *line, const reach_steps &s, int more)
 {
-    const int grain = in_tiles ? tile : 1;
-    const auto [first, last] =
-        reach_along(c, at * grain, (at + 1) * grain, down ? r.height : r.width);
-    for (int t = first / grain; t <= last / grain && first <= last; ++t) {
-        const int x = down ? at : t, y = down ? t : at;
-        const bool covered =
-            in_tiles
-                ? r.covered_in_tile[static_cast<std::size_t>(y * r.tiles_across + x)] == tile * tile
-                : r.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(r.width) +
-                           static_cast<std::size_t>(x)]
-                          .covered == every_sample;
-        if (!covered)
+    const std::int64_t moved = s.step * more;
+    const int first = std::max(s.least, static_cast<int>(std::min(s.low, s.low + moved) >> 32));
+    const int last = std::min(s.most, static_cast<int>(std::max(s.high, s.high + moved) >> 32));
+    if (first > last)
+        return true;
+    for (int w = first / 64; w <= last / 64; ++w) {
+        const int from = w == first / 64 ? first % 64 : 0, to = w == last / 64 ? last % 64 : 63;
+        const std::uint64_t wanted = (every_sample >> (63 - to)) & (every_sample << from);
+        if ((line[w] & wanted) != wanted)
             return false;
     }
     return true;
 }
 
+// The first line from v to last whose pixels that s reaches are not all covered whole, as
+// w shows them; last + 1 when none. Four lines from a multiple of four are passed at one
+// look where those pixels are covered whole in all four. Moves s to that line, and adds the
+// looks taken to looks.
+int next_shown(const whole_pixels &w, reach_steps &s, int v, int last, std::int64_t &looks)
+{
+    while (v <= last) {
+        ++looks;
+        const int lines =
+            v % 4 == 0 && v + 3 <= last &&
+                    reach_covered(&w.fours[static_cast<std::size_t>(v / 4 * w.words)], s, 3)
+                ? 4
+                : 1;
+        if (lines == 1 && !reach_covered(&w.lines[static_cast<std::size_t>(v * w.words)], s, 0))
+            return v;
+        v += lines;
+        s.low += s.step * lines;
+        s.high += s.step * lines;
+    }
+    return v;
+}
+
 // Covers what a shape covers of the line of pixels v, its samples' lines from first to last
 // of those it reaches, each of along + 1 samples; span_at gives where the line at a place
-// across lies in the shape.
+// across lies in the shape. The work is counted in r.
 template <typename spans>
 void cover_line(stroke_raster &r, const spans &span_at, unsigned colour, int v, int first, int last,
                 int along, bool down)
@@ -167,6 +223,8 @@ void cover_line(stroke_raster &r, const spans &span_at, unsigned colour, int v, 
         low = std::min(low, from[k]);
         high = std::max(high, to[k]);
     }
+    r.work_left -=
+        line_work + (low <= high ? pixel_work * (high / samples - low / samples + 1) : 0);
     for (int u = low / samples; u <= high / samples && low <= high; ++u) {
         std::uint64_t bits = 0;
         for (int k = 0; k < samples; ++k) {
@@ -211,33 +269,28 @@ bool start_raster(stroke_raster &r, const view &v, const extent &box, double str
     const std::int64_t bytes = (png_size(width, height, 256) + 2) / 3 * 4;
     if (width * height > most_raster_pixels || bytes >= path_bytes)
         return false;
-    const int tiles_across = static_cast<int>((width + tile - 1) / tile);
-    const int tiles_down = static_cast<int>((height + tile - 1) / tile);
     r = stroke_raster{left,
                       top,
                       right - left,
                       bottom - top,
                       stroke_px / 2,
-                      tiles_across,
                       raster_work_a_pixel * width * height,
+                      {},
                       {},
                       {},
                       {}};
     r.pixels.assign(static_cast<std::size_t>(width * height), raster_pixel{0, 0, 0, 0});
+    for (auto [w, lines, along] :
+         {std::tuple{&r.rows, height, width}, {&r.columns, width, height}}) {
+        w->words = static_cast<int>((along + 63) / 64);
+        w->lines.assign(static_cast<std::size_t>(lines * w->words), 0);
+        w->fours.assign(static_cast<std::size_t>((lines + 3) / 4 * w->words), 0);
+    }
     for (std::size_t c = 0; c < palette_size; ++c) {
         const long rgb = std::strtol(palette[c] + 1, nullptr, 16);
         for (int k = 0; k < 3; ++k)
             r.inks[c][k] = static_cast<std::uint8_t>(rgb >> (16 - 8 * k));
     }
-    // A square that reaches past the raster counts the pixels beyond as covered.
-    r.covered_in_tile.resize(static_cast<std::size_t>(tiles_across * tiles_down));
-    for (int y = 0; y < tiles_down; ++y)
-        for (int x = 0; x < tiles_across; ++x) {
-            const int w = std::min(tile, r.width - x * tile),
-                      h = std::min(tile, r.height - y * tile);
-            r.covered_in_tile[static_cast<std::size_t>(y * tiles_across + x)] =
-                static_cast<std::uint8_t>(tile * tile - w * h);
-        }
     return true;
 }
 
@@ -257,18 +310,19 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
     const int along = samples * (down ? r.height : r.width) - 1;
     const int first = sample_at(std::min(c.y0, c.y1) - c.h, true, lines);
     const int last = sample_at(std::max(c.y0, c.y1) + c.h, false, lines);
-    for (int block = first / (samples * tile); block <= last / (samples * tile) && first <= last;
-         ++block) {
-        if (--r.work_left < 0 || hidden(r, c, block, true, down))
-            continue;
-        const int to = std::min(last / samples, block * tile + tile - 1);
-        for (int v = std::max(first / samples, block * tile); v <= to; ++v)
-            if (--r.work_left >= 0 && !hidden(r, c, v, false, down)) {
-                r.work_left -= samples;
-                cover_line(
-                    r, [&c](double at) { return capsule_row(c, at); }, colour, v, first, last,
-                    along, down);
-            }
+    const int size = down ? r.height : r.width;
+    reach_steps reach = reach_from(c, first / samples, size);
+    r.work_left -= stroke_work;
+    for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v) {
+        std::int64_t looks = 0;
+        v = next_shown(down ? r.columns : r.rows, reach, v, last / samples, looks);
+        r.work_left -= looks;
+        if (v > last / samples || r.work_left < 0)
+            return;
+        cover_line(
+            r, [&c](double at) { return capsule_row(c, at); }, colour, v, first, last, along, down);
+        reach.low += reach.step;
+        reach.high += reach.step;
     }
 }
 
@@ -321,9 +375,9 @@ void raster_triangle(stroke_raster &r, unsigned colour, const tenths_point (&cor
     const int lines = samples * r.height - 1, along = samples * r.width - 1;
     const int first = sample_at(std::min({y[0], y[1], y[2]}), true, lines);
     const int last = sample_at(std::max({y[0], y[1], y[2]}), false, lines);
-    for (int v = first / samples; v <= last / samples && first <= last; ++v)
-        if ((r.work_left -= samples + 1) >= 0)
-            cover_line(r, span_at, colour, v, first, last, along, false);
+    r.work_left -= stroke_work;
+    for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v)
+        cover_line(r, span_at, colour, v, first, last, along, false);
 }
 
 bool draw_arrows(stroke_raster &r, std::FILE *ends, const view &v, const picture_bed &bed)

@@ -17,24 +17,31 @@ struct raster_pixel {
     std::uint16_t r, g, b; // the sums of those samples' colours, eight bits a channel
 };
 
+// Which pixels are covered whole, seen along one way of a raster: a bit for each pixel of
+// each line of them, and for each four lines from a multiple of four, a bit for each place
+// covered whole in all four.
+struct whole_pixels {
+    int words; // for each line, of 64 pixels each
+    std::vector<std::uint64_t> lines, fours;
+};
+
 struct stroke_raster {
     int left, top, width, height; // the pixels of the picture it covers
     double half_width;            // of a stroke, in pixels
-    int tiles_across;             // squares of 8 by 8 pixels, from (left, top)
-    std::int64_t work_left;       // lines of pixels that may still be looked at, each line of
-                                  // samples in them counted too; below 0 when spent
+    std::int64_t work_left;       // looks at a line of pixels that may still be taken, the
+                                  // rest of the work counted in them; below 0 when spent
     std::uint8_t inks[palette_size][3];
     std::vector<raster_pixel> pixels;
-    std::vector<std::uint8_t> covered_in_tile; // its pixels covered whole, or outside r
+    whole_pixels rows, columns;
 };
 
 // The most pixels a raster may have: the strokes of a job larger than this on the picture
 // stay paths.
 constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
-// The work a raster may take for each of its pixels: strokes that would take more, which
-// only many strokes on one line or nearly so can, stay paths.
-constexpr std::int64_t raster_work_a_pixel = 64;
+// The work a raster may take for each of its pixels, in looks at a line of pixels: strokes
+// that would take more, which only very many long strokes piled on a band can, stay paths.
+constexpr std::int64_t raster_work_a_pixel = 1024;
 
 // Makes r an empty raster over the job's box in v and reach pixels around it, for strokes
 // stroke_px pixels wide, where its image takes fewer bytes than the path_bytes of paths it
