@@ -78,4 +78,30 @@ TEST(cover, follows_nothing_past_its_bound_on_pixels)
     EXPECT_EQ(contents(out.get()), "");
 }
 
+// A browser paints the subpaths of one path element as one shape, so a hop begun again in
+// its element is left out, unless the next hop goes on from it; in the next element it is
+// drawn again.
+TEST(cover, hop_drawn_again_in_its_element_is_left_out_unless_continued)
+{
+    stream out(std::tmpfile());
+    hop_layer h{out.get(), {}, 0, false, false, 0, 0, {}};
+    const auto hop = [&h](std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y,
+                          bool goes_on) {
+        draw_hop(h, x, y, to_x, to_y);
+        h.open = goes_on;
+    };
+    hop(0, 0, 100, 0, false);
+    hop(0, 0, 100, 0, false);
+    hop(0, 0, 100, 0, true);
+    hop(100, 0, 100, 50, false);
+    for (int k = 3; k < hops_an_element; ++k)
+        hop(0, 10 * k, 100, 10 * k, false);
+    hop(0, 0, 100, 0, false);
+    close_hops(h);
+    std::string one_element = "<path d=\"M0 0h100m-100 0h100v50m-100-20h100";
+    for (int k = 4; k < hops_an_element; ++k)
+        one_element += "m-100 10h100";
+    EXPECT_EQ(contents(out.get()), one_element + "\"/>\n<path d=\"M0 0h100\"/>\n");
+}
+
 } // namespace

@@ -330,8 +330,35 @@ void put_cover(std::FILE *out, const travel_cover &c)
         std::fputs("\"/>\n", out);
 }
 
+// Whether the hop began a subpath already in the element under way; it is noted when not.
+bool begun_before(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x,
+                  std::int64_t to_y)
+{
+    const std::int64_t element = (h.hops - 1) / hops_an_element + 1;
+    std::uint64_t hash = 0;
+    for (std::int64_t end : {x, y, to_x, to_y})
+        hash = (hash + static_cast<std::uint64_t>(end)) * 0x9e3779b97f4a7c15u;
+    // The element's hops fill at most half the table, and those of elements before count
+    // as free.
+    for (std::size_t k = hash >> 55;; k = (k + 1) % h.begun.size()) {
+        hop_begun &b = h.begun[k];
+        if (b.element != element) {
+            b = {x, y, to_x, to_y, element};
+            return false;
+        }
+        if (b.x == x && b.y == y && b.to_x == to_x && b.to_y == to_y)
+            return true;
+    }
+}
+
 void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
 {
+    if (h.open && h.held) {
+        // A hop left out that the next goes on from is drawn after all, for the join.
+        path_move(h.path, h.held_x, h.held_y);
+        path_line(h.path, x, y);
+    }
+    h.held = false;
     if (!h.open) {
         if (h.hops % hops_an_element == 0) {
             end_subpath(h.path);
@@ -339,10 +366,16 @@ void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, s
             start_path(h.path, h.file);
         }
         ++h.hops;
+        h.open = true;
+        if (begun_before(h, x, y, to_x, to_y)) {
+            h.held = true;
+            h.held_x = x;
+            h.held_y = y;
+            return;
+        }
         path_move(h.path, x, y);
     }
     path_line(h.path, to_x, to_y);
-    h.open = true;
 }
 
 void close_hops(hop_layer &h)

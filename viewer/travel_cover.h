@@ -6,6 +6,7 @@
 
 #include "path_writer.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -16,16 +17,27 @@ struct view;
 // hops more slowly than several of fewer.
 constexpr std::int64_t hops_an_element = 250;
 
+// A hop that began a subpath, by its ends, and the path element it lies in plus one.
+struct hop_begun {
+    std::int64_t x, y, to_x, to_y, element;
+};
+
 // Path elements of idle travel, each of hops_an_element subpaths or fewer.
 struct hop_layer {
     std::FILE *file;
     path_writer path;
-    std::int64_t hops; // subpaths begun
+    std::int64_t hops; // subpaths begun, those left out included
     bool open;         // the subpath under way ends where the tool stands
+    bool held;         // and is a hop left out, begun at (held_x, held_y)
+    std::int64_t held_x, held_y;
+    // The hops that began a subpath of the element under way, found by their ends: a
+    // browser paints an element's subpaths as one shape, so that one drawn again adds nothing.
+    std::array<hop_begun, 512> begun;
 };
 
 // Draws the hop from (x, y) to (to_x, to_y) on h, beginning a subpath unless the one under
-// way ends at (x, y), and a path element every hops_an_element subpaths.
+// way ends at (x, y), and a path element every hops_an_element subpaths. A subpath that is a
+// hop begun already in its element is left out, unless the next hop goes on from it.
 void draw_hop(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y);
 
 // Ends the layer's last path element.
