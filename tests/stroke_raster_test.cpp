@@ -105,9 +105,8 @@ TEST(stroke_raster, strokes_piled_in_bands_cover_as_each_sample_alone_shows)
             const double dx = s[2] - s[0], dy = s[3] - s[1];
             const double t =
                 std::clamp(((x - s[0]) * dx + (y - s[1]) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            return (x - s[0] - t * dx) * (x - s[0] - t * dx) +
-                       (y - s[1] - t * dy) * (y - s[1] - t * dy) <=
-                   0.5625;
+            const double ex = x - s[0] - t * dx, ey = y - s[1] - t * dy;
+            return ex * ex + ey * ey <= 0.75 * 0.75;
         };
         const auto first = std::find_if(strokes.begin(), strokes.end(), within);
         ASSERT_EQ(r.pixels[static_cast<std::size_t>(at / 64)].covered >> at % 64 & 1,

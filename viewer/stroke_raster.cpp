@@ -167,16 +167,14 @@ reach_steps reach_from(const capsule &c, int line, int size)
     return s;
 }
 
-// Whether the pixels that s reaches in its line and the more lines after it are covered
-// whole in line, a line's bits of a mask of them.
-bool reach_covered(const std::uint64_t *line, const reach_steps &s, int more)
+// Whether the pixels from the one low lies in to the one high lies in, in fixed point, and
+// from least to most, are covered whole in line, a line's bits of a mask of them.
+bool span_covered(const std::uint64_t *line, int least, int most, std::int64_t low,
+                  std::int64_t high)
 {
-    const std::int64_t moved = s.step * more;
-    const int first = std::max(s.least, static_cast<int>(std::min(s.low, s.low + moved) >> 32));
-    const int last = std::min(s.most, static_cast<int>(std::max(s.high, s.high + moved) >> 32));
-    if (first > last)
-        return true;
-    for (int w = first / 64; w <= last / 64; ++w) {
+    const int first = std::max(least, static_cast<int>(low >> 32));
+    const int last = std::min(most, static_cast<int>(high >> 32));
+    for (int w = first / 64; w <= last / 64 && first <= last; ++w) {
         const int from = w == first / 64 ? first % 64 : 0, to = w == last / 64 ? last % 64 : 63;
         const std::uint64_t wanted = (every_sample >> (63 - to)) & (every_sample << from);
         if ((line[w] & wanted) != wanted)
@@ -191,19 +189,29 @@ bool reach_covered(const std::uint64_t *line, const reach_steps &s, int more)
 // looks taken to looks.
 int next_shown(const whole_pixels &w, reach_steps &s, int v, int last, std::int64_t &looks)
 {
-    while (v <= last) {
-        ++looks;
-        const int lines =
-            v % 4 == 0 && v + 3 <= last &&
-                    reach_covered(&w.fours[static_cast<std::size_t>(v / 4 * w.words)], s, 3)
-                ? 4
-                : 1;
-        if (lines == 1 && !reach_covered(&w.lines[static_cast<std::size_t>(v * w.words)], s, 0))
-            return v;
-        v += lines;
-        s.low += s.step * lines;
-        s.high += s.step * lines;
+    const std::int64_t step = s.step, back = std::min<std::int64_t>(0, 3 * step),
+                       ahead = std::max<std::int64_t>(0, 3 * step);
+    std::int64_t low = s.low, high = s.high;
+    for (; v <= last; ++looks) {
+        const auto at = [&w, v](const std::vector<std::uint64_t> &mask, int lines) {
+            return &mask[static_cast<std::size_t>(v / lines * w.words)];
+        };
+        if (v % 4 == 0 && v + 3 <= last &&
+            span_covered(at(w.fours, 4), s.least, s.most, low + back, high + ahead)) {
+            v += 4;
+            low += 4 * step;
+            high += 4 * step;
+        } else if (span_covered(at(w.lines, 1), s.least, s.most, low, high)) {
+            ++v;
+            low += step;
+            high += step;
+        } else {
+            ++looks;
+            break;
+        }
     }
+    s.low = low;
+    s.high = high;
     return v;
 }
 
