@@ -63,8 +63,9 @@ TEST(stroke_raster, strokes_side_by_side_cover_a_pixel_whole)
     EXPECT_EQ(r.pixels[10 * 32 + 16].r, 0);
 }
 
-// Strokes are drawn from the last back: where two cross, the first drawn shows alone, and
-// once the raster's work is spent nothing more is drawn.
+// Strokes are drawn from the last back: where two cross, the first drawn shows alone; a
+// stroke that needs more work than it brings and what is left spends it part way, and
+// once it is spent nothing more is drawn.
 TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
 {
     stroke_raster r = raster_of(1);
@@ -74,10 +75,15 @@ TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
     EXPECT_EQ(crossing.r, 0xff * 64);
     EXPECT_EQ(crossing.b, 0x0e * 64);
     EXPECT_EQ(covered(r, 16, 9), 64);
-    r.work_left = 1;
+    r.work_left = -1;
     raster_stroke(r, 0, 20.5, 2, 20.5, 30);
     EXPECT_LT(r.work_left, 0);
     EXPECT_EQ(covered(r, 20, 20), 0);
+    r.work_left = 0;
+    raster_stroke(r, 0, 2.5, 2.5, 29.5, 28.5);
+    EXPECT_LT(r.work_left, 0);
+    EXPECT_GT(covered(r, 3, 3), 0);
+    EXPECT_EQ(covered(r, 28, 27), 0);
 }
 
 // Strokes piled in two bands, one across rows and one down columns, slanting opposite ways,

@@ -245,6 +245,16 @@ void cover_line(stroke_raster &r, const spans &span_at, unsigned colour, int v, 
     }
 }
 
+// Gives r the work that a stroke brings, less what setting it up takes, unless r's work is
+// spent already, which it then stays. Returns whether it was not.
+bool take_stroke(stroke_raster &r)
+{
+    if (r.work_left < 0)
+        return false;
+    r.work_left += raster_work_a_stroke - stroke_work;
+    return true;
+}
+
 // Whether the stroke between the two points is in seen, the strokes drawn lately by their
 // ends; it is put there when not.
 bool drawn_lately(std::vector<std::array<std::int64_t, 4>> &seen, std::int64_t x, std::int64_t y,
@@ -304,6 +314,8 @@ bool start_raster(stroke_raster &r, const view &v, const extent &box, double str
 
 void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, double x1, double y1)
 {
+    if (!take_stroke(r))
+        return;
     // Lines of samples are taken across the stroke's shorter way, rows for a stroke that
     // runs further along x, columns otherwise, and each covers a span along the other; a
     // pixel takes the samples of its lines at once.
@@ -320,7 +332,6 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
     const int last = sample_at(std::max(c.y0, c.y1) + c.h, false, lines);
     const int size = down ? r.height : r.width;
     reach_steps reach = reach_from(c, first / samples, size);
-    r.work_left -= stroke_work;
     for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v) {
         std::int64_t looks = 0;
         v = next_shown(down ? r.columns : r.rows, reach, v, last / samples, looks);
@@ -363,6 +374,8 @@ bool draw_raster(stroke_raster &r, std::FILE *path, const view &v,
 
 void raster_triangle(stroke_raster &r, unsigned colour, const tenths_point (&corners)[3])
 {
+    if (!take_stroke(r))
+        return;
     double x[3], y[3];
     for (int k = 0; k < 3; ++k) {
         x[k] = static_cast<double>(corners[k].x) / 10 - r.left;
@@ -383,7 +396,6 @@ void raster_triangle(stroke_raster &r, unsigned colour, const tenths_point (&cor
     const int lines = samples * r.height - 1, along = samples * r.width - 1;
     const int first = sample_at(std::min({y[0], y[1], y[2]}), true, lines);
     const int last = sample_at(std::max({y[0], y[1], y[2]}), false, lines);
-    r.work_left -= stroke_work;
     for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v)
         cover_line(r, span_at, colour, v, first, last, along, false);
 }

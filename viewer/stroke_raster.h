@@ -29,7 +29,8 @@ struct stroke_raster {
     int left, top, width, height; // the pixels of the picture it covers
     double half_width;            // of a stroke, in pixels
     std::int64_t work_left;       // looks at a line of pixels that may still be taken, the
-                                  // rest of the work counted in them; below 0 when spent
+                                  // rest of the work counted in them; below 0 when spent,
+                                  // and then for good
     std::uint8_t inks[palette_size][3];
     std::vector<raster_pixel> pixels;
     whole_pixels rows, columns;
@@ -39,9 +40,10 @@ struct stroke_raster {
 // stay paths.
 constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
-// The work a raster may take for each of its pixels, in looks at a line of pixels: strokes
-// that would take more, which only very many long strokes piled on a band can, stay paths.
-constexpr std::int64_t raster_work_a_pixel = 1024;
+// The work a raster may take for each of its pixels, and more for each stroke or arrowhead
+// drawn on it, in looks at a line of pixels: strokes that would take more, which only very
+// many long strokes piled on a band can, stay paths.
+constexpr std::int64_t raster_work_a_pixel = 512, raster_work_a_stroke = 256;
 
 // Makes r an empty raster over the job's box in v and reach pixels around it, for strokes
 // stroke_px pixels wide, where its image takes fewer bytes than the path_bytes of paths it
