@@ -32,11 +32,7 @@ constexpr std::int64_t stroke_work = 8, line_work = 16, pixel_work = 2;
 // The pixel that at lies in, kept from low - 1 to high.
 int pixel_at(double at, double low, double high)
 {
-    // Rounded down by hand: std::floor is a call where the processor lacks an instruction
-    // for it, and this is done for every line of pixels a stroke crosses.
-    const double kept = std::clamp(at, low - 1, high);
-    const int whole = static_cast<int>(kept);
-    return whole - (kept < whole);
+    return static_cast<int>(std::floor(std::clamp(at, low - 1, high)));
 }
 
 // The first sample at or after at (the last at or before it, when not after), counted in
