@@ -257,9 +257,7 @@ bool drawn_lately(std::vector<std::array<std::int64_t, 4>> &seen, std::int64_t x
                   std::int64_t to_x, std::int64_t to_y)
 {
     const auto ends = std::min(std::array{x, y, to_x, to_y}, std::array{to_x, to_y, x, y});
-    std::uint64_t hash = 0;
-    for (std::int64_t end : ends)
-        hash = hash * 0x9e3779b97f4a7c15u + static_cast<std::uint64_t>(end);
+    const std::uint64_t hash = move_hash(ends[0], ends[1], ends[2], ends[3]);
     std::array<std::int64_t, 4> &slot = seen[(hash >> 40) % seen.size()];
     const bool found = slot == ends;
     slot = ends;

@@ -58,3 +58,11 @@ bool get_record_before(records_back &b, step &kind, std::int64_t &x, std::int64_
     unpack(b.buffer + b.in, kind, x, y);
     return true;
 }
+
+std::uint64_t move_hash(std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
+{
+    std::uint64_t hash = 0;
+    for (std::int64_t end : {x, y, to_x, to_y})
+        hash = (hash + static_cast<std::uint64_t>(end)) * 0x9e3779b97f4a7c15u;
+    return hash;
+}

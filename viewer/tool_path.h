@@ -40,3 +40,7 @@ void put_record(std::FILE *f, step kind, std::int64_t x, std::int64_t y);
 // Reads the next record from f. Returns false at its end or on a failure, which shows in
 // f's error indicator.
 bool get_record(std::FILE *f, step &kind, std::int64_t &x, std::int64_t &y);
+
+// A hash of a move's two ends whose high bits depend on all four numbers, for finding
+// moves made before in a table.
+std::uint64_t move_hash(std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y);

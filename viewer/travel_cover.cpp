@@ -335,9 +335,7 @@ bool begun_before(hop_layer &h, std::int64_t x, std::int64_t y, std::int64_t to_
                   std::int64_t to_y)
 {
     const std::int64_t element = (h.hops - 1) / hops_an_element + 1;
-    std::uint64_t hash = 0;
-    for (std::int64_t end : {x, y, to_x, to_y})
-        hash = (hash + static_cast<std::uint64_t>(end)) * 0x9e3779b97f4a7c15u;
+    const std::uint64_t hash = move_hash(x, y, to_x, to_y);
     // The element's hops fill at most half the table, and those of elements before count
     // as free.
     for (std::size_t k = hash >> 55;; k = (k + 1) % h.begun.size()) {
