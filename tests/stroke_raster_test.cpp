@@ -87,19 +87,22 @@ TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
 }
 
 // Strokes piled in two bands, one across rows and one down columns, slanting opposite ways,
-// where lines of pixels under them are passed over: each sample shows the first of them
-// within its reach.
+// and between two lines a pixel and a half apart, where lines of pixels under them are
+// passed over: each sample shows the first of them within its reach.
 TEST(stroke_raster, strokes_piled_in_bands_cover_as_each_sample_alone_shows)
 {
     stroke_raster r = raster_of(1.5, 96);
     std::mt19937 random(5);
-    std::uniform_real_distribution<double> off(-6, 6);
+    std::uniform_real_distribution<double> off(-6, 6), along(2, 94);
     std::vector<std::array<double, 4>> strokes;
-    for (int k = 0; k < 300; ++k)
-        strokes.push_back(
-            k % 2 ? std::array{4 + off(random), 8 + off(random), 90 + off(random), 60 + off(random)}
-                  : std::array{40 + off(random), 4 + off(random), 20 + off(random),
-                               92 + off(random)});
+    for (int k = 0; k < 450; ++k) {
+        const double a = along(random), b = along(random);
+        strokes.push_back(k % 3 == 2 ? std::array{a, 20 + 0.6 * a, b, 21.5 + 0.6 * b}
+                          : k % 3 ? std::array{4 + off(random), 8 + off(random), 90 + off(random),
+                                               60 + off(random)}
+                                  : std::array{40 + off(random), 4 + off(random), 20 + off(random),
+                                               92 + off(random)});
+    }
     for (std::size_t k = 0; k < strokes.size(); ++k)
         raster_stroke(r, k % palette_size, strokes[k][0], strokes[k][1], strokes[k][2],
                       strokes[k][3]);

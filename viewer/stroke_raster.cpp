@@ -2,8 +2,8 @@
 // back, so that each net's strokes, however they meet, cross or lie side by side, make one
 // shape over those before it. A sample is covered where it lies within half a stroke's
 // width of the stroke; the samples of each line of them are found along it at once. A line
-// of pixels whose pixels within a stroke's reach are all covered is passed over with a look
-// at a mask of those pixels, which is what most of the work is once strokes pile up.
+// of pixels that what is drawn hides within a stroke's reach is passed over at a look or a
+// few, which is what most of the work is once strokes pile up.
 #include "stroke_raster.h"
 
 #include "image_palette.h"
@@ -16,18 +16,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <tuple>
 #include <utility>
 
 namespace {
 
-constexpr int samples = 8; // along each side of a pixel
-constexpr std::uint64_t every_sample = ~std::uint64_t{0};
+constexpr int samples = samples_a_side;
+constexpr std::uint64_t every = ~std::uint64_t{0};
 
 // The work counted, in units of about the time a look at a line of pixels takes: setting
-// up a stroke, finding where a line of pixels' samples lie in a shape, and covering them
-// in each pixel of the line.
-constexpr std::int64_t stroke_work = 8, line_work = 16, pixel_work = 2;
+// up a stroke, looking at the samples within its reach along a line of pixels, finding
+// where the line's samples lie in a shape, and covering them in each pixel of the line.
+constexpr std::int64_t stroke_work = 8, samples_work = 4, line_work = 16, pixel_work = 2;
 
 // The pixel that at lies in, kept from low - 1 to high.
 int pixel_at(double at, double low, double high)
@@ -105,18 +104,6 @@ std::uint64_t sample_bits(int from, int to, int at, bool down)
     return rows & (std::uint64_t{0x0101010101010101} << at);
 }
 
-// Marks the pixel at at in line of w, of lines lines, covered whole.
-void mark_whole(whole_pixels &w, int line, int at, int lines)
-{
-    const std::uint64_t bit = std::uint64_t{1} << at % 64;
-    const auto word = [&w, at](int k) { return static_cast<std::size_t>(k * w.words + at / 64); };
-    w.lines[word(line)] |= bit;
-    for (int k = line / 4 * 4; k < std::min(lines, line / 4 * 4 + 4); ++k)
-        if ((w.lines[word(k)] & bit) == 0)
-            return;
-    w.fours[word(line / 4)] |= bit;
-}
-
 // Covers those of bits that nothing covers yet of the pixel at (x, y) of r in colour.
 void cover_pixel(stroke_raster &r, int x, int y, unsigned colour, std::uint64_t bits)
 {
@@ -130,27 +117,35 @@ void cover_pixel(stroke_raster &r, int x, int y, unsigned colour, std::uint64_t 
     p.g = static_cast<std::uint16_t>(p.g + r.inks[colour][1] * n);
     p.b = static_cast<std::uint16_t>(p.b + r.inks[colour][2] * n);
     p.covered |= fresh;
-    if (p.covered != every_sample)
-        return;
-    mark_whole(r.rows, y, x, r.height);
-    mark_whole(r.columns, x, y, r.width);
+    mark_covered(r.rows, r.columns, x, y, p.covered);
 }
 
 // Where a stroke can reach along its lines of pixels, a line at a time, in fixed point of
-// 2^-32 pixels, so that a line hidden under what is drawn is passed over in a few steps. It
-// may reach a little further than the stroke, which only costs a look at a line.
+// 2^-32 pixels. It may reach a little further than the stroke, which only costs a look.
 struct reach_steps {
-    std::int64_t low, high, step; // the line's first and last places, and how they move
-    int least, most;              // the pixels the stroke's ends bound it to
+    std::int64_t low, high, step;  // the line's first and last places, and how they move
+    int least, most;               // the pixels the stroke's ends bound it to
+    int least_sample, most_sample; // and the samples along a line
 };
 
+// Where c can reach along the line of pixels line, of size pixels, and how that moves from
+// one line to the next; the pixels and samples beyond its ends bound it on every line.
 reach_steps reach_from(const capsule &c, int line, int size)
 {
     constexpr double unit = 4294967296.0, margin = 1.0 / 1024;
+    const double from = std::min(c.x0, c.x1) - c.h - margin,
+                 to = std::max(c.x0, c.x1) + c.h + margin;
+    const auto sample = [size](double at) {
+        return static_cast<int>(
+            std::floor(std::clamp(at * samples - 0.5, -1.0, size * samples + 0.0)));
+    };
     reach_steps s{std::numeric_limits<std::int64_t>::min() / 2,
-                  std::numeric_limits<std::int64_t>::max() / 2, 0,
-                  std::max(0, pixel_at(std::min(c.x0, c.x1) - c.h, 0, size)),
-                  std::min(size - 1, pixel_at(std::max(c.x0, c.x1) + c.h, 0, size))};
+                  std::numeric_limits<std::int64_t>::max() / 2,
+                  0,
+                  std::max(0, pixel_at(from, 0, size)),
+                  std::min(size - 1, pixel_at(to, 0, size)),
+                  std::max(0, sample(from)),
+                  std::min(size * samples - 1, sample(to))};
     // A stroke nearly along the lines crosses few of them, and its ends bound those.
     if (c.uy == 0 || std::abs(c.slope) > 1 << 20)
         return s;
@@ -172,42 +167,87 @@ bool span_covered(const std::uint64_t *line, int least, int most, std::int64_t l
     const int last = std::min(most, static_cast<int>(high >> 32));
     for (int w = first / 64; w <= last / 64 && first <= last; ++w) {
         const int from = w == first / 64 ? first % 64 : 0, to = w == last / 64 ? last % 64 : 63;
-        const std::uint64_t wanted = (every_sample >> (63 - to)) & (every_sample << from);
+        const std::uint64_t wanted = (every >> (63 - to)) & (every << from);
         if ((line[w] & wanted) != wanted)
             return false;
     }
     return true;
 }
 
-// The first line from v to last whose pixels that s reaches are not all covered whole, as
-// w shows them; last + 1 when none. Four lines from a multiple of four are passed at one
-// look where those pixels are covered whole in all four. Moves s to that line, and adds the
-// looks taken to looks.
-int next_shown(const whole_pixels &w, reach_steps &s, int v, int last, std::int64_t &looks)
+// Whether c shows covered every sample of the line of pixels v that a stroke reaching
+// from low to high there, in fixed point, and as s has it otherwise, can cover: in each of
+// the line's lines of samples from first to last, those within its reach about the middle
+// of that line of samples. Adds to work a look for each 8 words looked at past the first of
+// each line of samples.
+bool samples_hidden(const covered_lines &c, const reach_steps &s, std::int64_t low,
+                    std::int64_t high, int v, int first, int last, std::int64_t &work)
 {
-    const std::int64_t step = s.step, back = std::min<std::int64_t>(0, 3 * step),
+    constexpr std::int64_t half = std::int64_t{1} << 28; // of a sample, in fixed point
+    const int k = std::max(0, first - v * samples), end = std::min(samples, last - v * samples + 1);
+    const std::int64_t eighth = s.step / samples;
+    low += eighth / 2 - half + k * eighth - std::min<std::int64_t>(s.step, 0);
+    high += eighth / 2 - half + k * eighth - std::max<std::int64_t>(s.step, 0);
+    const std::uint64_t *words =
+        &c.samples[static_cast<std::size_t>(v) * static_cast<std::size_t>(c.groups) * samples];
+    std::int64_t more = 0; // words past the first of each line of samples
+    for (int n = k; n < end; ++n, low += eighth, high += eighth) {
+        const std::int64_t from = std::max<std::int64_t>(s.least_sample, low >> 29);
+        const std::int64_t to = std::min<std::int64_t>(s.most_sample, high >> 29);
+        if (from > to)
+            continue;
+        std::uint64_t wanted = every << (from % 64);
+        for (std::int64_t w = from / 64; w < to / 64; ++w, ++more, wanted = every)
+            if ((~words[w * samples + n] & wanted) != 0) {
+                work += more / 8;
+                return false;
+            }
+        if ((~words[to / 64 * samples + n] & wanted & every >> (63 - to % 64)) != 0) {
+            work += more / 8;
+            return false;
+        }
+    }
+    work += more / 8;
+    return true;
+}
+
+// The first line of pixels from v that c does not show hidden within s's reach, in the
+// lines of samples from first to last; past the last of those when none. A line is hidden
+// where its pixels within that reach are covered whole, four lines from a multiple of four
+// at one look where they are in all four, or else where its samples within that reach are.
+// Moves s to that line, and adds the work taken to work.
+int next_shown(const covered_lines &c, reach_steps &s, int v, int first, int last,
+               std::int64_t &work)
+{
+    const reach_steps reach = s;
+    const int final = last / samples;
+    const std::int64_t step = reach.step, back = std::min<std::int64_t>(0, 3 * step),
                        ahead = std::max<std::int64_t>(0, 3 * step);
-    std::int64_t low = s.low, high = s.high;
-    for (; v <= last; ++looks) {
-        const auto at = [&w, v](const std::vector<std::uint64_t> &mask, int lines) {
-            return &mask[static_cast<std::size_t>(v / lines * w.words)];
+    std::int64_t low = reach.low, high = reach.high, done = 0;
+    for (; v <= final; ++done) {
+        const auto line = [&c, v](const std::vector<std::uint64_t> &mask, int lines) {
+            return &mask[static_cast<std::size_t>(v / lines * c.words)];
         };
-        if (v % 4 == 0 && v + 3 <= last &&
-            span_covered(at(w.fours, 4), s.least, s.most, low + back, high + ahead)) {
+        if (v % 4 == 0 && v + 3 <= final &&
+            span_covered(line(c.fours, 4), reach.least, reach.most, low + back, high + ahead)) {
             v += 4;
             low += 4 * step;
             high += 4 * step;
-        } else if (span_covered(at(w.lines, 1), s.least, s.most, low, high)) {
-            ++v;
-            low += step;
-            high += step;
-        } else {
-            ++looks;
-            break;
+            continue;
         }
+        if (!span_covered(line(c.whole, 1), reach.least, reach.most, low, high)) {
+            done += samples_work;
+            if (!samples_hidden(c, reach, low, high, v, first, last, done)) {
+                ++done;
+                break;
+            }
+        }
+        ++v;
+        low += step;
+        high += step;
     }
     s.low = low;
     s.high = high;
+    work += done;
     return v;
 }
 
@@ -292,12 +332,8 @@ bool start_raster(stroke_raster &r, const view &v, const extent &box, double str
                       {},
                       {}};
     r.pixels.assign(static_cast<std::size_t>(width * height), raster_pixel{0, 0, 0, 0});
-    for (auto [w, lines, along] :
-         {std::tuple{&r.rows, height, width}, {&r.columns, width, height}}) {
-        w->words = static_cast<int>((along + 63) / 64);
-        w->lines.assign(static_cast<std::size_t>(lines * w->words), 0);
-        w->fours.assign(static_cast<std::size_t>((lines + 3) / 4 * w->words), 0);
-    }
+    start_covered(r.rows, static_cast<int>(height), static_cast<int>(width));
+    start_covered(r.columns, static_cast<int>(width), static_cast<int>(height));
     for (std::size_t c = 0; c < palette_size; ++c) {
         const long rgb = std::strtol(palette[c] + 1, nullptr, 16);
         for (int k = 0; k < 3; ++k)
@@ -327,9 +363,9 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
     const int size = down ? r.height : r.width;
     reach_steps reach = reach_from(c, first / samples, size);
     for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v) {
-        std::int64_t looks = 0;
-        v = next_shown(down ? r.columns : r.rows, reach, v, last / samples, looks);
-        r.work_left -= looks;
+        std::int64_t work = 0;
+        v = next_shown(down ? r.columns : r.rows, reach, v, first, last, work);
+        r.work_left -= work;
         if (v > last / samples || r.work_left < 0)
             return;
         cover_line(

@@ -4,6 +4,7 @@
 // at most 256 colours.
 #pragma once
 
+#include "covered_lines.h"
 #include "net_colours.h"
 #include "picture_frame.h"
 
@@ -17,14 +18,6 @@ struct raster_pixel {
     std::uint16_t r, g, b; // the sums of those samples' colours, eight bits a channel
 };
 
-// Which pixels are covered whole, seen along one way of a raster: a bit for each pixel of
-// each line of them, and for each four lines from a multiple of four, a bit for each place
-// covered whole in all four.
-struct whole_pixels {
-    int words; // for each line, of 64 pixels each
-    std::vector<std::uint64_t> lines, fours;
-};
-
 struct stroke_raster {
     int left, top, width, height; // the pixels of the picture it covers
     double half_width;            // of a stroke, in pixels
@@ -33,7 +26,7 @@ struct stroke_raster {
                                   // and then for good
     std::uint8_t inks[palette_size][3];
     std::vector<raster_pixel> pixels;
-    whole_pixels rows, columns;
+    covered_lines rows, columns;
 };
 
 // The most pixels a raster may have: the strokes of a job larger than this on the picture
@@ -42,8 +35,8 @@ constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
 // The work a raster may take for each of its pixels, and more for each stroke or arrowhead
 // drawn on it, in looks at a line of pixels: strokes that would take more, which only very
-// many long strokes piled on a band can, stay paths.
-constexpr std::int64_t raster_work_a_pixel = 512, raster_work_a_stroke = 256;
+// many long strokes each showing a little of its own can, stay paths.
+constexpr std::int64_t raster_work_a_pixel = 512, raster_work_a_stroke = 512;
 
 // Makes r an empty raster over the job's box in v and reach pixels around it, for strokes
 // stroke_px pixels wide, where its image takes fewer bytes than the path_bytes of paths it
