@@ -135,17 +135,13 @@ reach_steps reach_from(const capsule &c, int line, int size)
     constexpr double unit = 4294967296.0, margin = 1.0 / 1024;
     const double from = std::min(c.x0, c.x1) - c.h - margin,
                  to = std::max(c.x0, c.x1) + c.h + margin;
-    const auto sample = [size](double at) {
-        return static_cast<int>(
-            std::floor(std::clamp(at * samples - 0.5, -1.0, size * samples + 0.0)));
-    };
     reach_steps s{std::numeric_limits<std::int64_t>::min() / 2,
                   std::numeric_limits<std::int64_t>::max() / 2,
                   0,
                   std::max(0, pixel_at(from, 0, size)),
                   std::min(size - 1, pixel_at(to, 0, size)),
-                  std::max(0, sample(from)),
-                  std::min(size * samples - 1, sample(to))};
+                  sample_at(from, true, size * samples - 1),
+                  sample_at(to, false, size * samples - 1)};
     // A stroke nearly along the lines crosses few of them, and its ends bound those.
     if (c.uy == 0 || std::abs(c.slope) > 1 << 20)
         return s;
@@ -191,7 +187,8 @@ bool samples_hidden(const covered_lines &c, const reach_steps &s, std::int64_t l
         &c.samples[static_cast<std::size_t>(v) * static_cast<std::size_t>(c.groups) * samples];
     std::int64_t more = 0; // words past the first of each line of samples
     for (int n = k; n < end; ++n, low += eighth, high += eighth) {
-        const std::int64_t from = std::max<std::int64_t>(s.least_sample, low >> 29);
+        const std::int64_t from =
+            std::max<std::int64_t>(s.least_sample, (low + (std::int64_t{1} << 29) - 1) >> 29);
         const std::int64_t to = std::min<std::int64_t>(s.most_sample, high >> 29);
         if (from > to)
             continue;
