@@ -187,6 +187,8 @@ bool samples_hidden(const covered_lines &c, const reach_steps &s, std::int64_t l
         &c.samples[static_cast<std::size_t>(v) * static_cast<std::size_t>(c.groups) * samples];
     std::int64_t more = 0; // words past the first of each line of samples
     for (int n = k; n < end; ++n, low += eighth, high += eighth) {
+        // The first sample whose centre lies within reach and the last: one more on either
+        // side may lie where nothing is ever drawn, as beside strokes along one line.
         const std::int64_t from =
             std::max<std::int64_t>(s.least_sample, (low + (std::int64_t{1} << 29) - 1) >> 29);
         const std::int64_t to = std::min<std::int64_t>(s.most_sample, high >> 29);
