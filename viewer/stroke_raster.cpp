@@ -194,13 +194,17 @@ bool samples_hidden(const covered_lines &c, const reach_steps &s, std::int64_t l
         const std::int64_t to = std::min<std::int64_t>(s.most_sample, high >> 29);
         if (from > to)
             continue;
-        std::uint64_t wanted = every << (from % 64);
-        for (std::int64_t w = from / 64; w < to / 64; ++w, ++more, wanted = every)
-            if ((~words[w * samples + n] & wanted) != 0) {
+        // Neither is below 0 here, so they are counted unsigned, in words and bits.
+        const auto first_bit = static_cast<std::uint64_t>(from),
+                   last_bit = static_cast<std::uint64_t>(to);
+        std::uint64_t wanted = every << (first_bit & 63);
+        for (std::uint64_t w = first_bit >> 6; w < last_bit >> 6; ++w, ++more, wanted = every)
+            if ((~words[w * samples + static_cast<std::uint64_t>(n)] & wanted) != 0) {
                 work += more / 8;
                 return false;
             }
-        if ((~words[to / 64 * samples + n] & wanted & every >> (63 - to % 64)) != 0) {
+        if ((~words[(last_bit >> 6) * samples + static_cast<std::uint64_t>(n)] & wanted &
+             every >> (63 - (last_bit & 63))) != 0) {
             work += more / 8;
             return false;
         }
