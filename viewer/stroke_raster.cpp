@@ -132,7 +132,10 @@ struct reach_steps {
 // one line to the next; the pixels and samples beyond its ends bound it on every line.
 reach_steps reach_from(const capsule &c, int line, int size)
 {
-    constexpr double unit = 4294967296.0, margin = 1.0 / 1024;
+    // The margin outweighs what rounding in fixed point gathers over the most lines a stroke
+    // can cross, and is thin enough that the samples beside a band of strokes along one
+    // line seldom fall in it, each of which costs a line drawn for nothing.
+    constexpr double unit = 4294967296.0, margin = 1.0 / 65536;
     const double from = std::min(c.x0, c.x1) - c.h - margin,
                  to = std::max(c.x0, c.x1) + c.h + margin;
     reach_steps s{std::numeric_limits<std::int64_t>::min() / 2,
