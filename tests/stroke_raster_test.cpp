@@ -65,7 +65,8 @@ TEST(stroke_raster, strokes_side_by_side_cover_a_pixel_whole)
 
 // Strokes are drawn from the last back: where two cross, the first drawn shows alone; a
 // stroke that needs more work than it brings and what is left spends it part way, and
-// once it is spent nothing more is drawn.
+// once it is spent nothing more is drawn; but strokes along one under it, however long,
+// bring the work of passing over its lines.
 TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
 {
     stroke_raster r = raster_of(1);
@@ -85,6 +86,16 @@ TEST(stroke_raster, the_first_stroke_drawn_lies_over_the_others)
     EXPECT_LT(wide.work_left, 0);
     EXPECT_GT(wide.pixels[3 * 64 + 3].covered, 0u);
     EXPECT_EQ(wide.pixels[59 * 64 + 60].covered, 0u);
+    stroke_raster line = raster_of(1, 512);
+    raster_stroke(line, 0, 2.5, 2.5, 506.5, 400.5);
+    line.work_left = 0;
+    for (int k = 0; k < 40; ++k) {
+        const double from = 0.05 + k / 400.0, to = 0.95 - k / 400.0;
+        raster_stroke(line, 1, 2.5 + 504 * from, 2.5 + 398 * from, 2.5 + 504 * to, 2.5 + 398 * to);
+    }
+    EXPECT_GE(line.work_left, 0);
+    EXPECT_GT(covered(line, 254, 200), 0);
+    EXPECT_EQ(line.pixels[200 * 512 + 254].b, 0xb4 * covered(line, 254, 200));
 }
 
 // Strokes piled in two bands, one across rows and one down columns, slanting opposite ways,

@@ -34,9 +34,12 @@ struct stroke_raster {
 constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
 // The work a raster may take for each of its pixels, and more for each stroke or arrowhead
-// drawn on it, in looks at a line of pixels: strokes that would take more, which only very
-// many long strokes each showing a little of its own can, stay paths.
-constexpr std::int64_t raster_work_a_pixel = 512, raster_work_a_stroke = 1024;
+// drawn on it and for each line of pixels a stroke crosses, in looks at a line of pixels:
+// enough to pass over every line of a stroke that what is drawn hides, however thin. Strokes
+// that would take more, which only very many long strokes each showing a little of its own
+// can, stay paths.
+constexpr std::int64_t raster_work_a_pixel = 512, raster_work_a_stroke = 1024,
+                       raster_work_a_line = 6;
 
 // Makes r an empty raster over the job's box in v and reach pixels around it, for strokes
 // stroke_px pixels wide, where its image takes fewer bytes than the path_bytes of paths it
