@@ -366,11 +366,11 @@ void raster_stroke(stroke_raster &r, unsigned colour, double x0, double y0, doub
     const int along = samples * (down ? r.height : r.width) - 1;
     const int first = sample_at(std::min(c.y0, c.y1) - c.h, true, lines);
     const int last = sample_at(std::max(c.y0, c.y1) + c.h, false, lines);
-    const int size = down ? r.height : r.width;
-    if (first <= last)
-        r.work_left += raster_work_a_line * (last / samples - first / samples + 1);
-    reach_steps reach = reach_from(c, first / samples, size);
-    for (int v = first / samples; v <= last / samples && first <= last && r.work_left >= 0; ++v) {
+    if (first > last)
+        return;
+    r.work_left += raster_work_a_line * (last / samples - first / samples + 1);
+    reach_steps reach = reach_from(c, first / samples, down ? r.height : r.width);
+    for (int v = first / samples; v <= last / samples && r.work_left >= 0; ++v) {
         std::int64_t work = 0;
         v = next_shown(down ? r.columns : r.rows, reach, v, first, last, work);
         r.work_left -= work;
