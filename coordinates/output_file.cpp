@@ -11,13 +11,47 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The file that path names, or for "-" the one open on descriptor standard.
+bool stat_named(const char *path, int standard, struct stat &s)
+{
+    return (std::strcmp(path, "-") == 0 ? fstat(standard, &s) : stat(path, &s)) == 0;
+}
+
+// Whether written and read are one file that writing would harm: a regular file would lose
+// what it holds, and a named pipe that the run reads would block it for ever.
+bool one_file(const struct stat &written, const struct stat &read)
+{
+    return written.st_dev == read.st_dev && written.st_ino == read.st_ino &&
+           (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
+}
+
+} // namespace
+
 bool writes_to_input(const char *path, std::FILE *in)
 {
     struct stat named, read;
-    const bool to_stdout = std::strcmp(path, "-") == 0;
-    return (to_stdout ? fstat(STDOUT_FILENO, &named) : stat(path, &named)) == 0 &&
-           fstat(fileno(in), &read) == 0 && named.st_dev == read.st_dev &&
-           named.st_ino == read.st_ino && (S_ISREG(read.st_mode) || S_ISFIFO(read.st_mode));
+    return stat_named(path, STDOUT_FILENO, named) && fstat(fileno(in), &read) == 0 &&
+           one_file(named, read);
+}
+
+bool writes_to_named_input(const char *output, const char *input)
+{
+    struct stat named, read;
+    return stat_named(output, STDOUT_FILENO, named) && stat_named(input, STDIN_FILENO, read) &&
+           one_file(named, read);
+}
+
+bool writes_to_standard_output(const whole_file &f)
+{
+    if (f.out == stdout)
+        return true;
+    struct stat standard, target;
+    const bool known = f.in_place ? fstat(fileno(f.out), &target) == 0
+                                  : stat(f.path.c_str(), &target) == 0;
+    return known && fstat(STDOUT_FILENO, &standard) == 0 && standard.st_dev == target.st_dev &&
+           standard.st_ino == target.st_ino;
 }
 
 bool holds_picture_or_nothing(const char *path)

@@ -11,6 +11,14 @@
 // terminal may be both.
 bool writes_to_input(const char *path, std::FILE *in);
 
+// The same for an input named by path (standard input for "-") rather than open: tells
+// before anything is opened or written whether output would land in input.
+bool writes_to_named_input(const char *output, const char *input);
+
+// Whether f writes to the file open on standard output: through that descriptor, through
+// another one open on the same file, or to that file by name.
+bool writes_to_standard_output(const whole_file &f);
+
 // Whether the file at path, if it is there and a regular file, is empty or begins as an
 // SVG picture or any XML file does (after a byte order mark and white space: "<?xml",
 // "<svg" or "<!"); a file that cannot be read counts as not.

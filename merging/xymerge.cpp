@@ -88,8 +88,17 @@ int parse_arguments(int argc, char **argv, options &o)
             return wrong_arguments("IN.xy wants a file name, or - for standard input: ''");
         from_stdin += std::strcmp(argv[k], "-") == 0;
     }
-    return from_stdin > 1 ? wrong_arguments("standard input can be read only once: one - only")
-                          : -1;
+    if (from_stdin > 1)
+        return wrong_arguments("standard input can be read only once: one - only");
+    // Every input is compared before the first byte is written, since the output may be
+    // written through as it goes.
+    for (int k = optind; k < argc; ++k)
+        if (writes_to_named_input(o.output, argv[k])) {
+            complain("%s: is the input %s; the merge would replace it", output_name(o.output),
+                     std::strcmp(argv[k], "-") ? argv[k] : "(standard input)");
+            return status_trouble;
+        }
+    return -1;
 }
 
 // A job as merged: its name in messages, and the extent of what it draws there.
@@ -136,10 +145,6 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
     std::FILE *in = open_coordinates(path, name);
     if (!in)
         return status_trouble;
-    if (writes_to_input(o.output, in)) {
-        complain("%s: is the input %s; the merge would replace it", output_name(o.output), name);
-        return status_trouble;
-    }
     coordinates_reader reader;
     xy_unit unit;
     merged_job job{name, {true, 0, 0, 0, 0}, {0, 0}};

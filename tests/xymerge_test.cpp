@@ -47,6 +47,7 @@ class xymerge : public scratch_directory {
         scratch_directory::SetUp();
         put("board.xy", converted(routed_board(300)));
         // Another job, with moves before its first net, which a merge leaves out.
+        std::filesystem::create_symlink("in.xy", dir + "/link.xy");
         put("other.xy", converted("SEG 900000 0\n  NET 'A'\nSEG 100000 200000\nSEG 300000 "
                                   "200000\n  NET 'B'\nSEG 0 0\n"));
     }
@@ -137,7 +138,15 @@ TEST_F(xymerge, most_copies_fill_the_bed_and_no_more)
               3);
 }
 
-class merge_fault : public xymerge, public testing::WithParamInterface<fault_case> {};
+class merge_fault : public xymerge, public testing::WithParamInterface<fault_case> {
+  protected:
+    void SetUp() override
+    {
+        xymerge::SetUp();
+        // More than a block of output, so that a merge that writes as it goes shows.
+        put("big.xy", converted(routed_board(1000)));
+    }
+};
 
 TEST_P(merge_fault, is_reported_and_writes_nothing)
 {
@@ -145,6 +154,7 @@ TEST_P(merge_fault, is_reported_and_writes_nothing)
 }
 
 const std::string try_help = "Try 'xymerge --help'.\n";
+const std::string small_job = converted("  NET 'A'\nSEG 0 0\nSEG 100000 0\n");
 
 INSTANTIATE_TEST_SUITE_P(
     xymerge, merge_fault,
@@ -153,8 +163,21 @@ INSTANTIATE_TEST_SUITE_P(
                    "xymerge: name the merged job with -o OUT.xy: it is never taken from among "
                    "the inputs\n" +
                        try_help},
-        fault_case{"output_is_an_input", "-o ./board.xy other.xy board.xy", "", 2,
-                   "xymerge: ./board.xy: is the input board.xy; the merge would replace it\n"},
+        // Each way an input can be the output, after a large input that must not be
+        // written out first.
+        fault_case{"output_is_an_input", "-o ./in.xy big.xy in.xy", small_job, 2,
+                   "xymerge: ./in.xy: is the input in.xy; the merge would replace it\n"},
+        fault_case{"output_is_a_link_to_an_input", "-o link.xy big.xy in.xy", small_job, 2,
+                   "xymerge: link.xy: is the input in.xy; the merge would replace it\n"},
+        fault_case{"standard_output_appends_to_an_input", "-o - big.xy in.xy >> in.xy",
+                   small_job, 2,
+                   "xymerge: standard output: is the input in.xy; the merge would replace it\n"},
+        fault_case{"descriptor_appends_to_an_input", "-o /dev/fd/3 big.xy in.xy 3>> in.xy",
+                   small_job, 2,
+                   "xymerge: /dev/fd/3: is the input in.xy; the merge would replace it\n"},
+        fault_case{"descriptor_reads_and_writes_an_input", "-o /dev/fd/3 big.xy in.xy 3<> in.xy",
+                   small_job, 2,
+                   "xymerge: /dev/fd/3: is the input in.xy; the merge would replace it\n"},
         fault_case{"two_standard_inputs", "-o m.xy - -", "", 2,
                    "xymerge: standard input can be read only once: one - only\n" + try_help},
         fault_case{"malformed_input", "-o m.xy board.xy in.xy", "Go Home\nTool Up \n\n\n", 1,
