@@ -157,7 +157,7 @@ int open_job_files(const char *input, const char *output, job_files &f)
 
 int json_beside(job_files &f, const common_options &common)
 {
-    if (!common.json || f.out.out != stdout)
+    if (!common.json || !writes_to_standard_output(f.out))
         return -1;
     close_whole_file(f.out, false);
     return wrong_arguments(

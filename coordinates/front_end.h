@@ -110,8 +110,9 @@ int open_job_files(const char *input, const char *output, job_files &f);
 // does when there are not two names or either is empty).
 int take_job_files(int argc, char **argv, job_files &files);
 
-// Refuses --json when the output is standard output, where the job and the object would
-// mix: -1, or status_trouble having said why and closed the output unwritten.
+// Refuses --json when the output goes to the file open on standard output, by any name or
+// descriptor, where the job and the object would mix: -1, or status_trouble having said
+// why and closed the output unwritten.
 int json_beside(job_files &f, const common_options &common);
 
 // Closes f's output unwritten, leaving an old file as it was; gives back status.

@@ -87,14 +87,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 class json_output : public scratch_directory {};
 
-// The object and the job, or the picture, would mix on standard output.
-TEST_F(json_output, beside_a_job_on_standard_output_is_refused)
+// The object and the job, or the picture, would mix on standard output, by whatever name
+// it goes there; and a picture that fails leaves no object.
+TEST_F(json_output, is_refused_beside_a_job_on_standard_output_and_after_a_failure)
 {
     put("board.xy", converted(routed_board(30)));
     for (const std::string command :
-         {"'" XYVIEW "' --json -s - board.xy", "'" XYORDER "' --json board.xy -",
+         {"'" XYVIEW "' --json -s - board.xy", "'" XYVIEW "' --json -s /dev/stdout board.xy",
+          "'" XYVIEW "' --json -s /dev/fd/1 board.xy",
+          "'" XYVIEW "' --json -s /proc/self/fd/1 board.xy",
+          "'" XYVIEW "' --json -s /dev/full board.xy", "'" XYORDER "' --json board.xy -",
           "'" XYPLACE "' --json -s 1,1 board.xy /dev/stdout",
-          "'" XYMERGE "' --json -o - board.xy"}) {
+          "{ '" XYPLACE "' --json board.xy p.xy > p.xy; }", "'" XYMERGE "' --json -o - board.xy"}) {
         const run_result result = run(command);
         EXPECT_EQ(result.status, 2) << command;
         EXPECT_EQ(result.out, "") << command;

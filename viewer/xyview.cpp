@@ -106,8 +106,6 @@ int parse_arguments(int argc, char **argv, options &o)
     o.style = {default_picture_width, default_picture_height, true, false, most_path_bytes};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
-    if (o.common.json && o.svg && std::strcmp(o.svg, "-") == 0)
-        return wrong_arguments("--json and --svg - both write to standard output: give one");
     if (argc - optind != 1)
         return wrong_arguments(argc == optind ? "no coordinates file named"
                                               : "one coordinates file only");
@@ -122,6 +120,7 @@ struct picture_output {
     svg_picture picture;
     whole_file file;
     const char *shown; // the file's name in messages
+    bool on_stdout;    // it goes to the file open on standard output, and the summary not
 };
 
 // Opens the picture's file and its temporary files, unless it would replace the
@@ -136,6 +135,13 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
     }
     if (!open_whole_file(p.file, o.svg)) {
         complain("%s: %s", p.shown, whole_file_failure(p.file));
+        return false;
+    }
+    p.on_stdout = writes_to_standard_output(p.file);
+    if (o.common.json && p.on_stdout) {
+        close_whole_file(p.file, false);
+        wrong_arguments("--json and the picture both go to standard output: name a file for "
+                        "the picture");
         return false;
     }
     // A picture name forgotten before the job's (xyview -s job.xy other.xy) must not cost
@@ -202,7 +208,7 @@ bool summary_written(const job_report &report, const options &o, const picture_o
 {
     if (o.common.quiet)
         return true;
-    const bool to_stdout = !o.svg || p.file.out != stdout;
+    const bool to_stdout = !o.svg || !p.on_stdout;
     (o.common.json ? print_json : print_summary)(to_stdout ? stdout : stderr, report);
     if (to_stdout)
         return standard_output_written(EXIT_SUCCESS) == EXIT_SUCCESS;
@@ -237,16 +243,13 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     return report_unread(result, reader, report.name.c_str());
 }
 
-// Prints the summary and writes the picture; returns -1, or status_trouble having said
-// why and left no half picture.
+// Writes the picture, then prints the summary, so that nothing is printed for a picture
+// that failed; returns -1, or status_trouble having said why and left no half picture.
 int write_view(const job_report &report, const options &o, picture_output &out)
 {
-    if (!summary_written(report, o, out)) {
-        if (o.svg)
-            drop_picture(out);
+    if (o.svg && !write_picture(out, report, o))
         return status_trouble;
-    }
-    return o.svg && !write_picture(out, report, o) ? status_trouble : -1;
+    return summary_written(report, o, out) ? -1 : status_trouble;
 }
 
 } // namespace
@@ -258,7 +261,7 @@ int main(int argc, char **argv)
         return status;
     const char *name;
     std::FILE *in = open_coordinates(o.input, name);
-    picture_output out;
+    picture_output out{};
     if (!in || (o.svg && !open_picture(out, o, in)))
         return status_trouble;
     job_report report{name, {}, {}, o.common.motion.speed > 0, o.has_area, o.area};
