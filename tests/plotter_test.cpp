@@ -232,6 +232,79 @@ TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
     }
 }
 
+// Jobs of the shapes that stress the picture, of nets nets, as trace data on a board of 8
+// by 6: strokes between the ends of one line, zigzags between two corners, nets spanning
+// the board, holes, and short winding turns.
+std::string stress_trace(const std::string &shape, int nets)
+{
+    std::uint64_t state = 12345;
+    const auto next = [&](int below) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(below));
+    };
+    std::string trace;
+    for (int k = 0; k < nets; ++k) {
+        trace += "  NET 'N" + std::to_string(k) + "'\n";
+        int x = next(800000), y = next(600000);
+        for (int j = 0; j < (shape == "holes" ? 1 : shape == "spanning" ? 2 : 10); ++j) {
+            if (shape == "along-line" || shape == "zigzag") {
+                x = j % 2 ? 800000 - next(80000) : next(80000);
+                y = shape == "zigzag" ? (j % 2 ? 600000 - next(10000) : next(10000)) : x * 3 / 4;
+            } else if (shape == "spanning") {
+                x = j ? 800000 - next(10000) : next(10000);
+                y = j ? 600000 - next(10000) : next(10000);
+            } else if (shape == "winding") {
+                (j % 2 ? x : y) += (next(21) - 10) * 1000;
+            }
+            trace += "SEG " + std::to_string(x) + " " + std::to_string(y) + "\n";
+        }
+    }
+    return trace;
+}
+
+// Every size a picture may have draws every shape of job, as paths and as images, with its
+// job and images inside the picture.
+TEST(picture, every_size_draws_every_shape_within_the_picture)
+{
+    for (const std::string shape : {"along-line", "zigzag", "spanning", "holes", "winding"}) {
+        const std::string xy = converted(stress_trace(shape, 300));
+        for (const auto &[width, height] : {std::pair{100, 100}, {100, 10000}, {10000, 100},
+                                            {1100, 800}, {10000, 10000}})
+            for (const std::int64_t path_bytes : {most_path_bytes, std::int64_t{0}}) {
+                const std::string label = shape + " " + std::to_string(width) + "x" +
+                                          std::to_string(height) + " " + std::to_string(path_bytes);
+                svg_picture picture;
+                ASSERT_TRUE(start_picture(picture, {width, height, true, true, path_bytes}));
+                const job_summary job = plotted(xy, &picture);
+                stream out(std::tmpfile());
+                ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"s.xy", ""}, out.get()))
+                    << label;
+                const std::string svg = contents(out.get());
+                EXPECT_TRUE(svg.ends_with("</svg>\n")) << label;
+                double left, top, across, down;
+                ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("<rect x=\"", svg.find("<title>s.xy")),
+                                      "<rect x=\"%lf\" y=\"%lf\" width=\"%lf\" height=\"%lf\"",
+                                      &left, &top, &across, &down),
+                          4)
+                    << label;
+                EXPECT_TRUE(left >= 0 && top >= 0 && across > 0 && down > 0 &&
+                            left + across <= width && top + down <= height)
+                    << label;
+                for (std::size_t at = svg.find("<image x=\""); at != std::string::npos;
+                     at = svg.find("<image x=\"", at + 1)) {
+                    int x, y, w, h;
+                    ASSERT_EQ(std::sscanf(svg.c_str() + at,
+                                          "<image x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"",
+                                          &x, &y, &w, &h),
+                              4);
+                    EXPECT_TRUE(x >= 0 && y >= 0 && w > 0 && h > 0 && x + w <= 10 * width &&
+                                y + h <= 10 * height)
+                        << label;
+                }
+            }
+    }
+}
+
 // A drilling job of 1,000 holes on a diagonal, 0.85 pixels apart each way and so 1.2
 // pixels apart, and as many again on the same spots: a ring for each spot.
 TEST(picture, shows_every_hole_more_than_a_pixel_from_another_once)

@@ -284,16 +284,19 @@ view view_of(const extent &box, const picture_bed &given, const picture_style &s
     const double room = 0.03 * std::max({right - left, top - bottom, 1.0});
     const double width = std::max(right - left, 1.0) + 2 * room;
     const double height = std::max(top - bottom, 1.0) + 2 * room;
-    const double area_width = style.width - room_left - room_right;
-    const double area_height = style.height - room_top - room_bottom;
+    // A small picture gives the frame at most half of each side, so the job keeps room.
+    const double across = std::min(1.0, style.width / 2.0 / (room_left + room_right));
+    const double down = std::min(1.0, style.height / 2.0 / (room_top + room_bottom));
+    const double area_width = style.width - across * (room_left + room_right);
+    const double area_height = style.height - down * (room_top + room_bottom);
     const double scale = std::min(area_width / width, area_height / height);
     return {(left + right - width) / 2,
             (bottom + top - height) / 2,
             width,
             height,
             scale,
-            room_left + (area_width - width * scale) / 2,
-            room_top + (area_height - height * scale) / 2,
+            across * room_left + (area_width - width * scale) / 2,
+            down * room_top + (area_height - height * scale) / 2,
             static_cast<double>(style.width),
             static_cast<double>(style.height)};
 }
