@@ -122,6 +122,12 @@ int report_misplaced(const char *what, const coordinates_reader &r, const xy_uni
     return status_malformed;
 }
 
+void warn_when_nothing_drawn(std::int64_t tool_downs)
+{
+    if (tool_downs == 0)
+        complain("warning: the job draws nothing");
+}
+
 int wrong_arguments(const char *format, ...)
 {
     std::va_list values;

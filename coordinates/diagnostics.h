@@ -27,6 +27,9 @@ int report_unread(read_result result, coordinates_reader &r, const char *name);
 int report_misplaced(const char *what, const coordinates_reader &r, const xy_unit &unit,
                      const char *name);
 
+// Warns, as every companion does, that a job whose tool never goes down draws nothing.
+void warn_when_nothing_drawn(std::int64_t tool_downs);
+
 // Writes why the arguments are wrong, the message that format makes, and a line pointing
 // to the program's --help; returns status_trouble.
 [[gnu::format(printf, 1, 2)]] int wrong_arguments(const char *format, ...);

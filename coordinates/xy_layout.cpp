@@ -3,6 +3,7 @@
 
 #include "byte_words.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -131,15 +132,28 @@ void start_block(xy_block &b, std::FILE *out)
 {
     b.out = out;
     b.failed = false;
+    b.error = 0;
     b.used = 0;
 }
 
+namespace {
+
+// Hands the bytes of b to its stream, unless it refused some before.
+void hand_on(xy_block &b)
+{
+    if (!b.failed && std::fwrite(b.bytes, 1, b.used, b.out) != b.used) {
+        b.failed = true;
+        b.error = errno;
+    }
+    b.used = 0;
+}
+
+} // namespace
+
 char *block_room(xy_block &b, std::size_t room)
 {
-    if (sizeof b.bytes - b.used < room) {
-        b.failed = b.failed || std::fwrite(b.bytes, 1, b.used, b.out) != b.used;
-        b.used = 0;
-    }
+    if (sizeof b.bytes - b.used < room)
+        hand_on(b);
     return b.bytes + b.used;
 }
 
@@ -150,7 +164,8 @@ void block_used(xy_block &b, const char *end)
 
 bool finish_block(xy_block &b)
 {
-    b.failed = b.failed || std::fwrite(b.bytes, 1, b.used, b.out) != b.used;
-    b.used = 0;
+    hand_on(b);
+    if (b.failed)
+        errno = b.error;
     return !b.failed && std::fflush(b.out) == 0 && !std::ferror(b.out);
 }

@@ -77,6 +77,7 @@ char *put_trailer(char *to);
 struct xy_block {
     std::FILE *out;
     bool failed; // the stream refused bytes; nothing more is handed to it
+    int error;   // errno of that refusal
     std::size_t used;
     char bytes[1 << 16];
 };
@@ -92,5 +93,5 @@ char *block_room(xy_block &b, std::size_t room);
 void block_used(xy_block &b, const char *end);
 
 // Hands what b holds to its stream and flushes it; returns whether every byte so far
-// reached the stream.
+// reached the stream, with errno telling why not.
 bool finish_block(xy_block &b);

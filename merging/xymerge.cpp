@@ -106,6 +106,7 @@ struct merged_job {
     std::string name;
     extent box;
     point moved;
+    std::int64_t tool_downs;
 };
 
 // The extent of what the job in in draws once merged (all its moves, but those before the
@@ -147,8 +148,8 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
         return status_trouble;
     coordinates_reader reader;
     xy_unit unit;
-    merged_job job{name, {true, 0, 0, 0, 0}, {0, 0}};
-    pass_end end{read_result::finished, false};
+    merged_job job{name, {true, 0, 0, 0, 0}, {0, 0}, 0};
+    pass_end end{read_result::finished, false, false};
     if (o.row) {
         std::FILE *again = rereadable(in);
         if (!again) {
@@ -160,13 +161,16 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
         job.moved = row_shift(jobs, job.box, o.gap);
     }
     const placement how{false, false, 0, job.moved};
-    job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
+    job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
     if (end.result == read_result::finished)
         end = append_job(w, in, how, job.moved.x == 0 && job.moved.y == 0, reader, unit, boxes);
     job.box = boxes.placed;
-    // The report may look at the lines after a faulty one.
-    const int status =
-        end.result == read_result::finished ? -1 : report_pass(end, reader, unit, name, "merges");
+    job.tool_downs = boxes.tool_downs;
+    // The report may look at the lines after a faulty one; a refused write is the output's
+    // to report.
+    const int status = end.result == read_result::finished || end.write_failed
+                           ? -1
+                           : report_pass(end, reader, unit, name, "merges");
     if (in != stdin)
         std::fclose(in);
     jobs.push_back(job);
@@ -267,11 +271,17 @@ int main(int argc, char **argv)
     auto writer = std::make_unique<job_writer>();
     start_jobs(*writer, files.out.out);
     std::vector<merged_job> jobs;
-    for (int k = optind; k < argc; ++k)
+    for (int k = optind; k < argc && !writer->block.failed; ++k)
         if (const int status = merge_one(argv[k], o, *writer, jobs); status >= 0)
             return abandon(files, status);
     const int status = finish_output(files, finish_jobs(*writer));
-    if (status != EXIT_SUCCESS || o.common.quiet)
+    if (status != EXIT_SUCCESS)
+        return status;
+    std::int64_t tool_downs = 0;
+    for (const merged_job &j : jobs)
+        tool_downs += j.tool_downs;
+    warn_when_nothing_drawn(tool_downs);
+    if (o.common.quiet)
         return status;
     if (o.common.json)
         return report_json(jobs, o.output);

@@ -126,7 +126,8 @@ bool write_job(const job_blocks &job, const std::vector<visit> &order, std::FILE
     for (std::size_t net = 0; net < job.leading_nets; ++net)
         write_net(*w, job, net, false);
     for (const visit &v : order)
-        for (std::size_t net = job.groups[v.group]; net < group_end(job, v.group); ++net)
+        for (std::size_t net = job.groups[v.group];
+             net < group_end(job, v.group) && !w->block.failed; ++net)
             write_net(*w, job, net, net == job.groups[v.group] && v.reversed);
     block_used(w->block, put_trailer(block_room(w->block, unit_room)));
     if (timer)

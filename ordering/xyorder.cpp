@@ -106,8 +106,10 @@ int read_job(job_files &files, const motion_model &motion, job_blocks &job, job_
     }
     finish_job(job);
     before = {tool.job.idle_length, finish_timing(timer)};
-    if (result == read_result::finished)
+    if (result == read_result::finished) {
+        warn_when_nothing_drawn(tool.job.tool_downs);
         return -1;
+    }
     return abandon(files, result == read_result::unit
                               ? report_misplaced("reorders", reader, unit, files.name)
                               : report_unread(result, reader, files.name));

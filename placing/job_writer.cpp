@@ -34,7 +34,10 @@ pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool sig
 {
     constexpr std::size_t unit_room = xy_line_size + net_room;
     const bool first = w.jobs++ == 0;
-    return walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
+    pass_end end = walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
+        if (w.block.failed)
+            return false;
+        boxes.tool_downs += u.kind == unit_kind::tool_down;
         if (u.kind == unit_kind::net) {
             char *const to = block_room(w.block, unit_room);
             block_used(w.block, put_net(to, w.tool, u.record, u.record_length));
@@ -52,6 +55,8 @@ pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool sig
                                 : put_move(to, w.tool, at.x, at.x < 0, at.y, at.y < 0));
         return true;
     });
+    end.write_failed = w.block.failed;
+    return end;
 }
 
 bool finish_jobs(job_writer &w)

@@ -16,6 +16,8 @@ struct pass_end {
     read_result result; // unit when the unit read stopped the pass, as said below
     bool misplaced;     // it stands where trace2xy writes none; else a move could not be
                         // placed within the range
+    bool write_failed;  // the output refused bytes, which stopped the pass: nothing to
+                        // report of the input
 };
 
 // Reads every unit from the start of in, checking that each stands where trace2xy would
@@ -30,12 +32,12 @@ pass_end walk(std::FILE *in, coordinates_reader &r, xy_unit &unit, Take take)
     read_result result;
     while ((result = read_unit(r, unit)) == read_result::unit) {
         if ((state = next_layout(state, unit.kind)) == layout::misplaced)
-            return {result, true};
+            return {result, true, false};
         before_nets = before_nets && unit.kind != unit_kind::net;
         if (!take(unit, before_nets))
-            return {result, false};
+            return {result, false, false};
     }
-    return {result, false};
+    return {result, false, false};
 }
 
 // Says on standard error why a pass over the file called name did not finish, for a
@@ -57,15 +59,17 @@ struct job_writer {
 // Makes w write to out, with no job yet.
 void start_jobs(job_writer &w, std::FILE *out);
 
-// The extents of the moves a job appended wrote, as read and as placed.
+// The extents of the moves a job appended wrote, as read and as placed, and its tool
+// downs.
 struct job_extents {
     extent as_read, placed;
+    std::int64_t tool_downs;
 };
 
 // Appends the job that in holds, read from its start, every move placed as how says and
 // taken into boxes; with signs_as_read, the moves keep the minus signs they were read with
 // ("-0.00"), as when nothing moves them. Returns how the pass ended: a move that would
-// leave the range stops it.
+// leave the range stops it, and so does a write that the output refuses, at once.
 pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool signs_as_read,
                     coordinates_reader &r, xy_unit &unit, job_extents &boxes);
 

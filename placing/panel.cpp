@@ -2,7 +2,10 @@
 // out in 128 bits, since a count of copies times a step may pass 64.
 #include "panel.h"
 
+#include "xy_layout.h"
+
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -23,7 +26,30 @@ std::int64_t copies_along(std::int64_t room, std::int64_t size, std::int64_t ste
     return std::min<std::int64_t>((room - size) / step + 1, most_copies);
 }
 
+// The most characters a number of a move line within [low, high] takes: a sign, the
+// digits, the point and two places, or the field's width.
+wide widest_number(std::int64_t low, std::int64_t high)
+{
+    wide most = std::max<wide>(low < 0 ? -wide{low} : low, high < 0 ? -wide{high} : high) / 100;
+    int digits = 1;
+    for (; most >= 10; most /= 10)
+        ++digits;
+    return std::max<wide>(field_width, 1 + digits + 3);
+}
+
 } // namespace
+
+bool panel_fits_a_file(const job_content &c, const extent &whole, const panel &p)
+{
+    const wide line = whole.empty ? 0
+                                  : move_start.size() + widest_number(whole.min_x, whole.max_x) +
+                                        1 + widest_number(whole.min_y, whole.max_y) + 1;
+    // A net's header block adds four bytes to its record, and the "Tool Up" before it nine.
+    const wide copy = c.moves * line + c.tool_downs * wide{tool_down_line.size()} +
+                      c.nets * wide{tool_up_line.size() + 4} + c.record_bytes;
+    const wide bytes = c.leading_moves * line + wide{p.columns} * p.rows * copy + xy_trailer.size();
+    return bytes <= std::numeric_limits<std::int64_t>::max();
+}
 
 point step_with_gap(const extent &e, std::int64_t gap)
 {

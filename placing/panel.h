@@ -31,6 +31,16 @@ point copy_shift(const panel &p, std::int64_t k);
 // where the step is not above zero, one.
 panel most_on(const extent &e, const bed &room, point step);
 
+// What a job holds that each copy of it writes again, as a pass over the job counts it:
+// the moves before its first net, which only the first copy keeps, and the rest.
+struct job_content {
+    std::int64_t leading_moves, moves, tool_downs, nets, record_bytes;
+};
+
+// Whether the panel p of a job holding c, whose copies lie within whole once placed, makes
+// a file of at most 2^63 - 1 bytes, counting every number as wide as the widest in whole.
+bool panel_fits_a_file(const job_content &c, const extent &whole, const panel &p);
+
 // Whether neighbouring copies of a job of extent e overlap in p: by how much across a
 // row and up a column, in hundredths (0 where they do not).
 point copies_overlap(const extent &e, const panel &p);

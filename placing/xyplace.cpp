@@ -88,6 +88,7 @@ struct options {
     panel copies;        // one copy unless --repeat
     bool most_copies;    // --repeat max
     bool turned;         // --rotate auto turned the job
+    bool once;           // --repeat of a job without nets, whose copies would write nothing
     const char *refusal; // why nothing was written, when the job could not be placed
     std::int64_t gap;    // hundredths
     bool given[once_options];
@@ -211,6 +212,7 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
 // choice of turn.
 struct measured {
     extent as_placed, turned;
+    job_content content;
 };
 
 pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reader &r, xy_unit &unit)
@@ -218,9 +220,16 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
     placement turn_only = o.how, turned = o.how;
     turn_only.shift = turned.shift = {0, 0};
     turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
-    m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
-    return walk(in, r, unit, [&](const xy_unit &u, bool) {
+    m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {}};
+    job_content &c = m.content;
+    return walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
         point a{u.x, u.y}, b{u.x, u.y};
+        c.leading_moves += u.kind == unit_kind::move && before_nets;
+        c.moves += u.kind == unit_kind::move && !before_nets;
+        c.tool_downs += u.kind == unit_kind::tool_down;
+        c.nets += u.kind == unit_kind::net;
+        if (u.kind == unit_kind::net)
+            c.record_bytes += static_cast<std::int64_t>(u.record_length);
         // A point that cannot be placed stops the pass, to be reported, unmeasured.
         if (u.kind == unit_kind::move && !(place(turn_only, a) && place(turned, b)))
             return false;
@@ -270,6 +279,15 @@ bool lies_on_bed(const arrangement &a)
 // exit status to end with having said why.
 int arrange_job(options &o, const measured &m)
 {
+    if (o.most_copies && m.as_placed.empty) {
+        complain("the job has no moves: nothing to repeat");
+        return status_trouble;
+    }
+    o.once = o.given[repeat_given] && m.content.nets == 0;
+    if (o.once) {
+        o.copies = {1, 1, {0, 0}};
+        o.most_copies = false;
+    }
     arrangement chosen = arrange(o, m.as_placed);
     if (o.turn_to_fit) {
         const arrangement turned = arrange(o, m.turned);
@@ -298,6 +316,16 @@ int arrange_job(options &o, const measured &m)
     o.copies = chosen.copies;
     if (o.given[fit_given])
         o.how.shift = chosen.on_bed.shift;
+    const point &by = o.how.shift;
+    const extent &e = chosen.whole;
+    if (!panel_fits_a_file(m.content,
+                           {e.empty, e.min_x + by.x, e.min_y + by.y, e.max_x + by.x, e.max_y + by.y},
+                           o.copies)) {
+        o.refusal = "larger than a file holds";
+        complain("the panel would make a coordinates file of more than 9223372036854775807 "
+                 "bytes; nothing written");
+        return status_off_bed;
+    }
     return -1;
 }
 
@@ -325,8 +353,9 @@ int plan_job(options &o, job_files &files)
 
 // What the placing did, for the report.
 struct place_report {
-    extent before, after; // the job as read, and everything written
-    extent first;         // the first copy as placed
+    extent before, after;    // the job as read, and everything written
+    extent first;            // the first copy as placed
+    std::int64_t tool_downs; // of one copy
 };
 
 // Tells how many copies went on the bed, and how far neighbouring copies overlap.
@@ -378,45 +407,59 @@ int report_json(const options &o, const job_files &files, const place_report *r,
     return written == status ? status : status_trouble;
 }
 
-// Writes every copy of the job placed, and puts the output in place; returns the exit
-// status.
-int place_job(const options &o, job_files &files)
+// Writes every copy of the job placed into w, taking what was written into r, until a
+// write fails; returns -1, or the exit status to end with, having said why.
+int write_copies(const options &o, job_files &files, job_writer &w, place_report &r)
 {
-    auto writer = std::make_unique<job_writer>();
-    start_jobs(*writer, files.out.out);
     coordinates_reader reader;
     xy_unit unit;
-    place_report r{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
     const std::int64_t copies = o.copies.columns * o.copies.rows;
-    for (std::int64_t k = 0; k < copies; ++k) {
+    for (std::int64_t k = 0; k < copies && !w.block.failed; ++k) {
         placement how = o.how;
         const point by = copy_shift(o.copies, k);
         how.shift = {how.shift.x + by.x, how.shift.y + by.y};
-        job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}};
+        job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
         if (k > 0)
             std::rewind(files.in);
-        if (const pass_end end = append_job(*writer, files.in, how, false, reader, unit, boxes);
-            end.result != read_result::finished) {
+        if (const pass_end end = append_job(w, files.in, how, false, reader, unit, boxes);
+            end.result != read_result::finished && !end.write_failed) {
             const int status = report_pass(end, reader, unit, files.name, "places");
             if (o.common.json && status == status_off_bed)
                 report_json(o, files, nullptr, "beyond the range", status);
-            return abandon(files, status);
+            return status;
         }
         if (k == 0) {
             r.before = boxes.as_read;
             r.first = boxes.placed;
+            r.tool_downs = boxes.tool_downs;
         }
         if (!boxes.placed.empty) {
             take_in(r.after, {boxes.placed.min_x, boxes.placed.min_y});
             take_in(r.after, {boxes.placed.max_x, boxes.placed.max_y});
         }
     }
+    return -1;
+}
+
+// Writes the job placed and puts the output in place; returns the exit status.
+int place_job(const options &o, job_files &files)
+{
+    auto writer = std::make_unique<job_writer>();
+    start_jobs(*writer, files.out.out);
+    place_report r{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
+    if (const int status = write_copies(o, files, *writer, r); status >= 0)
+        return abandon(files, status);
     const int status = finish_output(files, finish_jobs(*writer));
-    if (status != EXIT_SUCCESS || o.common.quiet)
+    if (status != EXIT_SUCCESS)
+        return status;
+    if (o.once)
+        complain("warning: the job has no nets, so its copies would draw nothing: written once");
+    warn_when_nothing_drawn(r.tool_downs);
+    if (o.common.quiet)
         return status;
     if (o.common.json)
         return report_json(o, files, &r, nullptr, status);
-    if (o.given[repeat_given])
+    if (o.given[repeat_given] && !o.once)
         report_panel(o, r.first);
     return status;
 }

@@ -1,8 +1,11 @@
 // Placing positions: mirrors, turns and shifts in their order, exactly, within the range
 // of a coordinates file; and the shift that fits a job on a bed.
+#include "panel.h"
 #include "placement.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -87,5 +90,22 @@ INSTANTIATE_TEST_SUITE_P(
         fit_case{"too_large", board, {0, 0, 600, 400}, false, {{35, 70}, 73, 100}},
         fit_case{"empty_job", extent{true, 0, 0, 0, 0}, {0, 0, 800, 600}, true, {{0, 0}, 0, 0}}),
     [](const auto &info) { return info.param.name; });
+
+// A panel's file holds at most 2^63 - 1 bytes, each move line counted as wide as the
+// widest number in the panel: here 18 characters for x, 10 for y, 36 a line with "Go To "
+// and the trailer's 11 bytes beside them; the records fill the file to its last byte.
+TEST(panel, file_may_hold_the_largest_count_of_bytes_and_no_more)
+{
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max() - 11;
+    const extent whole{false, -9223372036854777, 0, 100, 100};
+    job_content content{0, most / 36, 0, 0, most % 36};
+    EXPECT_TRUE(panel_fits_a_file(content, whole, panel{1, 1, {0, 0}}));
+    ++content.record_bytes;
+    EXPECT_FALSE(panel_fits_a_file(content, whole, panel{1, 1, {0, 0}}));
+    // A copy of 9.3 MB written a million by a million times passes it.
+    const job_content copy{0, 330000, 1, 1, 10};
+    EXPECT_TRUE(panel_fits_a_file(copy, whole, panel{1000, 1000, {1, 1}}));
+    EXPECT_FALSE(panel_fits_a_file(copy, whole, panel{1000000, 1000000, {1, 1}}));
+}
 
 } // namespace

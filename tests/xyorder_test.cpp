@@ -184,7 +184,8 @@ TEST_F(xyorder, keeps_an_order_that_cannot_be_shortened)
 {
     const run_result empty = xyorder_with("- -", trailer);
     EXPECT_EQ(empty.out, trailer);
-    EXPECT_EQ(empty.err, "xyorder: idle travel 0.00 before, 0.00 after: no shorter order found, "
+    EXPECT_EQ(empty.err, "xyorder: warning: the job draws nothing\n"
+                         "xyorder: idle travel 0.00 before, 0.00 after: no shorter order found, "
                          "the file's order is kept\n");
     put("line.xy", "\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n"
                    "Go To       1.00       0.00\nTool Up \n\n   NET 'B'\n \n"

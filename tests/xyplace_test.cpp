@@ -204,10 +204,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 class place_fault : public xyplace, public testing::WithParamInterface<fault_case> {};
 
-// Under a file-size limit that only a job as large as the board reaches.
+// Under a file-size limit that only a job as large as the board reaches, and a time limit
+// that a run which went on after a failed write would reach.
 TEST_P(place_fault, is_reported_and_writes_nothing)
 {
-    expect_fault("prlimit --fsize=20000 '" XYPLACE "'", GetParam());
+    expect_fault("timeout -s KILL 60 prlimit --fsize=20000 '" XYPLACE "'", GetParam());
 }
 
 const std::string sound = "Go To       1.00       2.00\n" + trailer;
@@ -235,8 +236,16 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"fits_only_turned_without_rotate_auto", "--fit 5x7 board.xy out.xy", "", 3,
                    "xyplace: the job, 6.73 x 5.00, is 1.73 wider than the bed 5 x 7 allows; "
                    "nothing written\n"},
-        fault_case{"output_past_a_file_size_limit", "board.xy out.xy", "", 2,
+        // A panel of a million by a million copies ends at its first refused write.
+        fault_case{"panel_past_a_file_size_limit",
+                   "--repeat 1000000x1000000 --pitch 0.01,0.01 board.xy out.xy", "", 2,
                    "xyplace: out.xy: File too large\n"},
+        fault_case{"panel_on_a_full_device",
+                   "--repeat 1000000x1000000 --pitch 0.01,0.01 board.xy - > /dev/full", "", 2,
+                   "xyplace: standard output: No space left on device\n"},
+        fault_case{"most_copies_of_a_job_without_moves",
+                   "--repeat max --gap 0.25 --margin 0.5 --fit 30x20 in.xy out.xy", trailer, 2,
+                   "xyplace: the job has no moves: nothing to repeat\n"},
         fault_case{"position_beyond_the_range", "--shift 1,0 in.xy out.xy",
                    "Go To 92233720368547.76       0.00\n" + trailer, 3,
                    "xyplace: in.xy:1: the move to 92233720368547.76       0.00 would be placed "
@@ -274,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyplace: --gap and --pitch both say how far apart copies stand: give one\n" +
                        try_help},
         fault_case{"panel_beyond_the_range", "--repeat 1000000x1 --gap 92233720368 in.xy out.xy",
-                   sound, 3,
+                   "\n   NET 'A'\n \nGo To       1.00       2.00\nTool Down \n" + trailer, 3,
                    "xyplace: the panel would reach beyond what a coordinates file holds; nothing "
                    "written\n"},
         fault_case{"three_places_in_a_shift", "--shift 0.125,0 in.xy out.xy", sound, 2,
@@ -299,6 +308,50 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"missing_file", "none.xy out.xy", "", 2,
                    "xyplace: none.xy: No such file or directory\n"}),
     [](const auto &info) { return info.param.name; });
+
+// Copies of a job without nets would write nothing: it is written once, however many are
+// asked for, and the run says so.
+TEST_F(xyplace, panel_of_a_job_without_nets_is_written_once)
+{
+    put("empty.xy", trailer);
+    const run_result empty = xyplace_with("--repeat 10000x10000 empty.xy out.xy");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.err, "xyplace: warning: the job has no nets, so its copies would draw "
+                         "nothing: written once\nxyplace: warning: the job draws nothing\n");
+    EXPECT_EQ(get("out.xy"), trailer);
+    put("moves.xy", "Go To       1.00       2.00\n" + trailer);
+    EXPECT_EQ(xyplace_with("-q --repeat max --gap 1 --fit 30x20 moves.xy out.xy").status, 0);
+    EXPECT_EQ(get("out.xy"), "Go To       0.00       0.00\n" + trailer);
+}
+
+// Each copy of a job of 330,000 moves writes 9.24 MB: a million by a million of them would
+// pass 2^63 - 1 bytes, so the panel is refused before anything is written.
+TEST_F(xyplace, panel_larger_than_a_file_holds_is_refused_up_front)
+{
+    std::string job = "\n   NET 'A'\n \nGo To       1.00       2.00\nTool Down \n";
+    for (int k = 1; k < 330000; ++k)
+        job += "Go To       1.00       2.00\n";
+    expect_fault("timeout -s KILL 60 '" XYPLACE "'",
+                 {"", "--repeat 1000000x1000000 --pitch 0.01,0.01 in.xy out.xy", job + trailer, 3,
+                  "xyplace: the panel would make a coordinates file of more than "
+                  "9223372036854775807 bytes; nothing written\n"});
+}
+
+// A full file system refuses the panel's file part way: the run ends at once and the old
+// file stays. The file system lives in a mount namespace of the run's own, which goes with
+// it; mounting needs root.
+TEST_F(xyplace, panel_on_a_full_file_system_ends_at_once_leaving_the_old_file)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    std::filesystem::create_directory(dir + "/full");
+    const run_result full = run("unshare -m sh -c 'mount -t tmpfs -o size=64k none full && "
+                                "echo old > full/out.xy && timeout -s KILL 60 \"" XYPLACE
+                                "\" --repeat 1000000x1000000 --pitch 0.01,0.01 board.xy "
+                                "full/out.xy; echo $?; ls full; cat full/out.xy'");
+    EXPECT_EQ(full.out, "2\nout.xy\nold\n");
+    EXPECT_EQ(full.err, "xyplace: full/out.xy: No space left on device\n");
+}
 
 bool running(pid_t child)
 {

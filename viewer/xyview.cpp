@@ -182,8 +182,7 @@ bool write_picture(picture_output &p, const job_report &report, const options &o
 // how much, and when the job draws nothing; returns whether the job lies on the bed.
 bool fits(const job_summary &job, const options &o)
 {
-    if (job.tool_downs == 0)
-        complain("warning: the job draws nothing");
+    warn_when_nothing_drawn(job.tool_downs);
     if (!o.has_area)
         return true;
     const overhang over = overhang_of(job.box, o.area);
