@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,10 +97,31 @@ bool names_the_trace_file(const char *name, std::FILE *trace)
            (S_ISREG(open.st_mode) || S_ISFIFO(open.st_mode));
 }
 
+// Whether name is an existing regular file whose first 64 KiB hold a record: trace data,
+// most likely the one an operator meant to convert and typed second. A file that cannot be
+// read is not judged.
+bool holds_trace_data(const char *name)
+{
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat s;
+    if (fd < 0 || fstat(fd, &s) != 0 || !S_ISREG(s.st_mode)) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    char head[1 << 16];
+    std::size_t size = 0;
+    for (ssize_t got; size < sizeof head && (got = read(fd, head + size, sizeof head - size)) > 0;)
+        size += static_cast<std::size_t>(got);
+    close(fd);
+    return holds_records(head, size);
+}
+
 std::FILE *open_xy_file(typed_name &name, std::FILE *trace)
 {
     ask("Enter the Tarvik xy coordinates output filename: ", name);
-    const bool refused = unusable(name) || names_the_trace_file(name.text, trace);
+    const bool refused =
+        unusable(name) || names_the_trace_file(name.text, trace) || holds_trace_data(name.text);
     std::FILE *xy = refused ? nullptr : std::fopen(name.text, "w");
     if (!xy)
         fail("\nERROR: Can't open output file %s", name, status_xy_failed);

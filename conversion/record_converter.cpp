@@ -76,11 +76,29 @@ static void convert_net(conversion_state &s, const char *line, xy_writer &w)
     w.used += static_cast<std::size_t>(put_net(start, s.tool, line, std::strlen(line)) - start);
 }
 
+bool holds_records(const char *bytes, std::size_t size)
+{
+    char line[line_size];
+    for (std::size_t at = 0; at < size;) {
+        const char *const start = bytes + at;
+        const std::size_t left = std::min(size - at, line_size - 1);
+        const void *const feed = std::memchr(start, '\n', left);
+        const std::size_t length =
+            feed ? static_cast<std::size_t>(static_cast<const char *>(feed) - start) + 1 : left;
+        clearbuf(line);
+        std::memcpy(line, start, length);
+        if (is_segment_record(line) || is_net_record(line))
+            return true;
+        at += length;
+    }
+    return false;
+}
+
 void convert_chunk(conversion_state &s, const char *line, xy_writer &w)
 {
-    if (line[0] == 'S' && line[1] == 'E' && line[2] == 'G')
+    if (is_segment_record(line))
         convert_segment(s, line, w);
-    else if (line[2] == 'N' && line[3] == 'E' && line[4] == 'T')
+    else if (is_net_record(line))
         convert_net(s, line, w);
 }
 

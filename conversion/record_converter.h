@@ -37,6 +37,24 @@ void reset(conversion_state &s);
 // refused write. (A memory stream, which is nothing but its buffer, will not do.)
 void start_writing(xy_writer &w, std::FILE *out);
 
+// Whether the chunk in line (line_size bytes, zero after the chunk) is a segment record:
+// "SEG" in its first three characters.
+inline bool is_segment_record(const char *line)
+{
+    return line[0] == 'S' && line[1] == 'E' && line[2] == 'G';
+}
+
+// Whether it is a net record: "NET" in its third to fifth characters.
+inline bool is_net_record(const char *line)
+{
+    return line[2] == 'N' && line[3] == 'E' && line[4] == 'T';
+}
+
+// Whether size bytes from the start of a file, cut into chunks as the reader cuts them,
+// hold a segment or a net record. A coordinates file never does, since every record it
+// echoes stands a blank further in; trace data that converts to anything does.
+bool holds_records(const char *bytes, std::size_t size);
+
 // Judges the chunk in line (line_size bytes, zero after the chunk) as a segment record,
 // a net record or neither, and writes to w what it calls for. Other chunks change nothing.
 void convert_chunk(conversion_state &s, const char *line, xy_writer &w);

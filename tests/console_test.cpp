@@ -65,7 +65,7 @@ TEST_F(console, arguments_are_ignored)
 
 TEST_F(console, existing_coordinates_file_is_emptied_first)
 {
-    put("board.xy", std::string(5000, 'x'));
+    put("board.xy", converted("  NET 'OLD'\nSEG 1 2\n") + std::string(5000, 'x'));
     EXPECT_EQ(trace2xy("board.trc\nboard.xy\n").status, 0);
     EXPECT_EQ(get("board.xy"), example_xy);
 }
@@ -181,6 +181,7 @@ TEST_P(refusal, shows_the_error_and_leaves_the_files_alone)
     fs::create_directory(dir + "/sub");
     fs::create_symlink("board.trc", dir + "/link.trc");
     fs::create_hard_link(dir + "/board.trc", dir + "/hard.trc");
+    put("board.xy", example_xy);
     const std::set<std::string> before = names();
 
     const run_result result = trace2xy(GetParam().typed);
@@ -220,7 +221,10 @@ INSTANTIATE_TEST_SUITE_P(
         refusal_case{"trace_data_file_by_a_symbolic_link", "board.trc\nlink.trc\n",
                      xy_error + "link.trc\n", 2},
         refusal_case{"trace_data_file_by_a_hard_link", "link.trc\nhard.trc\n",
-                     xy_error + "hard.trc\n", 2}),
+                     xy_error + "hard.trc\n", 2},
+        // The names typed the wrong way round: the trace data is not emptied.
+        refusal_case{"trace_data_typed_as_the_coordinates_file", "board.xy\nboard.trc\n",
+                     xy_error + "board.trc\n", 2}),
     [](const auto &info) { return info.param.name; });
 
 // Reads what the child shows until want.size() bytes have come or nothing comes for

@@ -107,6 +107,19 @@ INSTANTIATE_TEST_SUITE_P(
                         move("      1.00", "      0.00") + trailer}),
     case_name);
 
+// Trace data is told from a coordinates file by its records, chunk by chunk as the reader
+// cuts lines: a coordinates file echoes each record a blank further in.
+TEST(converter, records_tell_trace_data_from_coordinates)
+{
+    const std::string coordinates = converted(file_contents(TEST_DATA "/worked_example.trc"));
+    for (const auto &[bytes, records] :
+         {std::pair{coordinates, false}, {file_contents(TEST_DATA "/worked_example.trc"), true},
+          {"LAYER 1\n NET 'A'\nSEGMENT", true}, {std::string(79, 'x') + "SEG 1 2\n", true},
+          {std::string(78, 'x') + "SEG 1 2\n", false}, {std::string("\0SEG\nxxNE", 10), false},
+          {std::string(), false}})
+        EXPECT_EQ(holds_records(bytes.data(), bytes.size()), records) << bytes;
+}
+
 TEST(converter, output_larger_than_a_block_keeps_its_order)
 {
     std::string trace, xy;
