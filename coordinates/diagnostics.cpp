@@ -102,7 +102,12 @@ int report_unread(read_result result, coordinates_reader &r, const char *name)
     }
     complain("%s:%ld: not a coordinates line: %s%s", name, r.line_number, line.c_str(),
              ends_inside);
-    if (looks_like_trace_data(r))
+    const std::string_view faulty(r.line, r.line_length);
+    if (r.line_number == 1 && faulty.starts_with("\x1f\x8b"))
+        complain("%s: compressed with gzip: zcat it first", name);
+    else if (faulty.ends_with('\r'))
+        complain("%s: the lines end in a carriage return: DOS line ends", name);
+    else if (looks_like_trace_data(r))
         complain("%s looks like trace data, not a coordinates file: trace2xy converts it into one",
                  name);
     return status_malformed;
@@ -138,7 +143,7 @@ int wrong_arguments(const char *format, ...)
     return status_trouble;
 }
 
-int wrong_option(int code, char **argv, const option *table)
+int wrong_option(int code, char **argv, const option *table, const char *bed_option)
 {
     const char *given = argv[optind - 1];
     const std::string_view word(given);
@@ -176,6 +181,8 @@ int wrong_option(int code, char **argv, const option *table)
     if (matches > 1)
         return wrong_arguments("ambiguous option: --%.*s could be %s",
                                static_cast<int>(name.size()), name.data(), could_be.c_str());
+    if (matches == 0 && bed_option && name == "bed")
+        return wrong_arguments("unknown option: %s; the plotter's bed is %s", given, bed_option);
     if (matches == 0)
         return wrong_arguments("unknown option: %s", given);
     if (code == ':')

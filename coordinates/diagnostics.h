@@ -36,8 +36,9 @@ void warn_when_nothing_drawn(std::int64_t tool_downs);
 
 // The same for what getopt_long, with opterr 0 and the long options of table, returned
 // ':' (a value missing) or '?' for: an unknown option, a prefix that several options
-// begin with (which are named), or a value given to an option that takes none.
-int wrong_option(int code, char **argv, const option *table);
+// begin with (which are named), or a value given to an option that takes none. An unknown
+// --bed is told bed_option, the program's name for the bed, when it has one.
+int wrong_option(int code, char **argv, const option *table, const char *bed_option);
 
 // Returns status when all that was written to standard output reached it; otherwise
 // reports the system's reason and returns status_trouble.

@@ -120,7 +120,7 @@ int take_shared(int code, const companion &c, option_table &t, char **argv, comm
         return EXIT_SUCCESS;
     }
     if (code == ':' || code == '?')
-        return wrong_option(code, argv, t.entries);
+        return wrong_option(code, argv, t.entries, c.bed_option);
     if (code == 'q' || code == json_option) {
         common.quiet = common.quiet || code == 'q';
         common.json = common.json || code == json_option;

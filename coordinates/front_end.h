@@ -21,6 +21,8 @@ struct companion {
     const char *own_short;  // its own short options, as getopt_long takes them
     const option *own_long; // its own long options, ended by an entry of zeros
     bool timed;             // it takes the motion model's options
+    const char *bed_option; // the option that names the plotter's bed, told to one who
+                            // types --bed; or null
 };
 
 // What the shared options say.

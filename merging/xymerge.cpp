@@ -19,7 +19,8 @@
 namespace {
 
 constexpr const char *usage_text =
-    "usage: xymerge [-q] [--row G] -o OUT.xy IN.xy...   (- for standard input or output)\n"
+    "usage: xymerge [-q] [--json] [--row G] -o OUT.xy IN.xy...\n"
+    "               (- for standard input or output)\n"
     "\n"
     "Merges the plotter jobs of the coordinates files IN.xy into one, OUT.xy: every net\n"
     "block of each as read, job after job in the order given, with the tool raised between\n"
@@ -46,8 +47,13 @@ constexpr option own_options[] = {{"output", required_argument, nullptr, 'o'},
                                   {"row", required_argument, nullptr, row_option},
                                   {}};
 
-constexpr companion xymerge{usage_text, exit_text,   "xymerge " XYMERGE_VERSION,
-                            "o:",       own_options, false};
+constexpr companion xymerge{.usage = usage_text,
+                            .exit_text = exit_text,
+                            .version = "xymerge " XYMERGE_VERSION,
+                            .own_short = "o:",
+                            .own_long = own_options,
+                            .timed = false,
+                            .bed_option = nullptr};
 
 struct options {
     const char *output;

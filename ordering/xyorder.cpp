@@ -23,8 +23,8 @@
 namespace {
 
 constexpr const char *usage_text =
-    "usage: xyorder [-q] [-k] [--effort E] [--speed V ...] IN.xy OUT.xy   (- for standard\n"
-    "       input or output)\n"
+    "usage: xyorder [-q] [--json] [-k] [--effort E] [--speed V ...] IN.xy OUT.xy\n"
+    "               (- for standard input or output)\n"
     "\n"
     "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle travel, and\n"
     "writes the result to OUT.xy (- for standard input or output): every net with its moves,\n"
@@ -47,8 +47,13 @@ constexpr option own_options[] = {{"keep-direction", no_argument, nullptr, 'k'},
                                   {"effort", required_argument, nullptr, effort_option},
                                   {}};
 
-constexpr companion xyorder{usage_text, exit_text,   "xyorder " XYORDER_VERSION,
-                            "k",        own_options, true};
+constexpr companion xyorder{.usage = usage_text,
+                            .exit_text = exit_text,
+                            .version = "xyorder " XYORDER_VERSION,
+                            .own_short = "k",
+                            .own_long = own_options,
+                            .timed = true,
+                            .bed_option = nullptr};
 
 struct options {
     bool keep_direction;

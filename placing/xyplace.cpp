@@ -20,8 +20,9 @@
 namespace {
 
 constexpr const char *usage_text =
-    "usage: xyplace [-q] [-s DX,DY] [-r 90|180|270|auto] [-m x|y] [-f WxH[+X+Y]\n"
-    "               [--margin M] [-c]] [--repeat CxR|max [--gap G | --pitch DX,DY]]\n"
+    "usage: xyplace [-q] [--json] [-s DX,DY] [-r 90|180|270|auto] [-m x|y]\n"
+    "               [-f WxH[+X+Y] [--margin M] [-c]]\n"
+    "               [--repeat CxR|max [--gap G | --pitch DX,DY]]\n"
     "               IN.xy OUT.xy   (- for standard input or output)\n"
     "\n"
     "Puts the plotter job in the coordinates file IN.xy on the plotter's bed and writes it\n"
@@ -77,8 +78,13 @@ enum once_option {
     once_options
 };
 
-constexpr companion xyplace{usage_text,  exit_text,   "xyplace " XYPLACE_VERSION,
-                            "s:r:m:f:c", own_options, false};
+constexpr companion xyplace{.usage = usage_text,
+                            .exit_text = exit_text,
+                            .version = "xyplace " XYPLACE_VERSION,
+                            .own_short = "s:r:m:f:c",
+                            .own_long = own_options,
+                            .timed = false,
+                            .bed_option = "--fit"};
 
 struct options {
     placement how;
@@ -318,9 +324,9 @@ int arrange_job(options &o, const measured &m)
         o.how.shift = chosen.on_bed.shift;
     const point &by = o.how.shift;
     const extent &e = chosen.whole;
-    if (!panel_fits_a_file(m.content,
-                           {e.empty, e.min_x + by.x, e.min_y + by.y, e.max_x + by.x, e.max_y + by.y},
-                           o.copies)) {
+    if (!panel_fits_a_file(
+            m.content, {e.empty, e.min_x + by.x, e.min_y + by.y, e.max_x + by.x, e.max_y + by.y},
+            o.copies)) {
         o.refusal = "larger than a file holds";
         complain("the panel would make a coordinates file of more than 9223372036854775807 "
                  "bytes; nothing written");

@@ -217,9 +217,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "xyorder: in.xy:1: not a coordinates line: 'Go Home'\n"},
                     fault_case{"missing_trailer", "in.xy out.xy", sound.substr(0, 28), 1,
                                "xyorder: in.xy: the file ends after line 1, without its trailer\n"},
-                    fault_case{"two_jobs_joined", "in.xy out.xy", sound + sound, 1,
-                               "xyorder: in.xy:5: text after the end of the job, which ends at "
-                               "line 4: 'Go To       1.00       2.00'; xymerge joins jobs into one\n"},
+                    fault_case{
+                        "two_jobs_joined", "in.xy out.xy", sound + sound, 1,
+                        "xyorder: in.xy:5: text after the end of the job, which ends at "
+                        "line 4: 'Go To       1.00       2.00'; xymerge joins jobs into one\n"},
                     fault_case{"missing_file", "none.xy out.xy", "", 2,
                                "xyorder: none.xy: No such file or directory\n"},
                     fault_case{"output_in_a_missing_directory", "board.xy no/such.xy", "", 2,
@@ -270,7 +271,8 @@ TEST_F(xyorder, wrong_arguments_get_one_line_and_a_pointer_to_the_help)
         EXPECT_TRUE(result.err.ends_with("\nTry 'xyorder --help'.\n")) << arguments;
     }
     EXPECT_EQ(xyorder_with("-V").out, "xyorder " XYVIEW_VERSION "\n");
-    EXPECT_TRUE(xyorder_with("-h").out.starts_with("usage: xyorder [-q] [-k] [--effort E]"));
+    EXPECT_TRUE(
+        xyorder_with("-h").out.starts_with("usage: xyorder [-q] [--json] [-k] [--effort E]"));
 }
 
 } // namespace

@@ -96,13 +96,13 @@ TEST_F(xyview, tells_the_plotting_time)
     const run_result result = xyview_with("--speed 1 --tool-time 2 timed.xy");
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("\nplotting time     0:00:11.0 (drawing 0:00:04.0, travel "
-                              "0:00:03.0, tool 0:00:04.0)\n"),
+                              "0:00:03.0,\n                  tool 0:00:04.0)\n"),
               std::string::npos)
         << result.out;
     // Travel at 3 units a second, without --accel; 2 s to lower the tool, 1 s to raise it.
     const run_result apart = xyview_with("--speed 1 --travel-speed 3 --tool-time 2,1 timed.xy");
     EXPECT_NE(apart.out.find("\nplotting time     0:00:08.0 (drawing 0:00:04.0, travel "
-                             "0:00:01.0, tool 0:00:03.0)\n"),
+                             "0:00:01.0,\n                  tool 0:00:03.0)\n"),
               std::string::npos)
         << apart.out;
 }
@@ -137,11 +137,11 @@ TEST_P(picture, matches_the_golden_picture)
     EXPECT_EQ(get("out.svg"), file_contents(TEST_DATA "/" + name + ".svg"));
 }
 
-INSTANTIATE_TEST_SUITE_P(xyview, picture,
-                         testing::Values(picture_case{"worked_example", "--area 1.4x2.5-0.25-0.25 --direction"},
-                                         picture_case{"flat", "--no-travel --direction"},
-                                         picture_case{"empty", ""}),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    xyview, picture,
+    testing::Values(picture_case{"worked_example", "--area 1.4x2.5-0.25-0.25 --direction"},
+                    picture_case{"flat", "--no-travel --direction"}, picture_case{"empty", ""}),
+    [](const auto &info) { return info.param.name; });
 
 struct bed_case {
     const char *name;
@@ -166,7 +166,14 @@ TEST_P(bed, warns_of_each_side_the_job_crosses_and_still_draws)
     EXPECT_NE(result.out.find("bounding box      x 10.00 to 12.00, y 20.00 to 23.00\n"
                               "size              2.00 x 3.00\nbed  "),
               std::string::npos);
-    EXPECT_TRUE(result.out.ends_with("): " + GetParam().standing + "\n")) << result.out;
+    // A line that would pass 80 columns goes on, at a blank, indented as the values are.
+    std::string joined = result.out;
+    for (std::size_t at; (at = joined.find("\n" + std::string(18, ' '))) != std::string::npos;)
+        joined.replace(at, 19, " ");
+    EXPECT_TRUE(joined.ends_with("): " + GetParam().standing + "\n")) << result.out;
+    for (std::size_t at = 0, end; (end = result.out.find('\n', at)) != std::string::npos;
+         at = end + 1)
+        EXPECT_LE(end - at, 80U) << result.out;
     // What lies off the bed is drawn again in red, and only then.
     EXPECT_EQ(get("job.svg").find("clip-path=\"url(#off-bed)\"") != std::string::npos,
               GetParam().status == 3);
@@ -335,7 +342,18 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"empty_picture_name", "--svg= in.xy", sound, 2,
                    "xyview: --svg wants a file name, or - for standard output: ''\n" + try_help},
         fault_case{"line_ending_in_a_carriage_return", "in.xy", "Tool Up \r\n\n\n", 1,
-                   "xyview: in.xy:1: not a coordinates line: 'Tool Up \\r'\n"},
+                   "xyview: in.xy:1: not a coordinates line: 'Tool Up \\r'\n"
+                   "xyview: in.xy: the lines end in a carriage return: DOS line ends\n"},
+        fault_case{"compressed_file", "in.xy", "\x1f\x8b\x08\x00\n"s, 1,
+                   "xyview: in.xy:1: not a coordinates line: '\\x1f\\x8b\\x08\\x00'\n"
+                   "xyview: in.xy: compressed with gzip: zcat it first\n"},
+        fault_case{"picture_option_without_a_picture", "--size 200x200 in.xy", sound, 2,
+                   "xyview: --size needs --svg\n" + try_help},
+        fault_case{"picture_named_as_another_kind", "-s pic.PNG in.xy", sound, 2,
+                   "xyview: --svg pic.PNG: the picture is SVG: name it .svg, not .png\n" +
+                       try_help},
+        fault_case{"bed_named_as_a_bed", "--bed 8x6 in.xy", sound, 2,
+                   "xyview: unknown option: --bed; the plotter's bed is --area\n" + try_help},
         fault_case{"binary_file", "in.xy", std::string(100, '\x01') + "\n", 1,
                    "xyview: in.xy:1: not a coordinates line: '" + repeated("\\x01", 14) +
                        "...'\n"}),
@@ -427,7 +445,7 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
     const run_result help = xyview_with("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "usage: xyview [-q] [-s OUT.svg] [-n] [-d] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"));
+        "usage: xyview [-q] [--json] [-s OUT.svg [-n] [-d] [--size WxH]] [-a WxH[+X+Y]]\n"));
     const run_result version = xyview_with("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");

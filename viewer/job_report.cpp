@@ -4,6 +4,10 @@
 
 #include "json_writer.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 namespace {
 
 constexpr const char *side_names[] = {"left", "right", "bottom", "top"};
@@ -28,25 +32,62 @@ std::string verdict(const bed_standing &s)
                                    (s.crossed.find(' ') == std::string::npos ? " side" : " sides");
 }
 
+// Stands in a value for a blank at which the line must not be broken, as inside a command.
+constexpr char unbroken_blank = '\x1f';
+
+// Whether a value may be carried on to the next line at the blank at, before a word: not
+// before a number or a sign, nor the "x" between two numbers.
+bool breaks_at(const std::string &value, std::size_t at)
+{
+    const char next = at + 1 < value.size() ? value[at + 1] : '\0';
+    return value[at] == ' ' && std::isalpha(static_cast<unsigned char>(next)) &&
+           !(next == 'x' && at + 2 < value.size() && value[at + 2] == ' ');
+}
+
+// Writes a line of the summary: its label in a column of its own, then its value, carried
+// on to lines indented as the values are wherever it would pass 80 columns.
+void print_line(std::FILE *to, const char *label, const std::string &value)
+{
+    constexpr std::size_t indent = 18, room = 80 - indent;
+    std::string text = std::string(label).append(indent - std::strlen(label), ' ');
+    std::size_t at = 0;
+    while (value.size() - at > room) {
+        std::size_t cut = at + room;
+        while (cut > at && !breaks_at(value, cut))
+            --cut;
+        if (cut == at)
+            break;
+        text.append(value, at, cut - at).append("\n").append(indent, ' ');
+        at = cut + 1;
+    }
+    text.append(value, at).append("\n");
+    std::replace(text.begin(), text.end(), unbroken_blank, ' ');
+    std::fputs(text.c_str(), to);
+}
+
 void print_time(std::FILE *to, const plotting_time &time)
 {
-    std::fprintf(to, "plotting time     %s (drawing %s, travel %s, tool %s)\n",
-                 duration(total(time)).c_str(), duration(time.drawing).c_str(),
-                 duration(time.travel).c_str(), duration(time.tool).c_str());
+    print_line(to, "plotting time",
+               duration(total(time)) + " (drawing " + duration(time.drawing) + ", travel " +
+                   duration(time.travel) + ", tool " + duration(time.tool) + ")");
 }
 
 void print_bed(std::FILE *to, const job_report &r)
 {
     const bed &b = r.area;
     const bed_standing s = standing_of(r.job, b);
-    std::fprintf(to, "bed               %s x %s at (%s, %s): ", units_text(b.width).c_str(),
-                 units_text(b.height).c_str(), units_text(b.x).c_str(), units_text(b.y).c_str());
-    if (s.crossed.empty())
-        std::fputs("fits\n", to);
-    else
-        std::fprintf(to, "the job crosses its %s%s; %s\n", s.crossed.c_str(),
-                     s.crossed.find(' ') == std::string::npos ? " side" : " sides",
-                     s.remedy.c_str());
+    std::string where = units_text(b.width) + " x " + units_text(b.height) + " at (" +
+                        units_text(b.x) + ", " + units_text(b.y) + "): ";
+    if (s.crossed.empty()) {
+        where += "fits";
+    } else {
+        // The command is copied as it stands: it is never broken.
+        std::string remedy = s.remedy;
+        std::replace(remedy.end() - static_cast<long>(s.command.size()), remedy.end(), ' ',
+                     unbroken_blank);
+        where += "the job " + verdict(s) + "; " + remedy;
+    }
+    print_line(to, "bed", where);
 }
 
 void json_bed(json_writer &w, const job_report &r)
@@ -120,16 +161,15 @@ void print_summary(std::FILE *to, const job_report &r)
     if (r.timed)
         print_time(to, r.time);
     const extent &box = job.box;
-    if (box.empty)
-        std::fputs("bounding box      none: no moves\n", to);
-    else
-        std::fprintf(to,
-                     "bounding box      x %s to %s, y %s to %s\n"
-                     "size              %s x %s\n",
-                     units_text(box.min_x).c_str(), units_text(box.max_x).c_str(),
-                     units_text(box.min_y).c_str(), units_text(box.max_y).c_str(),
-                     units_text(box.max_x - box.min_x).c_str(),
-                     units_text(box.max_y - box.min_y).c_str());
+    if (box.empty) {
+        print_line(to, "bounding box", "none: no moves");
+    } else {
+        print_line(to, "bounding box",
+                   "x " + units_text(box.min_x) + " to " + units_text(box.max_x) + ", y " +
+                       units_text(box.min_y) + " to " + units_text(box.max_y));
+        print_line(to, "size",
+                   units_text(box.max_x - box.min_x) + " x " + units_text(box.max_y - box.min_y));
+    }
     if (r.has_bed)
         print_bed(to, r);
 }

@@ -22,13 +22,18 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <string_view>
+
+#include <strings.h>
+#include <sys/stat.h>
 
 namespace {
 
 constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
-    "usage: xyview [-q] [-s OUT.svg] [-n] [-d] [-a WxH[+X+Y]] [--speed V ...] COORDS_FILE\n"
+    "usage: xyview [-q] [--json] [-s OUT.svg [-n] [-d] [--size WxH]] [-a WxH[+X+Y]]\n"
+    "              [--speed V ...] COORDS_FILE\n"
     "\n"
     "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
     "and prints a summary of the job: nets, moves, tool downs, holes, the length drawn, the\n"
@@ -57,12 +62,18 @@ constexpr option own_options[] = {
     {"direction", no_argument, nullptr, 'd'},          {"area", required_argument, nullptr, 'a'},
     {"size", required_argument, nullptr, size_option}, {}};
 
-constexpr companion xyview{usage_text, exit_text,   "xyview " XYVIEW_VERSION,
-                           "s:nda:",   own_options, true};
+constexpr companion xyview{.usage = usage_text,
+                           .exit_text = exit_text,
+                           .version = "xyview " XYVIEW_VERSION,
+                           .own_short = "s:nda:",
+                           .own_long = own_options,
+                           .timed = true,
+                           .bed_option = "--area"};
 
 struct options {
-    const char *input; // the coordinates file, or "-"
-    const char *svg;   // where to draw the picture, or null
+    const char *input;       // the coordinates file, or "-"
+    const char *svg;         // where to draw the picture, or null
+    const char *for_picture; // an option given that only a picture takes, or null
     picture_style style;
     bool has_area;
     bed area; // the plotter's bed
@@ -93,10 +104,34 @@ int take_option(int code, const char *value, options &o)
         return wrong_arguments("--size wants WxH, whole numbers of pixels from 100 to %d: '%s'",
                                largest_picture_side, value);
     o.svg = code == 's' ? value : o.svg;
+    if (!o.for_picture)
+        o.for_picture = code == 'n'           ? "--no-travel"
+                        : code == 'd'         ? "--direction"
+                        : code == size_option ? "--size"
+                                              : nullptr;
     o.style.travel = o.style.travel && code != 'n';
     o.style.direction = o.style.direction || code == 'd';
     o.has_area = o.has_area || code == 'a';
     return -1;
+}
+
+// The ending of a picture's name that names another kind of picture (".png", in any case),
+// which an SVG file under it would belie; null for any other name, and for standard output,
+// a device, a pipe or a descriptor, which have no kind.
+const char *other_picture_kind(const char *path)
+{
+    const std::string_view name(path);
+    struct stat s;
+    if (name == "-" || name.starts_with("/dev/") || name.starts_with("/proc/self/fd/") ||
+        (stat(path, &s) == 0 && !S_ISREG(s.st_mode)))
+        return nullptr;
+    for (const char *kind : {".png", ".jpg", ".jpeg", ".gif", ".bmp", ".tif", ".tiff", ".webp",
+                             ".pdf", ".eps", ".ps"}) {
+        const std::size_t length = std::strlen(kind);
+        if (name.size() > length && strcasecmp(path + name.size() - length, kind) == 0)
+            return kind;
+    }
+    return nullptr;
 }
 
 // Returns -1 when the run goes on, or the exit status to end with.
@@ -106,6 +141,10 @@ int parse_arguments(int argc, char **argv, options &o)
     o.style = {default_picture_width, default_picture_height, true, false, most_path_bytes};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
+    if (!o.svg && o.for_picture)
+        return wrong_arguments("%s needs --svg", o.for_picture);
+    if (const char *kind = o.svg ? other_picture_kind(o.svg) : nullptr)
+        return wrong_arguments("--svg %s: the picture is SVG: name it .svg, not %s", o.svg, kind);
     if (argc - optind != 1)
         return wrong_arguments(argc == optind ? "no coordinates file named"
                                               : "one coordinates file only");
