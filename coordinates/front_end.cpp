@@ -157,7 +157,14 @@ int open_job_files(const char *input, const char *output, job_files &f)
 
 int json_beside(job_files &f, const common_options &common)
 {
-    if (!common.json || !writes_to_standard_output(f.out))
+    if (!common.json)
+        return -1;
+    if (f.in && writes_to_input("-", f.in)) {
+        close_whole_file(f.out, false);
+        complain("standard output: is the input %s; the object would be written into it", f.name);
+        return status_trouble;
+    }
+    if (!writes_to_standard_output(f.out))
         return -1;
     close_whole_file(f.out, false);
     return wrong_arguments(

@@ -113,8 +113,8 @@ int open_job_files(const char *input, const char *output, job_files &f);
 int take_job_files(int argc, char **argv, job_files &files);
 
 // Refuses --json when the output goes to the file open on standard output, by any name or
-// descriptor, where the job and the object would mix: -1, or status_trouble having said
-// why and closed the output unwritten.
+// descriptor, where the job and the object would mix, or when standard output is the
+// input: -1, or status_trouble having said why and closed the output unwritten.
 int json_beside(job_files &f, const common_options &common);
 
 // Closes f's output unwritten, leaving an old file as it was; gives back status.

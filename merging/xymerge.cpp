@@ -77,6 +77,27 @@ int take_option(int code, const char *value, options &o)
     return -1;
 }
 
+// Compares every input with the output, and with standard output when the report goes
+// there, before the first byte is written, since the output may be written through as it
+// goes. Returns -1, or status_trouble having said which is one of the inputs.
+int inputs_apart(int argc, char **argv, const options &o)
+{
+    for (int k = optind; k < argc; ++k) {
+        const char *input = std::strcmp(argv[k], "-") ? argv[k] : "(standard input)";
+        if (writes_to_named_input(o.output, argv[k])) {
+            complain("%s: is the input %s; the merge would replace it", output_name(o.output),
+                     input);
+            return status_trouble;
+        }
+        if (o.common.json && writes_to_named_input("-", argv[k])) {
+            complain("standard output: is the input %s; the object would be written into it",
+                     input);
+            return status_trouble;
+        }
+    }
+    return -1;
+}
+
 // Returns -1 when the run goes on, or the exit status to end with.
 int parse_arguments(int argc, char **argv, options &o)
 {
@@ -96,15 +117,7 @@ int parse_arguments(int argc, char **argv, options &o)
     }
     if (from_stdin > 1)
         return wrong_arguments("standard input can be read only once: one - only");
-    // Every input is compared before the first byte is written, since the output may be
-    // written through as it goes.
-    for (int k = optind; k < argc; ++k)
-        if (writes_to_named_input(o.output, argv[k])) {
-            complain("%s: is the input %s; the merge would replace it", output_name(o.output),
-                     std::strcmp(argv[k], "-") ? argv[k] : "(standard input)");
-            return status_trouble;
-        }
-    return -1;
+    return inputs_apart(argc, argv, o);
 }
 
 // A job as merged: its name in messages, and the extent of what it draws there.

@@ -268,8 +268,8 @@ TEST(picture, every_size_draws_every_shape_within_the_picture)
 {
     for (const std::string shape : {"along-line", "zigzag", "spanning", "holes", "winding"}) {
         const std::string xy = converted(stress_trace(shape, 300));
-        for (const auto &[width, height] : {std::pair{100, 100}, {100, 10000}, {10000, 100},
-                                            {1100, 800}, {10000, 10000}})
+        for (const auto &[width, height] :
+             {std::pair{100, 100}, {100, 10000}, {10000, 100}, {1100, 800}, {10000, 10000}})
             for (const std::int64_t path_bytes : {most_path_bytes, std::int64_t{0}}) {
                 const std::string label = shape + " " + std::to_string(width) + "x" +
                                           std::to_string(height) + " " + std::to_string(path_bytes);
@@ -294,8 +294,8 @@ TEST(picture, every_size_draws_every_shape_within_the_picture)
                      at = svg.find("<image x=\"", at + 1)) {
                     int x, y, w, h;
                     ASSERT_EQ(std::sscanf(svg.c_str() + at,
-                                          "<image x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"",
-                                          &x, &y, &w, &h),
+                                          "<image x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"", &x,
+                                          &y, &w, &h),
                               4);
                     EXPECT_TRUE(x >= 0 && y >= 0 && w > 0 && h > 0 && x + w <= 10 * width &&
                                 y + h <= 10 * height)

@@ -112,11 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(converter, records_tell_trace_data_from_coordinates)
 {
     const std::string coordinates = converted(file_contents(TEST_DATA "/worked_example.trc"));
-    for (const auto &[bytes, records] :
-         {std::pair{coordinates, false}, {file_contents(TEST_DATA "/worked_example.trc"), true},
-          {"LAYER 1\n NET 'A'\nSEGMENT", true}, {std::string(79, 'x') + "SEG 1 2\n", true},
-          {std::string(78, 'x') + "SEG 1 2\n", false}, {std::string("\0SEG\nxxNE", 10), false},
-          {std::string(), false}})
+    for (const auto &[bytes, records] : {std::pair{coordinates, false},
+                                         {file_contents(TEST_DATA "/worked_example.trc"), true},
+                                         {"LAYER 1\n NET 'A'\nSEGMENT", true},
+                                         {std::string(79, 'x') + "SEG 1 2\n", true},
+                                         {std::string(78, 'x') + "SEG 1 2\n", false},
+                                         {std::string("\0SEG\nxxNE", 10), false},
+                                         {std::string(), false}})
         EXPECT_EQ(holds_records(bytes.data(), bytes.size()), records) << bytes;
 }
 

@@ -305,6 +305,9 @@ INSTANTIATE_TEST_SUITE_P(
                        try_help},
         fault_case{"output_over_the_file_being_read", "in.xy ./in.xy", sound, 2,
                    "xyplace: ./in.xy: is the coordinates file being read\n"},
+        fault_case{"report_into_the_file_being_read", "--json in.xy out.xy >> in.xy", sound, 2,
+                   "xyplace: standard output: is the input in.xy; the object would be written "
+                   "into it\n"},
         fault_case{"bed_named_as_a_bed", "--bed 8x6 in.xy out.xy", sound, 2,
                    "xyplace: unknown option: --bed; the plotter's bed is --fit\n" + try_help},
         fault_case{"missing_file", "none.xy out.xy", "", 2,

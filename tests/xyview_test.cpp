@@ -313,6 +313,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: in.xy:1: not a coordinates line: '  NET \\'A\\''\n"
                    "xyview: in.xy looks like trace data, not a coordinates file: trace2xy "
                    "converts it into one\n"},
+        fault_case{"summary_into_the_file_being_read", "in.xy >> in.xy", sound, 2,
+                   "xyview: standard output: is the coordinates file being read; the summary "
+                   "would be written into it\n"},
         fault_case{"summary_to_a_closed_standard_output", "in.xy >&-", sound, 2,
                    "xyview: standard output: Bad file descriptor\n"},
         fault_case{"unknown_option", "--bogus in.xy", sound, 2,

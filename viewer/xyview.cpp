@@ -302,6 +302,13 @@ int main(int argc, char **argv)
     picture_output out{};
     if (!in || (o.svg && !open_picture(out, o, in)))
         return status_trouble;
+    if (!o.common.quiet && !out.on_stdout && writes_to_input("-", in)) {
+        complain("standard output: is the coordinates file being read; the summary would be "
+                 "written into it");
+        if (o.svg)
+            drop_picture(out);
+        return status_trouble;
+    }
     job_report report{name, {}, {}, o.common.motion.speed > 0, o.has_area, o.area};
     if (int status = read_view(in, o, out, report);
         status >= 0 || (status = write_view(report, o, out)) >= 0)
