@@ -9,6 +9,7 @@
 #include "units.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <string>
@@ -63,7 +64,7 @@ TEST(plotter, first_point_is_reached_without_idle_travel)
     EXPECT_EQ(job.box.min_y, -10000);
 }
 
-const picture_style style{1100, 800, true, false, most_path_bytes};
+const picture_style style{1100, 800, true, false, most_layer_bytes};
 
 // The path element that follows marker in svg, its data alone.
 std::string path_after(const std::string &svg, const std::string &marker)
@@ -135,7 +136,7 @@ TEST(picture, strokes_end_on_the_corners_of_the_framed_box)
 }
 
 // The colour, as 0xRRGGBBAA, of each pixel of the image in svg, row by row: its PNG file
-// in base64 read back, its chunks and the stored blocks of its image data.
+// in base64 read back, its chunks, and its image data inflated.
 std::vector<std::uint32_t> image_pixels(const std::string &svg, std::uint32_t &width)
 {
     const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -158,11 +159,12 @@ std::vector<std::uint32_t> image_pixels(const std::string &svg, std::uint32_t &w
         width = kind == "IHDR" ? number(body, 0, 4) : width;
         (kind == "PLTE" ? palette : kind == "tRNS" ? alpha : kind == "IDAT" ? data : raw) += body;
     }
-    raw.clear();
-    for (std::size_t at = 2, length; at + 4 < data.size(); at += 5 + length) {
-        length = number(data, at + 1, 1) | number(data, at + 2, 1) << 8;
-        raw += data.substr(at + 5, length);
-    }
+    uLongf size = static_cast<uLongf>(width) * 20000;
+    raw.assign(size, '\0');
+    EXPECT_EQ(uncompress(reinterpret_cast<Bytef *>(raw.data()), &size,
+                         reinterpret_cast<const Bytef *>(data.data()), data.size()),
+              Z_OK);
+    raw.resize(size);
     std::vector<std::uint32_t> pixels;
     for (std::size_t at = 0; at < raw.size(); ++at)
         if (at % (width + 1) != 0) {
@@ -172,15 +174,15 @@ std::vector<std::uint32_t> image_pixels(const std::string &svg, std::uint32_t &w
     return pixels;
 }
 
-// Past the bytes of paths a picture may draw, the strokes are drawn as an image over the
-// job's box where that is smaller than their paths: for a net of 4,000 strokes, not of one,
-// and so are their arrowheads, over the marks. The net after it, a stroke across the box,
-// shows whole over it, each in its own colour.
-TEST(picture, strokes_past_the_paths_allowed_are_an_image_where_that_is_smaller)
+// Past the bytes of paths a layer may have, its strokes are drawn as an image over the job's
+// box, and so are their arrowheads, over the marks; within them they stay paths. The net
+// after the first, a stroke across the box, shows whole over it, each in its own colour.
+TEST(picture, strokes_past_the_paths_allowed_are_an_image)
 {
     for (const auto &[turns, image] : {std::pair{4000, true}, {1, false}}) {
         svg_picture picture;
-        ASSERT_TRUE(start_picture(picture, {300, 200, true, true, 0}));
+        ASSERT_TRUE(
+            start_picture(picture, {300, 200, true, true, image ? 1000 : most_layer_bytes}));
         std::string xy = "\n   NET 'A'\n \nGo To       0.00       0.00\nTool Down \n";
         for (int k = 1; k <= turns; ++k) {
             char move[64];
@@ -270,7 +272,7 @@ TEST(picture, every_size_draws_every_shape_within_the_picture)
         const std::string xy = converted(stress_trace(shape, 300));
         for (const auto &[width, height] :
              {std::pair{100, 100}, {100, 10000}, {10000, 100}, {1100, 800}, {10000, 10000}})
-            for (const std::int64_t path_bytes : {most_path_bytes, std::int64_t{0}}) {
+            for (const std::int64_t path_bytes : {most_layer_bytes, std::int64_t{0}}) {
                 const std::string label = shape + " " + std::to_string(width) + "x" +
                                           std::to_string(height) + " " + std::to_string(path_bytes);
                 svg_picture picture;
@@ -310,7 +312,7 @@ TEST(picture, every_size_draws_every_shape_within_the_picture)
 TEST(picture, shows_every_hole_more_than_a_pixel_from_another_once)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, {1400, 1018, true, false, most_path_bytes}));
+    ASSERT_TRUE(start_picture(picture, {1400, 1018, true, false, most_layer_bytes}));
     std::string trace;
     for (int k = 0; k < 2000; ++k)
         trace += "  NET 'H'\nSEG " + std::to_string(k % 1000 * 25000) + " " +
@@ -349,7 +351,7 @@ namespace {
 TEST(picture, neighbouring_nets_on_a_board_differ_in_colour)
 {
     svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, {1100, 800, false, false, most_path_bytes}));
+    ASSERT_TRUE(start_picture(picture, {1100, 800, false, false, most_layer_bytes}));
     std::vector<net_box> boxes;
     for_each_unit(converted(routed_board(300)), [&](const xy_unit &unit) {
         if (unit.kind == unit_kind::net)

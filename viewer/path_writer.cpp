@@ -12,7 +12,7 @@ bool put_command(path_writer &w, char command)
     // After "m" the implicit command is "l".
     const bool implicit = command == w.command || (command == 'l' && w.command == 'm');
     if (!implicit)
-        std::fputc(command, w.out);
+        w.out->push_back(command);
     w.command = command;
     return implicit;
 }
@@ -23,8 +23,8 @@ void put_number(path_writer &w, std::int64_t value, bool separated)
     char *end = std::to_chars(text, text + sizeof text, value).ptr;
     // A minus sign separates a number from the one before it.
     if (separated && value >= 0)
-        std::fputc(' ', w.out);
-    std::fwrite(text, 1, static_cast<std::size_t>(end - text), w.out);
+        w.out->push_back(' ');
+    w.out->append(text, end);
 }
 
 void put_segment(path_writer &w, std::int64_t dx, std::int64_t dy)
@@ -52,14 +52,9 @@ void flush_segment(path_writer &w)
 
 } // namespace
 
-void start_path(path_writer &w, std::FILE *out)
+void start_path(path_writer &w, std::string &out)
 {
-    w = path_writer{out, false, 0, 0, false, 0, 0, false, '\0'};
-}
-
-void start_relative_path(path_writer &w, std::FILE *out)
-{
-    w = path_writer{out, true, 0, 0, false, 0, 0, true, 'm'};
+    w = path_writer{&out, false, 0, 0, false, 0, 0, false, '\0'};
 }
 
 void path_move(path_writer &w, std::int64_t x, std::int64_t y)
@@ -67,12 +62,12 @@ void path_move(path_writer &w, std::int64_t x, std::int64_t y)
     if (w.started)
         end_subpath(w);
     if (!w.started) {
-        std::fputc('M', w.out);
+        w.out->push_back('M');
         put_number(w, x, false);
         put_number(w, y, true);
         w.command = 'M';
     } else {
-        std::fputc('m', w.out);
+        w.out->push_back('m');
         put_number(w, x - w.x, false);
         put_number(w, y - w.y, true);
         w.command = 'm';
@@ -105,17 +100,6 @@ void path_line(path_writer &w, std::int64_t x, std::int64_t y)
     w.to_y = y;
 }
 
-void path_append(path_writer &w, const char *segments, std::size_t length, std::int64_t x,
-                 std::int64_t y)
-{
-    std::fwrite(segments, 1, length, w.out);
-    w.x = x;
-    w.y = y;
-    w.drew = true;
-    // The segments may end in any command.
-    w.command = '\0';
-}
-
 void end_subpath(path_writer &w)
 {
     flush_segment(w);
@@ -123,25 +107,4 @@ void end_subpath(path_writer &w)
         put_number(w, 0, put_command(w, 'h'));
         w.drew = true;
     }
-}
-
-bool copy_all(std::FILE *from, std::FILE *out)
-{
-    std::fflush(from);
-    bool copied = !std::ferror(from);
-    std::rewind(from);
-    char block[1 << 16];
-    for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, from)) > 0;)
-        copied = std::fwrite(block, 1, got, out) == got;
-    return copied && !std::ferror(from);
-}
-
-bool put_path(std::FILE *out, std::FILE *from, const path_writer &w, const char *attributes)
-{
-    if (!w.started)
-        return true;
-    std::fprintf(out, "<path %s d=\"", attributes);
-    const bool copied = copy_all(from, out);
-    std::fputs("\"/>\n", out);
-    return copied;
 }

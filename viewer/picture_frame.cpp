@@ -4,6 +4,7 @@
 #include "picture_frame.h"
 
 #include "bed.h"
+#include "net_colours.h"
 #include "path_writer.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@
 #include <string>
 
 namespace {
-
-// Room around the plotting area, in pixels: the title above, the axes' labels to the
-// left and below, the legend below them.
-constexpr double room_left = 70, room_right = 20, room_top = 46, room_bottom = 72;
 
 // A bed in output units.
 struct bed_units {
@@ -98,54 +95,24 @@ std::size_t utf8_length(const unsigned char *c)
 
 } // namespace
 
-// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
-// above ASCII are taken as Latin-1 characters, and control characters, which XML does
-// not allow, become question marks.
-void put_xml_text(std::FILE *f, const char *text)
+std::string xml_text(const char *text)
 {
+    std::string xml;
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(text); *c; ++c) {
-        switch (*c) {
-        case '&': std::fputs("&amp;", f); break;
-        case '<': std::fputs("&lt;", f); break;
-        case '>': std::fputs("&gt;", f); break;
-        default:
-            if (const std::size_t length = *c >= 0x80 ? utf8_length(c) : 0; length > 0) {
-                std::fwrite(c, 1, length, f);
-                c += length - 1;
-            } else if (*c >= 0x80) {
-                std::fprintf(f, "&#x%02X;", *c);
-            } else if (*c < 0x20 && *c != '\t') {
-                std::fputc('?', f);
-            } else {
-                std::fputc(*c, f);
-            }
+        char escaped[8];
+        if (*c == '&' || *c == '<' || *c == '>') {
+            xml += *c == '&' ? "&amp;" : *c == '<' ? "&lt;" : "&gt;";
+        } else if (const std::size_t length = *c >= 0x80 ? utf8_length(c) : 0; length > 0) {
+            xml.append(reinterpret_cast<const char *>(c), length);
+            c += length - 1;
+        } else if (*c >= 0x80) {
+            std::snprintf(escaped, sizeof escaped, "&#x%02X;", *c);
+            xml += escaped;
+        } else {
+            xml += *c < 0x20 && *c != '\t' ? '?' : static_cast<char>(*c);
         }
     }
-}
-
-std::int64_t tenths_x(const view &v, std::int64_t hundredths)
-{
-    return std::llround(v.x(static_cast<double>(hundredths) / 100) * 10);
-}
-
-std::int64_t tenths_y(const view &v, std::int64_t hundredths)
-{
-    return std::llround(v.y(static_cast<double>(hundredths) / 100) * 10);
-}
-
-stroke_grid grid_of(const view &v, const extent &box)
-{
-    return {v.scale >= 10 && !box.empty, box.min_x, box.max_y};
-}
-
-std::int64_t grid_x(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths)
-{
-    return g.exact ? hundredths - g.left : tenths;
-}
-
-std::int64_t grid_y(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths)
-{
-    return g.exact ? g.top - hundredths : tenths;
+    return xml;
 }
 
 void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, double stroke_px)
@@ -260,47 +227,6 @@ void put_marks(std::FILE *out, const view &v, const job_summary &job)
     put_point_mark(out, ex, ey, "end", "last point", end);
 }
 
-// The picture shows the job's box and the bed together, at least one unit across so that
-// a job of one point or one straight line still has an area to show, with a little room
-// around them, scaled to fit the plotting area and centred in it.
-view view_of(const extent &box, const picture_bed &given, const picture_style &style)
-{
-    constexpr double nowhere = std::numeric_limits<double>::infinity();
-    double left = nowhere, bottom = nowhere, right = -nowhere, top = -nowhere;
-    const auto include = [&](std::int64_t from_x, std::int64_t from_y, std::int64_t to_x,
-                             std::int64_t to_y) {
-        left = std::min(left, from_x / 100.0);
-        bottom = std::min(bottom, from_y / 100.0);
-        right = std::max(right, to_x / 100.0);
-        top = std::max(top, to_y / 100.0);
-    };
-    if (!box.empty)
-        include(box.min_x, box.min_y, box.max_x, box.max_y);
-    const bed &b = given.area;
-    if (given.given)
-        include(b.x, b.y, b.x + b.width, b.y + b.height);
-    if (left > right)
-        left = bottom = right = top = 0;
-    const double room = 0.03 * std::max({right - left, top - bottom, 1.0});
-    const double width = std::max(right - left, 1.0) + 2 * room;
-    const double height = std::max(top - bottom, 1.0) + 2 * room;
-    // A small picture gives the frame at most half of each side, so the job keeps room.
-    const double across = std::min(1.0, style.width / 2.0 / (room_left + room_right));
-    const double down = std::min(1.0, style.height / 2.0 / (room_top + room_bottom));
-    const double area_width = style.width - across * (room_left + room_right);
-    const double area_height = style.height - down * (room_top + room_bottom);
-    const double scale = std::min(area_width / width, area_height / height);
-    return {(left + right - width) / 2,
-            (bottom + top - height) / 2,
-            width,
-            height,
-            scale,
-            across * room_left + (area_width - width * scale) / 2,
-            down * room_top + (area_height - height * scale) / 2,
-            static_cast<double>(style.width),
-            static_cast<double>(style.height)};
-}
-
 void put_header(std::FILE *out, const view &v, const picture_caption &caption)
 {
     std::fprintf(out,
@@ -309,14 +235,14 @@ void put_header(std::FILE *out, const view &v, const picture_caption &caption)
                  "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"%.0f\" "
                  "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n<title>",
                  v.picture_width, v.picture_height, v.picture_width, v.picture_height);
-    put_xml_text(out, (caption.name + ": " + caption.figures).c_str());
+    std::fputs(xml_text((caption.name + ": " + caption.figures).c_str()).c_str(), out);
     std::fputs("</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
                "<g font-family=\"sans-serif\"><text x=\"10\" y=\"18\" font-size=\"14\" "
                "font-weight=\"bold\">",
                out);
-    put_xml_text(out, caption.name.c_str());
+    std::fputs(xml_text(caption.name.c_str()).c_str(), out);
     std::fputs("</text><text x=\"10\" y=\"36\" font-size=\"12\">", out);
-    put_xml_text(out, caption.figures.c_str());
+    std::fputs(xml_text(caption.figures.c_str()).c_str(), out);
     std::fputs("</text></g>\n", out);
 }
 
@@ -451,17 +377,15 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items)
 }
 
 // A ring at each vertex of a path of points: a browser draws markers faster than dots.
-bool put_holes(std::FILE *out, std::FILE *from)
+void put_holes(std::FILE *out, const std::string &data)
 {
     std::fprintf(out,
                  "<defs><marker id=\"hole\" markerUnits=\"userSpaceOnUse\" "
                  "markerWidth=\"80\" markerHeight=\"80\" refX=\"40\" refY=\"40\" "
-                 "viewBox=\"0 0 80 80\"><circle cx=\"40\" cy=\"40\" r=\"25\" "
-                 "fill=\"white\" stroke=\"%s\" stroke-width=\"15\"/></marker></defs>\n"
+                 "viewBox=\"0 0 80 80\"><circle cx=\"40\" cy=\"40\" r=\"%.0f\" "
+                 "fill=\"white\" stroke=\"%s\" stroke-width=\"%.0f\"/></marker></defs>\n"
                  "<path id=\"holes\" marker-start=\"url(#hole)\" "
-                 "marker-mid=\"url(#hole)\" marker-end=\"url(#hole)\" d=\"",
-                 hole_colour);
-    const bool copied = copy_all(from, out);
-    std::fputs("\"><title>holes</title></path>\n", out);
-    return copied;
+                 "marker-mid=\"url(#hole)\" marker-end=\"url(#hole)\" d=\"%s\"><title>holes"
+                 "</title></path>\n",
+                 hole_radius * 10, hole_colour, hole_ring * 10, data.c_str());
 }

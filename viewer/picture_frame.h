@@ -1,63 +1,25 @@
-// What a picture draws around the job: where output units land in pixels, the title, the
-// axes with their ticks, the bed, the bounding box, the origin, the first and last points
-// and the legend. The frame is drawn in pixels, the job in tenths of a pixel, its strokes
-// on a grid of their own.
+// What a picture draws around the job: the title, the axes with their ticks, the bed, the
+// bounding box, the origin, the first and last points, the legend, and the shape of an
+// arrowhead. The frame is drawn in pixels, the job in tenths of a pixel, its strokes on a
+// grid of their own.
 #pragma once
 
 #include "path_writer.h"
+#include "picture_view.h"
 #include "plotter.h"
-#include "svg_picture.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
-// The picture's extent in output units and where it lies in pixels.
-struct view {
-    double left, bottom, width, height;   // output units
-    double scale;                         // pixels per output unit
-    double plot_left, plot_top;           // pixels, where (left, bottom + height) lands
-    double picture_width, picture_height; // pixels
-    double x(double units) const
-    {
-        return plot_left + (units - left) * scale;
-    }
-    double y(double units) const
-    {
-        return plot_top + (bottom + height - units) * scale;
-    }
-};
-
-// Writes text as XML character data. Characters in UTF-8 pass as they are; other bytes
+// The text as XML character data. Characters in UTF-8 pass as they are; other bytes
 // above ASCII are taken as Latin-1 characters, and control characters, which XML does
 // not allow, become question marks.
-void put_xml_text(std::FILE *f, const char *text);
-
-// Where a position in hundredths lands, in whole tenths of a pixel.
-std::int64_t tenths_x(const view &v, std::int64_t hundredths);
-std::int64_t tenths_y(const view &v, std::int64_t hundredths);
-
-// Where the strokes are drawn: exactly, in hundredths right of and below the job's top left
-// corner, where a hundredth spans a tenth of a pixel or more, which writes no longer numbers
-// than tenths would; in tenths of a pixel otherwise.
-struct stroke_grid {
-    bool exact;
-    std::int64_t left, top; // hundredths
-};
-
-// The grid for strokes of the job within box, seen in v.
-stroke_grid grid_of(const view &v, const extent &box);
-
-// Where a position in hundredths lands on g, given where it lands in tenths of a pixel.
-std::int64_t grid_x(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths);
-std::int64_t grid_y(const stroke_grid &g, std::int64_t hundredths, std::int64_t tenths);
+std::string xml_text(const char *text);
 
 // Opens a group for strokes stroke_px pixels wide, drawn on g, within the job's group in
 // tenths of a pixel.
 void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, double stroke_px);
-
-// The view that shows the job's box and the bed together in a picture of style's size,
-// with room above for the title and below for the axes and the legend.
-view view_of(const extent &box, const picture_bed &bed, const picture_style &style);
 
 // The XML declaration, the svg element with its title, a white ground and the title.
 void put_header(std::FILE *out, const view &v, const picture_caption &caption);
@@ -89,9 +51,11 @@ bool arrowhead_of(const view &v, const picture_bed &bed, tenths_point tip, tenth
 void put_arrowhead(path_writer &w, const view &v, const picture_bed &bed, tenths_point tip,
                    tenths_point before);
 
-// The holes, rings at the points of the path data that from holds, in tenths of a pixel.
-// Returns false when the copy failed.
-bool put_holes(std::FILE *out, std::FILE *from);
+// The holes, rings at the points of the path data, in tenths of a pixel.
+void put_holes(std::FILE *out, const std::string &data);
+
+// The rings of holes: their radius and width in pixels, drawn white inside.
+constexpr double hole_radius = 2.5, hole_ring = 1.5;
 
 // The job's bounding box as a light frame.
 void put_bounding_box(std::FILE *out, const view &v, const extent &box);
@@ -116,3 +80,6 @@ constexpr const char *mark_colour = "#00a000";
 constexpr const char *off_bed_colour = "#e00000";
 constexpr const char *hole_colour = "#303030";
 constexpr const char *travel_colour = "#8a8a8a";
+
+// The width of idle travel, in tenths of a pixel.
+constexpr double travel_width = 7.5;

@@ -1,10 +1,10 @@
-// An image of palette indices written as a PNG file in base64, the payload of a data URL
-// that a picture embeds. The image data is stored without compression: its size is known
-// from its pixels alone, and writing it needs nothing beyond the standard library.
+// An image of palette indices written as a PNG file, its image data deflated by zlib, and
+// the file in base64, the payload of a data URL that a picture embeds.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // A colour of the image's palette, not premultiplied; alpha 0 is fully transparent.
@@ -13,14 +13,9 @@ struct png_colour {
 };
 
 // The bytes of the PNG file for an image of width by height pixels, a palette index each,
-// row by row from the top; at most 256 colours. Nothing is checked: indices beyond the
-// palette make a file that readers refuse.
-std::vector<unsigned char> png_file(int width, int height, const std::vector<std::uint8_t> &indices,
-                                    const std::vector<png_colour> &colours);
-
-// The number of bytes that png_file makes for an image of width by height pixels and a
-// palette of colours entries.
-std::int64_t png_size(std::int64_t width, std::int64_t height, std::int64_t colours);
+// row by row from the top; at most 256 colours. Empty when zlib had no memory for it.
+std::string png_file(int width, int height, const std::vector<std::uint8_t> &indices,
+                     const std::vector<png_colour> &colours);
 
 // Writes bytes to out in base64, without line breaks. Returns false when a write failed.
-bool put_base64(std::FILE *out, const std::vector<unsigned char> &bytes);
+bool put_base64(std::FILE *out, const std::string &bytes);

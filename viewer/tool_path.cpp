@@ -1,68 +1,42 @@
-// A record is the step's byte and two positions in hundredths, in the machine's own order,
-// since it never leaves the run that wrote it.
+// A record is a byte of step and state and two positions in hundredths, in the machine's own
+// order, since it never leaves the run that wrote it.
 #include "tool_path.h"
 
-#include <algorithm>
 #include <cstring>
 
-namespace {
-
-void unpack(const unsigned char *record, step &kind, std::int64_t &x, std::int64_t &y)
-{
-    kind = static_cast<step>(record[0]);
-    std::memcpy(&x, record + 1, sizeof x);
-    std::memcpy(&y, record + 1 + sizeof x, sizeof y);
-}
-
-} // namespace
-
-void put_record(std::FILE *f, step kind, std::int64_t x, std::int64_t y)
+void put_record(tool_path &p, const path_record &r)
 {
     unsigned char record[record_size];
-    record[0] = static_cast<unsigned char>(kind);
-    std::memcpy(record + 1, &x, sizeof x);
-    std::memcpy(record + 1 + sizeof x, &y, sizeof y);
-    std::fwrite(record, 1, sizeof record, f);
+    if (r.kind == step::net)
+        p.net_starts.push_back(p.records * record_size);
+    ++p.records;
+    record[0] = static_cast<unsigned char>(static_cast<unsigned>(r.kind) | (r.placed ? 8u : 0u) |
+                                           (r.down ? 16u : 0u));
+    std::memcpy(record + 1, &r.x, sizeof r.x);
+    std::memcpy(record + 1 + sizeof r.x, &r.y, sizeof r.y);
+    std::fwrite(record, 1, sizeof record, p.file);
 }
 
-bool get_record(std::FILE *f, step &kind, std::int64_t &x, std::int64_t &y)
+bool read_records(const tool_path &p, std::int64_t from, std::int64_t to,
+                  std::vector<unsigned char> &block)
 {
-    unsigned char record[record_size];
-    if (std::fread(record, 1, sizeof record, f) != sizeof record)
-        return false;
-    unpack(record, kind, x, y);
-    return true;
+    block.resize(static_cast<std::size_t>(to - from));
+    return std::fseek(p.file, from, SEEK_SET) == 0 &&
+           std::fread(block.data(), 1, block.size(), p.file) == block.size();
 }
 
-void start_back(records_back &b, std::FILE *f)
+path_record record_at(const std::vector<unsigned char> &block, std::int64_t k)
 {
-    b.file = f;
-    b.in = 0;
-    b.block = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
-    b.failed = b.block < 0 || b.block % static_cast<long>(record_size) != 0;
+    const unsigned char *const at = block.data() + k;
+    path_record r{static_cast<step>(at[0] & 7u), (at[0] & 8u) != 0, (at[0] & 16u) != 0, 0, 0};
+    std::memcpy(&r.x, at + 1, sizeof r.x);
+    std::memcpy(&r.y, at + 1 + sizeof r.x, sizeof r.y);
+    return r;
 }
 
-bool get_record_before(records_back &b, step &kind, std::int64_t &x, std::int64_t &y)
+std::int64_t path_size(const tool_path &p)
 {
-    if (b.in == 0 && b.block > 0 && !b.failed) {
-        const long size = std::min(b.block, static_cast<long>(sizeof b.buffer));
-        b.block -= size;
-        b.failed = std::fseek(b.file, b.block, SEEK_SET) != 0 ||
-                   std::fread(b.buffer, 1, static_cast<std::size_t>(size), b.file) !=
-                       static_cast<std::size_t>(size);
-        b.in = b.failed ? 0 : static_cast<std::size_t>(size);
-    }
-    if (b.in == 0)
-        return false;
-    b.in -= record_size;
-    unpack(b.buffer + b.in, kind, x, y);
-    return true;
-}
-
-std::uint64_t move_hash(std::int64_t x, std::int64_t y, std::int64_t to_x, std::int64_t to_y)
-{
-    std::uint64_t hash = 0;
-    for (std::int64_t end : {x, y, to_x, to_y})
-        hash = (hash + static_cast<std::uint64_t>(end)) * 0x9e3779b97f4a7c15u;
-    return hash;
+    if (std::fflush(p.file) != 0 || std::ferror(p.file) || std::fseek(p.file, 0, SEEK_END) != 0)
+        return -1;
+    return std::ftell(p.file);
 }

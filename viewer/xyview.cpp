@@ -138,7 +138,7 @@ const char *other_picture_kind(const char *path)
 int parse_arguments(int argc, char **argv, options &o)
 {
     o = options{};
-    o.style = {default_picture_width, default_picture_height, true, false, most_path_bytes};
+    o.style = {default_picture_width, default_picture_height, true, false, most_layer_bytes};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
     if (!o.svg && o.for_picture)
