@@ -6,7 +6,6 @@
 #include "png_image.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -15,8 +14,12 @@ namespace {
 
 constexpr unsigned all_samples = 0xffff;
 
-// The strokes drawn that an image knows by their ends: 2 to this power.
-constexpr int drawn_bits = 18;
+// The most credit of looks at what is known covered whole an image keeps, and what it starts
+// with: enough for the strokes of a few pictures' widths.
+constexpr std::int64_t most_credit = std::int64_t{1} << 22;
+
+// The places of strokes drawn that an image knows by their ends: 2 to this power.
+constexpr int drawn_bits = 16;
 
 // The image's point for a position in tenths of a picture pixel.
 struct image_point {
@@ -37,12 +40,37 @@ image_point in_image(const coverage_raster &r, std::int64_t x, std::int64_t y)
             (static_cast<double>(y) / 10 - r.top) * r.scale};
 }
 
+// The number of samples in a mask.
+unsigned samples_in(unsigned mask)
+{
+    mask = mask - (mask >> 1 & 0x5555);
+    mask = (mask & 0x3333) + (mask >> 2 & 0x3333);
+    mask = (mask + (mask >> 4)) & 0x0f0f;
+    return (mask + (mask >> 8)) & 0x1f;
+}
+
+// Counts samples more samples of ink in a pixel's vote: the ink ahead keeps its lead or loses
+// it, to ink where that takes more than it has.
+void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
+{
+    const unsigned ahead = vote >> 8, lead = vote & 0xff;
+    if (ink == ahead || lead == 0)
+        vote = static_cast<std::uint16_t>(ink << 8 | (lead + samples));
+    else if (samples > lead)
+        vote = static_cast<std::uint16_t>(ink << 8 | (samples - lead));
+    else
+        vote = static_cast<std::uint16_t>(ahead << 8 | (lead - samples));
+}
+
 // Covers, in ink, the samples that footprint(x, y) gives of each pixel (x, y) of the rows from
 // low to high (image pixels), over the pixels from span(top, bottom).first to .second in the
 // strip of rows between top and bottom: a block of 8 by 8 pixels all covered at one look, a
-// pixel all covered at another.
+// pixel all covered at another. Returns whether it covered any; with ink none_yet it covers
+// nothing and returns at the first sample that nothing covers yet.
+constexpr unsigned none_yet = ~0u;
+
 template <typename Span, typename Footprint>
-void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
+bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
            Footprint footprint)
 {
     const int first = std::max(0, below(std::max(low, -1.0)));
@@ -52,6 +80,7 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
         return std::pair{std::max(0, below(std::max(from, -1.0))),
                          std::min(r.width - 1, below(std::min(to, r.width + 1.0)))};
     };
+    bool added = false;
     for (int block_y = first / 8; block_y <= last / 8; ++block_y) {
         std::uint8_t *const whole = r.whole.data() + block_y * blocks_across;
         const int top = std::max(first, 8 * block_y), bottom = std::min(last, 8 * block_y + 7);
@@ -71,12 +100,16 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                 const unsigned add = covered == all_samples ? 0 : footprint(x, y) & ~covered;
                 if (add == 0)
                     continue;
+                if (ink == none_yet)
+                    return true;
+                added = true;
                 r.covered[row + x] = static_cast<std::uint16_t>(covered | add);
-                r.inked[row + x] += static_cast<std::uint64_t>(std::popcount(add)) << 5 * ink;
+                count_vote(r.vote[row + x], ink, samples_in(add));
                 whole[x / 8] += (covered | add) == all_samples;
             }
         }
     }
+    return added;
 }
 
 // The samples of a pixel that inside(sample_x, sample_y) holds.
@@ -102,12 +135,16 @@ bool drawn_before(coverage_raster &r, std::int64_t ax, std::int64_t ay, std::int
     };
     const std::uint64_t a = pack(ax, ay), b = pack(bx, by);
     const std::uint64_t hash = (a * 0x9e3779b97f4a7c15u ^ b) * 0xc2b2ae3d27d4eb4fu;
-    const std::size_t slot = 2 * static_cast<std::size_t>(hash >> (64 - drawn_bits));
-    if (r.drawn[slot] == a && r.drawn[slot + 1] == b)
+    // Two strokes a place, the one found or drawn last first.
+    std::uint64_t *const place = r.drawn.data() + 4 * (hash >> (64 - drawn_bits));
+    if (place[0] == a && place[1] == b)
         return true;
-    r.drawn[slot] = a;
-    r.drawn[slot + 1] = b;
-    return false;
+    const bool second = place[2] == a && place[3] == b;
+    place[2] = place[0];
+    place[3] = place[1];
+    place[0] = a;
+    place[1] = b;
+    return second;
 }
 
 } // namespace
@@ -130,10 +167,13 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .width = width,
         .height = height,
         .covered = std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height),
-        .inked = std::vector<std::uint64_t>(static_cast<std::size_t>(width) * height),
+        .vote = std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height),
         .whole = std::vector<std::uint8_t>(static_cast<std::size_t>((width + 7) / 8) *
                                            ((height + 7) / 8)),
-        .drawn = std::vector<std::uint64_t>(std::size_t{2} << drawn_bits, ~std::uint64_t{0})};
+        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
+        .known = {},
+        .credit = most_credit};
+    start_capsules(r.known, width, height);
 }
 
 namespace {
@@ -185,21 +225,22 @@ unsigned samples_below(const stroke_shape &s, double t)
     return step < 0 ? 0 : step >= s.steps ? all_samples : s.below[static_cast<int>(step)];
 }
 
-unsigned stroke_footprint(const stroke_shape &s, int x, int y)
+// The samples of pixel (x, y) within reach of the stroke's segment.
+unsigned stroke_footprint(const stroke_shape &s, int x, int y, double reach)
 {
     const double px = x - s.a.x, py = y - s.a.y;
     const double across = py * s.ux - px * s.uy, along = px * s.ux + py * s.uy;
     const double half = (s.high - s.low) / 2;
-    if (std::abs(across + s.low + half) > s.reach + half || along + s.along_high < -s.reach ||
-        along + s.along_low > s.length + s.reach)
+    if (std::abs(across + s.low + half) > reach + half || along + s.along_high < -reach ||
+        along + s.along_low > s.length + reach)
         return 0;
     if (along + s.along_low >= 0 && along + s.along_high <= s.length)
-        return samples_below(s, s.reach - across) & ~samples_below(s, -s.reach - across);
+        return samples_below(s, reach - across) & ~samples_below(s, -reach - across);
     return samples_inside(x, y, [&](double sx, double sy) {
         const double dx = sx - s.a.x, dy = sy - s.a.y;
         const double u = dx * s.ux + dy * s.uy, n = dy * s.ux - dx * s.uy;
         const double beyond = std::max({0.0, -u, u - s.length});
-        return n * n + beyond * beyond <= s.reach * s.reach;
+        return n * n + beyond * beyond <= reach * reach;
     });
 }
 
@@ -208,15 +249,27 @@ unsigned stroke_footprint(const stroke_shape &s, int x, int y)
 void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64_t ay,
                    std::int64_t bx, std::int64_t by, double width)
 {
-    if (drawn_before(r, ax, ay, bx, by))
-        return;
     const image_point a = in_image(r, ax, ay), b = in_image(r, bx, by);
     const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+    const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
+    // A short stroke is drawn sooner than it is looked for.
+    const bool long_stroke = length >= 8;
+    if (long_stroke && drawn_before(r, ax, ay, bx, by))
+        return;
+    // Looking among what is known covered whole is worth it while it passes strokes: each
+    // stroke passed so earns the looks a scan of it would have taken, and each look spends one.
+    std::int64_t looks = 0;
+    const std::int64_t scan = 4 * static_cast<std::int64_t>(length);
+    if (long_stroke && r.credit > 0 && lies_within(r.known, {a.x, a.y, b.x, b.y, reach}, looks)) {
+        r.credit = std::min(r.credit + scan - looks, most_credit);
+        return;
+    }
+    r.credit -= looks;
     stroke_shape s{.a = a,
                    .ux = length > 0 ? dx / length : 1,
                    .uy = length > 0 ? dy / length : 0,
                    .length = length,
-                   .reach = std::max(width * r.scale, thinnest_raster_stroke) / 2,
+                   .reach = reach,
                    .low = 0,
                    .high = 0,
                    .along_low = 0,
@@ -224,18 +277,30 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
                    .steps = 0,
                    .below = {}};
     shape_stroke(s);
-    // A strip of rows takes the part of the stroke within reach of it, widened by the reach.
+    // A strip of rows takes the part of the stroke within reach of it, widened by the reach:
+    // its ends, where the stroke's y is the strip's edges', clamped to the stroke's.
+    const double per_y = dy != 0 ? dx / dy : 0, top_x = dy >= 0 ? a.x : b.x;
+    const double top_y = std::min(a.y, b.y), low_x = std::min(a.x, b.x),
+                 high_x = std::max(a.x, b.x);
     const auto span = [&](double top, double bottom) {
-        double t0 = 0, t1 = 1;
-        if (dy != 0) {
-            t0 = std::clamp((top - s.reach - a.y) / dy, 0.0, 1.0);
-            t1 = std::clamp((bottom + s.reach - a.y) / dy, 0.0, 1.0);
-        }
-        const double x0 = a.x + t0 * dx, x1 = a.x + t1 * dx;
+        if (dy == 0)
+            return std::pair{low_x - s.reach, high_x + s.reach};
+        const double x0 = std::clamp(top_x + (top - s.reach - top_y) * per_y, low_x, high_x);
+        const double x1 = std::clamp(top_x + (bottom + s.reach - top_y) * per_y, low_x, high_x);
         return std::pair{std::min(x0, x1) - s.reach, std::max(x0, x1) + s.reach};
     };
-    cover(r, ink, std::min(a.y, b.y) - s.reach, std::max(a.y, b.y) + s.reach, span,
-          [&](int x, int y) { return stroke_footprint(s, x, y); });
+    const auto footprint = [&](int x, int y) { return stroke_footprint(s, x, y, s.reach); };
+    const double low = std::min(a.y, b.y), high = std::max(a.y, b.y);
+    if (cover(r, ink, low - s.reach, high + s.reach, span, footprint) || !long_stroke ||
+        r.credit <= 0)
+        return;
+    // A long stroke hidden whole lies where much is covered: maybe all around it too, which,
+    // once looked at, lets later strokes there pass at a few looks; these looks are spent from
+    // the credit too.
+    r.credit -= 2 * scan;
+    s.reach = 2 * reach;
+    if (!cover(r, none_yet, low - s.reach, high + s.reach, span, footprint))
+        note_covered(r.known, {a.x, a.y, b.x, b.y, s.reach});
 }
 
 void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
@@ -287,17 +352,12 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
                                static_cast<std::uint8_t>((level * 255 + 8) / 16)});
     std::vector<std::uint8_t> indices(r.covered.size());
     for (std::size_t i = 0; i < indices.size(); ++i) {
-        const auto covered = static_cast<unsigned>(std::popcount(r.covered[i]));
-        unsigned best = 0, most = 0;
-        for (unsigned ink = 0; ink < count; ++ink)
-            if (const auto n = static_cast<unsigned>(r.inked[i] >> 5 * ink & 31); n > most) {
-                most = n;
-                best = ink;
-            }
-        indices[i] = static_cast<std::uint8_t>(covered == 0 ? 0 : best * 16 + covered);
+        const unsigned covered = samples_in(r.covered[i]);
+        const unsigned ink = std::min(static_cast<unsigned>(r.vote[i] >> 8), count - 1);
+        indices[i] = static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
     }
     r.covered = {};
-    r.inked = {};
+    r.vote = {};
     r.whole = {};
     r.drawn = {};
     return png_file(r.width, r.height, indices, colours);

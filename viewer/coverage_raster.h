@@ -5,6 +5,7 @@
 // stroke drawn again at once by its ends.
 #pragma once
 
+#include "covered_capsules.h"
 #include "picture_view.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
 // The most inks an image draws with.
-constexpr unsigned most_inks = 8;
+constexpr unsigned most_inks = 11;
 
 // The narrowest stroke an image draws, in its own pixels: any narrower could fall between
 // the samples and vanish.
@@ -31,9 +32,13 @@ struct coverage_raster {
     double scale;      // image pixels a picture pixel: 1, or less for a large part
     int width, height; // image pixels
     std::vector<std::uint16_t> covered; // a pixel's samples covered, a bit each, row by row
-    std::vector<std::uint64_t> inked;   // the count of them that each ink covers, five bits each
-    std::vector<std::uint8_t> whole;    // the pixels of each block of 8 by 8 all covered
-    std::vector<std::uint64_t> drawn;   // the ends of strokes drawn, two words a stroke, by hash
+    // The ink that covers most of them where one covers more than half, found by a running
+    // vote: the ink, then by how many samples it leads the others.
+    std::vector<std::uint16_t> vote;
+    std::vector<std::uint8_t> whole;  // the pixels of each block of 8 by 8 all covered
+    std::vector<std::uint64_t> drawn; // the ends of strokes drawn, two words a stroke, by hash
+    covered_capsules known;           // the parts known covered whole
+    std::int64_t credit;              // for looks at what is known, which passing strokes earns
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within

@@ -125,10 +125,13 @@ struct image_layer {
 
 void path_net(image_layer &, std::int64_t) {}
 
+// The inks of an image: the palette's, then idle travel's, the holes' and white.
+constexpr unsigned travel_ink = palette_size, hole_ink = palette_size + 1, white_ink = hole_ink + 1;
+
 void path_travel(image_layer &l, const path_point &from, const path_point &to)
 {
     if (l.kind == travel_layer)
-        raster_stroke(l.raster, 0, from.tx, from.ty, to.tx, to.ty, travel_width / 10);
+        raster_stroke(l.raster, travel_ink, from.tx, from.ty, to.tx, to.ty, travel_width / 10);
 }
 
 void path_stroke(image_layer &l, std::int64_t k, const path_point &from, const path_point &to, bool)
@@ -156,12 +159,12 @@ void path_hole(image_layer &l, const path_point &at)
     if (l.kind != hole_layer)
         return;
     const double inside = hole_radius - hole_ring / 2;
-    raster_ring(l.raster, 0, at.tx, at.ty, inside, hole_radius + hole_ring / 2);
-    raster_ring(l.raster, 1, at.tx, at.ty, 0, inside);
+    raster_ring(l.raster, hole_ink, at.tx, at.ty, inside, hole_radius + hole_ring / 2);
+    raster_ring(l.raster, white_ink, at.tx, at.ty, 0, inside);
 }
 
 // How far beyond the job's box each layer may draw, in pixels.
-double reach_of(const layer_setting &s, layer_kind k)
+double reach_of(const layer_setting &s, int k)
 {
     return k == arrow_layer    ? 9
            : k == hole_layer   ? hole_radius + hole_ring
@@ -169,32 +172,39 @@ double reach_of(const layer_setting &s, layer_kind k)
                                : travel_width / 10;
 }
 
-bool draw_image(const layer_setting &s, picture_layer &layer, layer_kind k)
+raster_ink ink_of(const char *hex)
+{
+    const long rgb = std::strtol(hex + 1, nullptr, 16);
+    return {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+            static_cast<std::uint8_t>(rgb)};
+}
+
+// Draws the layers from first to last, which lie on one another in that order, into one image
+// kept with the first, from the top down, so that what lies under what is drawn above costs
+// little: each in a walk of its own, the strokes and arrowheads with the last net first.
+bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], int first, int last)
 {
     const extent &box = s.box;
-    const double reach = reach_of(s, k) + 1;
-    start_raster(layer.raster, s.v, s.v.x(box.min_x / 100.0) - reach,
-                 s.v.y(box.max_y / 100.0) - reach, s.v.x(box.max_x / 100.0) + reach,
-                 s.v.y(box.min_y / 100.0) + reach);
-    image_layer l{s, k, layer.raster};
-    const bool last_on_top = k == stroke_layer || k == arrow_layer;
-    if (!walk(s.path, s.v, last_on_top ? walk_order::last_net_first : walk_order::file, l))
-        return false;
+    double reach = 0;
+    for (int k = first; k <= last; ++k)
+        reach = std::max(reach, reach_of(s, k) + 1);
+    coverage_raster &raster = layers[first].raster;
+    start_raster(raster, s.v, s.v.x(box.min_x / 100.0) - reach, s.v.y(box.max_y / 100.0) - reach,
+                 s.v.x(box.max_x / 100.0) + reach, s.v.y(box.min_y / 100.0) + reach);
+    for (int k = last; k >= first; --k) {
+        image_layer l{s, static_cast<layer_kind>(k), raster};
+        const bool on_top = k == stroke_layer || k == arrow_layer;
+        if (!walk(s.path, s.v, on_top ? walk_order::last_net_first : walk_order::file, l))
+            return false;
+    }
     raster_ink inks[most_inks];
-    const auto ink_of = [](const char *hex) {
-        const long rgb = std::strtol(hex + 1, nullptr, 16);
-        return raster_ink{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-                          static_cast<std::uint8_t>(rgb)};
-    };
-    unsigned count = 0;
-    if (k == travel_layer)
-        inks[count++] = ink_of(travel_colour);
-    if (k == hole_layer)
-        inks[count++] = ink_of(hole_colour), inks[count++] = ink_of("#ffffff");
-    for (std::size_t c = 0; c < palette_size && (k == stroke_layer || k == arrow_layer); ++c)
-        inks[count++] = ink_of(palette[c]);
-    layer.png = raster_png(layer.raster, inks, count);
-    return !layer.png.empty();
+    for (std::size_t c = 0; c < palette_size; ++c)
+        inks[c] = ink_of(palette[c]);
+    inks[travel_ink] = ink_of(travel_colour);
+    inks[hole_ink] = ink_of(hole_colour);
+    inks[white_ink] = ink_of("#ffffff");
+    layers[first].png = raster_png(raster, inks, white_ink + 1);
+    return !layers[first].png.empty();
 }
 
 } // namespace
@@ -229,21 +239,26 @@ bool draw_layers(const layer_setting &s, picture_layer (&layers)[layer_count])
             layers[arrow_layer].data +=
                 std::string("<path fill=\"") + palette[c] + "\" d=\"" + l.arrow_data[c] + "\"/>\n";
     }
-    for (int k = 0; k < layer_count; ++k)
-        if (layers[k].image && layers[k].shown &&
-            !draw_image(s, layers[k], static_cast<layer_kind>(k)))
+    // Layers next to one another that are images share one; the arrowheads, over the marks,
+    // have their own.
+    for (int first = 0, last; first < layer_count; first = last + 1) {
+        last = first;
+        while (layers[first].image && last + 1 < arrow_layer && first < arrow_layer &&
+               layers[last + 1].image)
+            ++last;
+        if (layers[first].image && !draw_image(s, layers, first, last))
             return false;
+    }
     return true;
 }
 
 bool put_layer(std::FILE *out, const layer_setting &s, const picture_layer &layer, layer_kind k)
 {
-    constexpr const char *titles[] = {"idle travel, as an image", "strokes, as an image",
-                                      "holes, as an image", "arrowheads, as an image"};
-    if (!layer.shown)
+    if (!layer.shown || (layer.image && layer.png.empty()))
         return true;
     if (layer.image)
-        return put_raster(out, layer.raster, layer.png, titles[k]);
+        return put_raster(out, layer.raster, layer.png,
+                          k == arrow_layer ? "arrowheads, as an image" : "the job, as an image");
     if (k == travel_layer)
         std::fprintf(out,
                      "<g stroke=\"%s\" stroke-width=\"%.1f\"%s><title>idle travel</title>\n"
