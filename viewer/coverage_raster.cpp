@@ -14,12 +14,8 @@ namespace {
 
 constexpr unsigned all_samples = 0xffff;
 
-// The most credit of looks at what is known covered whole an image keeps, and what it starts
-// with: enough for the strokes of a few pictures' widths.
-constexpr std::int64_t most_credit = std::int64_t{1} << 22;
-
 // The places of strokes drawn that an image knows by their ends: 2 to this power.
-constexpr int drawn_bits = 16;
+constexpr int drawn_bits = 18;
 
 // The image's point for a position in tenths of a picture pixel.
 struct image_point {
@@ -75,7 +71,7 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
 {
     const int first = std::max(0, below(std::max(low, -1.0)));
     const int last = std::min(r.height - 1, below(std::min(high, r.height + 1.0)));
-    const int blocks_across = (r.width + 7) / 8;
+    const int blocks_across = (r.width + 7) / 8, words_across = (r.width + 63) / 64;
     const auto clipped = [&](double from, double to) {
         return std::pair{std::max(0, below(std::max(from, -1.0))),
                          std::min(r.width - 1, below(std::min(to, r.width + 1.0)))};
@@ -91,21 +87,29 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
         for (int y = top; y <= bottom; ++y) {
             const auto [left, right] = std::apply(clipped, span(y, y + 1.0));
             const std::size_t row = static_cast<std::size_t>(y) * r.width;
-            for (int x = left; x <= right; ++x) {
-                if (whole[x / 8] == 64) {
-                    x |= 7;
-                    continue;
+            std::uint64_t *const whole_row = r.whole_pixels.data() + y * words_across;
+            // The pixels not yet covered whole, 64 at a look.
+            for (int from_x = left; from_x <= right; from_x += 64 - from_x % 64) {
+                const int count = std::min(right - from_x + 1, 64 - from_x % 64);
+                std::uint64_t open = ~whole_row[from_x / 64] >> from_x % 64;
+                if (count < 64)
+                    open &= (std::uint64_t{1} << count) - 1;
+                for (; open != 0; open &= open - 1) {
+                    const int x = from_x + __builtin_ctzll(open);
+                    const unsigned covered = r.covered[row + x];
+                    const unsigned add = footprint(x, y) & ~covered;
+                    if (add == 0)
+                        continue;
+                    if (ink == none_yet)
+                        return true;
+                    added = true;
+                    r.covered[row + x] = static_cast<std::uint16_t>(covered | add);
+                    count_vote(r.vote[row + x], ink, samples_in(add));
+                    if ((covered | add) == all_samples) {
+                        whole_row[x / 64] |= std::uint64_t{1} << x % 64;
+                        ++whole[x / 8];
+                    }
                 }
-                const unsigned covered = r.covered[row + x];
-                const unsigned add = covered == all_samples ? 0 : footprint(x, y) & ~covered;
-                if (add == 0)
-                    continue;
-                if (ink == none_yet)
-                    return true;
-                added = true;
-                r.covered[row + x] = static_cast<std::uint16_t>(covered | add);
-                count_vote(r.vote[row + x], ink, samples_in(add));
-                whole[x / 8] += (covered | add) == all_samples;
             }
         }
     }
@@ -170,78 +174,124 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .vote = std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height),
         .whole = std::vector<std::uint8_t>(static_cast<std::size_t>((width + 7) / 8) *
                                            ((height + 7) / 8)),
-        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
-        .known = {},
-        .credit = most_credit};
-    start_capsules(r.known, width, height);
+        .whole_pixels =
+            std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) * height),
+        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0})};
 }
 
 namespace {
 
-// A stroke as its samples are judged: across its length by a table of the samples that lie
-// on one side of each place across a pixel, in steps of 1/64 of a pixel; near its ends each
-// sample by its distance from the stroke.
+// A stroke as its samples are judged: in its middle, by where a pixel's corner lies across it,
+// in fixed point, 2^-24 of a pixel, and a table of the samples within reach across for each
+// place, in steps of 1/64 of a pixel; near its ends, each sample by its distance from it.
 struct stroke_shape {
     image_point a;
     double ux, uy, length, reach;
-    double low, high;             // the least and most place across of a sample in its pixel
-    double along_low, along_high; // and the same along the stroke
+    std::int64_t across_x, across_y, across_0; // a corner's place across: x, y, and at (0, 0)
+    std::int64_t along_x, along_y, along_0;    // and along
+    std::int64_t upper, lower;                 // the reach either side, less the least sample
+    std::int64_t first, last;                  // where along a corner lies in the middle
     int steps;
-    unsigned short below[72]; // the samples at most low + k / 64 across
+    unsigned short within[80]; // [k + 1]: the samples at most k / 64 past the least across
 };
 
-constexpr double table_steps = 64;
+constexpr double fixed = 16777216; // 2^24
+constexpr int to_steps = 18;       // fixed point to steps of 1/64 of a pixel
+
+std::int64_t fixed_of(double v)
+{
+    return std::llround(v * fixed);
+}
 
 void shape_stroke(stroke_shape &s)
 {
-    double across[16], along[16];
+    double across[16], along[16], low = 1, high = -1, along_low = 1, along_high = -1;
     int order[16];
-    s.low = s.along_low = 1;
-    s.high = s.along_high = -1;
     for (int k = 0; k < 16; ++k) {
         const double x = (k % 4 + 0.5) / 4, y = (k / 4 + 0.5) / 4;
         across[k] = y * s.ux - x * s.uy;
         along[k] = x * s.ux + y * s.uy;
-        s.low = std::min(s.low, across[k]);
-        s.high = std::max(s.high, across[k]);
-        s.along_low = std::min(s.along_low, along[k]);
-        s.along_high = std::max(s.along_high, along[k]);
+        low = std::min(low, across[k]), high = std::max(high, across[k]);
+        along_low = std::min(along_low, along[k]), along_high = std::max(along_high, along[k]);
         order[k] = k;
     }
+    s.across_x = -fixed_of(s.uy), s.across_y = fixed_of(s.ux);
+    s.across_0 = fixed_of(s.a.x * s.uy - s.a.y * s.ux);
+    s.along_x = fixed_of(s.ux), s.along_y = fixed_of(s.uy);
+    s.along_0 = -fixed_of(s.a.x * s.ux + s.a.y * s.uy);
+    s.upper = fixed_of(s.reach - low), s.lower = fixed_of(-s.reach - low);
+    s.first = -fixed_of(along_low), s.last = fixed_of(s.length - along_high);
     std::sort(order, order + 16, [&](int p, int q) { return across[p] < across[q]; });
-    s.steps = static_cast<int>(std::ceil((s.high - s.low) * table_steps)) + 1;
+    s.steps = static_cast<int>(std::ceil((high - low) * 64)) + 1;
     unsigned mask = 0;
-    for (int step = 0, next = 0; step < s.steps; ++step) {
-        while (next < 16 && across[order[next]] <= s.low + step / table_steps)
+    s.within[0] = 0;
+    for (int step = 0, next = 0; step <= s.steps; ++step) {
+        while (next < 16 && across[order[next]] <= low + step / 64.0)
             mask |= 1u << order[next++];
-        s.below[step] = static_cast<unsigned short>(mask);
+        s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
     }
-}
-
-// The samples that lie at most t across.
-unsigned samples_below(const stroke_shape &s, double t)
-{
-    const double step = (t - s.low) * table_steps;
-    return step < 0 ? 0 : step >= s.steps ? all_samples : s.below[static_cast<int>(step)];
 }
 
 // The samples of pixel (x, y) within reach of the stroke's segment.
-unsigned stroke_footprint(const stroke_shape &s, int x, int y, double reach)
+unsigned stroke_footprint(const stroke_shape &s, int x, int y)
 {
-    const double px = x - s.a.x, py = y - s.a.y;
-    const double across = py * s.ux - px * s.uy, along = px * s.ux + py * s.uy;
-    const double half = (s.high - s.low) / 2;
-    if (std::abs(across + s.low + half) > reach + half || along + s.along_high < -reach ||
-        along + s.along_low > s.length + reach)
-        return 0;
-    if (along + s.along_low >= 0 && along + s.along_high <= s.length)
-        return samples_below(s, reach - across) & ~samples_below(s, -reach - across);
+    const std::int64_t across = s.across_0 + x * s.across_x + y * s.across_y;
+    const std::int64_t along = s.along_0 + x * s.along_x + y * s.along_y;
+    if (along >= s.first && along <= s.last) {
+        const auto step = [&](std::int64_t edge) {
+            return s.within[std::clamp<std::int64_t>((edge - across) >> to_steps, -1, s.steps) + 1];
+        };
+        return step(s.upper) & ~step(s.lower);
+    }
     return samples_inside(x, y, [&](double sx, double sy) {
         const double dx = sx - s.a.x, dy = sy - s.a.y;
         const double u = dx * s.ux + dy * s.uy, n = dy * s.ux - dx * s.uy;
         const double beyond = std::max({0.0, -u, u - s.length});
-        return n * n + beyond * beyond <= reach * reach;
+        return n * n + beyond * beyond <= s.reach * s.reach;
     });
+}
+
+} // namespace
+
+namespace {
+
+// Draws the points within reach of the segment from a to b in ink, or with ink none_yet
+// tells whether any sample among them is not yet covered; returns whether it covered any.
+bool draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b, double reach)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+    stroke_shape s{.a = a,
+                   .ux = length > 0 ? dx / length : 1,
+                   .uy = length > 0 ? dy / length : 0,
+                   .length = length,
+                   .reach = reach,
+                   .across_x = 0,
+                   .across_y = 0,
+                   .across_0 = 0,
+                   .along_x = 0,
+                   .along_y = 0,
+                   .along_0 = 0,
+                   .upper = 0,
+                   .lower = 0,
+                   .first = 0,
+                   .last = 0,
+                   .steps = 0,
+                   .within = {}};
+    shape_stroke(s);
+    // Along a row the stroke lies within the band of points within reach of its line, and
+    // within reach of its ends' x.
+    const double low_x = std::min(a.x, b.x) - reach, high_x = std::max(a.x, b.x) + reach;
+    const double per_y = dy != 0 ? dx / dy : 0;
+    const double band = std::abs(s.uy) * (high_x - low_x) > reach ? reach / std::abs(s.uy) : 0;
+    const auto span = [&](double top, double bottom) {
+        if (band == 0)
+            return std::pair{low_x, high_x};
+        const double x0 = a.x + (top - a.y) * per_y, x1 = a.x + (bottom - a.y) * per_y;
+        return std::pair{std::max(low_x, std::min(x0, x1) - band),
+                         std::min(high_x, std::max(x0, x1) + band)};
+    };
+    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span,
+                 [&](int x, int y) { return stroke_footprint(s, x, y); });
 }
 
 } // namespace
@@ -250,57 +300,15 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
                    std::int64_t bx, std::int64_t by, double width)
 {
     const image_point a = in_image(r, ax, ay), b = in_image(r, bx, by);
-    const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
     const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
     // A short stroke is drawn sooner than it is looked for.
-    const bool long_stroke = length >= 8;
-    if (long_stroke && drawn_before(r, ax, ay, bx, by))
-        return;
-    // Looking among what is known covered whole is worth it while it passes strokes: each
-    // stroke passed so earns the looks a scan of it would have taken, and each look spends one.
-    std::int64_t looks = 0;
-    const std::int64_t scan = 4 * static_cast<std::int64_t>(length);
-    if (long_stroke && r.credit > 0 && lies_within(r.known, {a.x, a.y, b.x, b.y, reach}, looks)) {
-        r.credit = std::min(r.credit + scan - looks, most_credit);
+    if (length < 8) {
+        draw_capsule(r, ink, a, b, reach);
         return;
     }
-    r.credit -= looks;
-    stroke_shape s{.a = a,
-                   .ux = length > 0 ? dx / length : 1,
-                   .uy = length > 0 ? dy / length : 0,
-                   .length = length,
-                   .reach = reach,
-                   .low = 0,
-                   .high = 0,
-                   .along_low = 0,
-                   .along_high = 0,
-                   .steps = 0,
-                   .below = {}};
-    shape_stroke(s);
-    // A strip of rows takes the part of the stroke within reach of it, widened by the reach:
-    // its ends, where the stroke's y is the strip's edges', clamped to the stroke's.
-    const double per_y = dy != 0 ? dx / dy : 0, top_x = dy >= 0 ? a.x : b.x;
-    const double top_y = std::min(a.y, b.y), low_x = std::min(a.x, b.x),
-                 high_x = std::max(a.x, b.x);
-    const auto span = [&](double top, double bottom) {
-        if (dy == 0)
-            return std::pair{low_x - s.reach, high_x + s.reach};
-        const double x0 = std::clamp(top_x + (top - s.reach - top_y) * per_y, low_x, high_x);
-        const double x1 = std::clamp(top_x + (bottom + s.reach - top_y) * per_y, low_x, high_x);
-        return std::pair{std::min(x0, x1) - s.reach, std::max(x0, x1) + s.reach};
-    };
-    const auto footprint = [&](int x, int y) { return stroke_footprint(s, x, y, s.reach); };
-    const double low = std::min(a.y, b.y), high = std::max(a.y, b.y);
-    if (cover(r, ink, low - s.reach, high + s.reach, span, footprint) || !long_stroke ||
-        r.credit <= 0)
-        return;
-    // A long stroke hidden whole lies where much is covered: maybe all around it too, which,
-    // once looked at, lets later strokes there pass at a few looks; these looks are spent from
-    // the credit too.
-    r.credit -= 2 * scan;
-    s.reach = 2 * reach;
-    if (!cover(r, none_yet, low - s.reach, high + s.reach, span, footprint))
-        note_covered(r.known, {a.x, a.y, b.x, b.y, s.reach});
+    if (!drawn_before(r, ax, ay, bx, by))
+        draw_capsule(r, ink, a, b, reach);
 }
 
 void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
@@ -359,6 +367,7 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
     r.covered = {};
     r.vote = {};
     r.whole = {};
+    r.whole_pixels = {};
     r.drawn = {};
     return png_file(r.width, r.height, indices, colours);
 }

@@ -5,7 +5,6 @@
 // stroke drawn again at once by its ends.
 #pragma once
 
-#include "covered_capsules.h"
 #include "picture_view.h"
 
 #include <cstdint>
@@ -35,10 +34,9 @@ struct coverage_raster {
     // The ink that covers most of them where one covers more than half, found by a running
     // vote: the ink, then by how many samples it leads the others.
     std::vector<std::uint16_t> vote;
-    std::vector<std::uint8_t> whole;  // the pixels of each block of 8 by 8 all covered
-    std::vector<std::uint64_t> drawn; // the ends of strokes drawn, two words a stroke, by hash
-    covered_capsules known;           // the parts known covered whole
-    std::int64_t credit;              // for looks at what is known, which passing strokes earns
+    std::vector<std::uint8_t> whole;         // the pixels of each block of 8 by 8 all covered
+    std::vector<std::uint64_t> whole_pixels; // a bit a pixel all covered, row by row
+    std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
