@@ -1,14 +1,14 @@
-// A shape is drawn a row of pixels at a time, over the pixels its bounding shape reaches in
-// that row; a pixel whose block of 8 by 8 or whose own samples are all covered is passed over
-// before its samples are worked out. Samples lie at the quarters' centres of a pixel.
+// The image is kept in tiles of 8 by 8 pixels, each with a word that tells which of its pixels
+// are covered whole, so that a stroke down the image stays in one tile for eight rows. A shape
+// is drawn a row of pixels at a time over the pixels its bounding shape reaches in the row: a
+// strip of tiles all covered is passed over at a look, and so are a row's covered pixels in a
+// tile. Samples lie at the quarters' centres of a pixel.
 #include "coverage_raster.h"
 
 #include "png_image.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <tuple>
 
 namespace {
 
@@ -22,21 +22,30 @@ struct image_point {
     double x, y;
 };
 
-// The integer at or below v, without the library call that floor is where the machine has no
-// rounding instruction.
-int below(double v)
-{
-    const int i = static_cast<int>(v);
-    return i - (v < i);
-}
-
 image_point in_image(const coverage_raster &r, std::int64_t x, std::int64_t y)
 {
     return {(static_cast<double>(x) / 10 - r.left) * r.scale,
             (static_cast<double>(y) / 10 - r.top) * r.scale};
 }
 
-// The number of samples in a mask.
+// The integer at or below v, for v above -1, without the library call that floor is where the
+// machine has no rounding instruction.
+int below(double v)
+{
+    return static_cast<int>(v + 1) - 1;
+}
+
+std::size_t tiles_across(const coverage_raster &r)
+{
+    return static_cast<std::size_t>(r.width + 7) / 8;
+}
+
+// Where pixel (x, y) is kept: its tile's 64 places, row by row.
+std::size_t place_of(const coverage_raster &r, int x, int y)
+{
+    return ((y / 8) * tiles_across(r) + x / 8) * 64 + (y % 8) * 8 + x % 8;
+}
+
 unsigned samples_in(unsigned mask)
 {
     mask = mask - (mask >> 1 & 0x5555);
@@ -58,63 +67,66 @@ void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
         vote = static_cast<std::uint16_t>(ahead << 8 | (lead - samples));
 }
 
-// Covers, in ink, the samples that footprint(x, y) gives of each pixel (x, y) of the rows from
-// low to high (image pixels), over the pixels from span(top, bottom).first to .second in the
-// strip of rows between top and bottom: a block of 8 by 8 pixels all covered at one look, a
-// pixel all covered at another. Returns whether it covered any; with ink none_yet it covers
+// Covers, in ink, the samples that footprint(x, y, row(y)) gives of each pixel (x, y) of the
+// rows from low to high (image pixels), over the pixels span(top, bottom) gives for the rows
+// from top to before bottom. Returns whether it covered any; with ink none_yet it covers
 // nothing and returns at the first sample that nothing covers yet.
 constexpr unsigned none_yet = ~0u;
 
-template <typename Span, typename Footprint>
-bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
+template <typename Span, typename Row, typename Footprint>
+bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
            Footprint footprint)
 {
-    const int first = std::max(0, below(std::max(low, -1.0)));
-    const int last = std::min(r.height - 1, below(std::min(high, r.height + 1.0)));
-    const int blocks_across = (r.width + 7) / 8, words_across = (r.width + 63) / 64;
-    const auto clipped = [&](double from, double to) {
-        return std::pair{std::max(0, below(std::max(from, -1.0))),
-                         std::min(r.width - 1, below(std::min(to, r.width + 1.0)))};
-    };
+    const int first = std::max(0, below(std::max(low, -0.5)));
+    const int last = std::min(r.height - 1, below(std::min(high, r.height + 0.5)));
+    const std::size_t across = tiles_across(r);
     bool added = false;
-    for (int block_y = first / 8; block_y <= last / 8; ++block_y) {
-        std::uint8_t *const whole = r.whole.data() + block_y * blocks_across;
-        const int top = std::max(first, 8 * block_y), bottom = std::min(last, 8 * block_y + 7);
-        const auto [from, to] = std::apply(clipped, span(top, bottom + 1.0));
+    for (int tile_y = first / 8; tile_y <= last / 8; ++tile_y) {
+        std::uint64_t *const whole = r.whole.data() + tile_y * across;
+        const int top = std::max(first, 8 * tile_y), bottom = std::min(last, 8 * tile_y + 7);
+        const auto [from, to] = span(top, bottom + 1);
         if (std::all_of(whole + from / 8, whole + to / 8 + 1,
-                        [](std::uint8_t n) { return n == 64; }))
+                        [](std::uint64_t pixels) { return pixels == ~std::uint64_t{0}; }))
             continue;
         for (int y = top; y <= bottom; ++y) {
-            const auto [left, right] = std::apply(clipped, span(y, y + 1.0));
-            const std::size_t row = static_cast<std::size_t>(y) * r.width;
-            std::uint64_t *const whole_row = r.whole_pixels.data() + y * words_across;
-            // The pixels not yet covered whole, 64 at a look.
-            for (int from_x = left; from_x <= right; from_x += 64 - from_x % 64) {
-                const int count = std::min(right - from_x + 1, 64 - from_x % 64);
-                std::uint64_t open = ~whole_row[from_x / 64] >> from_x % 64;
-                if (count < 64)
-                    open &= (std::uint64_t{1} << count) - 1;
+            const auto [left, right] = span(y, y + 1);
+            const auto row = row_of(y);
+            const int shift = (y % 8) * 8;
+            for (int tile_x = left / 8; tile_x <= right / 8; ++tile_x) {
+                // The pixels of the tile's row within the span not yet covered whole.
+                unsigned open = ~static_cast<unsigned>(whole[tile_x] >> shift) & 0xff;
+                open &= (0xffu << std::max(0, left - 8 * tile_x)) &
+                        (0xffu >> std::max(0, 8 * tile_x + 7 - right));
                 for (; open != 0; open &= open - 1) {
-                    const int x = from_x + __builtin_ctzll(open);
-                    const unsigned covered = r.covered[row + x];
-                    const unsigned add = footprint(x, y) & ~covered;
+                    const int x = 8 * tile_x + __builtin_ctz(open);
+                    const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
+                    const unsigned covered = r.covered[place];
+                    const unsigned add = footprint(x, y, row) & ~covered;
                     if (add == 0)
                         continue;
                     if (ink == none_yet)
                         return true;
                     added = true;
-                    r.covered[row + x] = static_cast<std::uint16_t>(covered | add);
-                    count_vote(r.vote[row + x], ink, samples_in(add));
-                    if ((covered | add) == all_samples) {
-                        whole_row[x / 64] |= std::uint64_t{1} << x % 64;
-                        ++whole[x / 8];
-                    }
+                    r.covered[place] = static_cast<std::uint16_t>(covered | add);
+                    count_vote(r.vote[place], ink, samples_in(add));
+                    if ((covered | add) == all_samples)
+                        whole[tile_x] |= std::uint64_t{1} << (shift + x % 8);
                 }
             }
         }
     }
     return added;
 }
+
+// The pixels of a row from left to right, as cover takes them: within the image.
+std::pair<int, int> pixels_of(const coverage_raster &r, double left, double right)
+{
+    return {std::max(0, below(std::max(left, -0.5))),
+            std::min(r.width - 1, below(std::min(right, r.width + 0.5)))};
+}
+
+// For a shape that takes nothing from a row.
+constexpr auto no_row = [](int) { return 0; };
 
 // The samples of a pixel that inside(sample_x, sample_y) holds.
 template <typename Inside> unsigned samples_inside(double x, double y, Inside inside)
@@ -164,18 +176,16 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
     const double scale = std::min(1.0, std::sqrt(static_cast<double>(most_raster_pixels) / area));
     const int width = std::max(1, static_cast<int>(std::floor((right - left) * scale)));
     const int height = std::max(1, static_cast<int>(std::floor((bottom - top) * scale)));
+    const std::size_t tiles = static_cast<std::size_t>((width + 7) / 8) * ((height + 7) / 8);
     r = coverage_raster{
         .left = left,
         .top = top,
         .scale = scale,
         .width = width,
         .height = height,
-        .covered = std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height),
-        .vote = std::vector<std::uint16_t>(static_cast<std::size_t>(width) * height),
-        .whole = std::vector<std::uint8_t>(static_cast<std::size_t>((width + 7) / 8) *
-                                           ((height + 7) / 8)),
-        .whole_pixels =
-            std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) * height),
+        .covered = std::vector<std::uint16_t>(64 * tiles),
+        .vote = std::vector<std::uint16_t>(64 * tiles),
+        .whole = std::vector<std::uint64_t>(tiles),
         .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0})};
 }
 
@@ -232,14 +242,16 @@ void shape_stroke(stroke_shape &s)
     }
 }
 
-// The samples of pixel (x, y) within reach of the stroke's segment.
-unsigned stroke_footprint(const stroke_shape &s, int x, int y)
+// The samples of pixel (x, y) within reach of the stroke's segment, row holding where the
+// corner at the row's x = 0 lies across and along the stroke.
+unsigned stroke_footprint(const stroke_shape &s, int x, int y,
+                          std::pair<std::int64_t, std::int64_t> row)
 {
-    const std::int64_t across = s.across_0 + x * s.across_x + y * s.across_y;
-    const std::int64_t along = s.along_0 + x * s.along_x + y * s.along_y;
+    const std::int64_t across = row.first + x * s.across_x, along = row.second + x * s.along_x;
     if (along >= s.first && along <= s.last) {
         const auto step = [&](std::int64_t edge) {
-            return s.within[std::clamp<std::int64_t>((edge - across) >> to_steps, -1, s.steps) + 1];
+            const std::int64_t k = ((edge - across) >> to_steps) + 1;
+            return s.within[std::min<std::int64_t>(std::max<std::int64_t>(k, 0), s.steps + 1)];
         };
         return step(s.upper) & ~step(s.lower);
     }
@@ -250,10 +262,6 @@ unsigned stroke_footprint(const stroke_shape &s, int x, int y)
         return n * n + beyond * beyond <= s.reach * s.reach;
     });
 }
-
-} // namespace
-
-namespace {
 
 // Draws the points within reach of the segment from a to b in ink, or with ink none_yet
 // tells whether any sample among them is not yet covered; returns whether it covered any.
@@ -278,20 +286,27 @@ bool draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b
                    .steps = 0,
                    .within = {}};
     shape_stroke(s);
-    // Along a row the stroke lies within the band of points within reach of its line, and
-    // within reach of its ends' x.
+    // Along a row the stroke lies within the band of points within reach of its line, whose x
+    // moves per_y a row, and within reach of its ends' x.
     const double low_x = std::min(a.x, b.x) - reach, high_x = std::max(a.x, b.x) + reach;
-    const double per_y = dy != 0 ? dx / dy : 0;
     const double band = std::abs(s.uy) * (high_x - low_x) > reach ? reach / std::abs(s.uy) : 0;
-    const auto span = [&](double top, double bottom) {
-        if (band == 0)
-            return std::pair{low_x, high_x};
-        const double x0 = a.x + (top - a.y) * per_y, x1 = a.x + (bottom - a.y) * per_y;
-        return std::pair{std::max(low_x, std::min(x0, x1) - band),
-                         std::min(high_x, std::max(x0, x1) + band)};
+    const double per_y = dy != 0 ? dx / dy : 0;
+    const auto span = [&](int top, int bottom) {
+        double left = low_x, right = high_x;
+        if (band > 0) {
+            const double x0 = a.x + (top - a.y) * per_y, x1 = a.x + (bottom - a.y) * per_y;
+            left = std::max(left, std::min(x0, x1) - band);
+            right = std::min(right, std::max(x0, x1) + band);
+        }
+        return pixels_of(r, left, right);
     };
-    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span,
-                 [&](int x, int y) { return stroke_footprint(s, x, y); });
+    const auto row = [&](int y) {
+        return std::pair{s.across_0 + y * s.across_y, s.along_0 + y * s.along_y};
+    };
+    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
+                 [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
+                     return stroke_footprint(s, x, y, at);
+                 });
 }
 
 } // namespace
@@ -300,14 +315,9 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
                    std::int64_t bx, std::int64_t by, double width)
 {
     const image_point a = in_image(r, ax, ay), b = in_image(r, bx, by);
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
     const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
     // A short stroke is drawn sooner than it is looked for.
-    if (length < 8) {
-        draw_capsule(r, ink, a, b, reach);
-        return;
-    }
-    if (!drawn_before(r, ax, ay, bx, by))
+    if (std::hypot(b.x - a.x, b.y - a.y) < 8 || !drawn_before(r, ax, ay, bx, by))
         draw_capsule(r, ink, a, b, reach);
 }
 
@@ -317,8 +327,8 @@ void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t 
     const image_point c = in_image(r, x, y);
     const double far = std::max(outer * r.scale, thinnest_raster_stroke / 2);
     const double near = inner * r.scale;
-    const auto span = [&](double, double) { return std::pair{c.x - far, c.x + far}; };
-    cover(r, ink, c.y - far, c.y + far, span, [&](int px, int py) {
+    const auto span = [&](int, int) { return pixels_of(r, c.x - far, c.x + far); };
+    cover(r, ink, c.y - far, c.y + far, span, no_row, [&](int px, int py, int) {
         return samples_inside(px, py, [&](double sx, double sy) {
             const double d = (sx - c.x) * (sx - c.x) + (sy - c.y) * (sy - c.y);
             return d <= far * far && (near == 0 || d > near * near);
@@ -338,8 +348,8 @@ void raster_triangle(coverage_raster &r, unsigned ink, const std::int64_t (&corn
                  high = std::max({p[0].y, p[1].y, p[2].y});
     const double left = std::min({p[0].x, p[1].x, p[2].x}),
                  right = std::max({p[0].x, p[1].x, p[2].x});
-    const auto span = [&](double, double) { return std::pair{left, right}; };
-    cover(r, ink, low, high, span, [&](int px, int py) {
+    const auto span = [&](int, int) { return pixels_of(r, left, right); };
+    cover(r, ink, low, high, span, no_row, [&](int px, int py, int) {
         return samples_inside(px, py, [&](double sx, double sy) {
             for (int e = 0; e < 3; ++e) {
                 const image_point &from = p[e], &to = p[(e + 1) % 3];
@@ -358,16 +368,18 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
         for (unsigned level = 1; level <= 16; ++level)
             colours.push_back({inks[ink].r, inks[ink].g, inks[ink].b,
                                static_cast<std::uint8_t>((level * 255 + 8) / 16)});
-    std::vector<std::uint8_t> indices(r.covered.size());
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        const unsigned covered = samples_in(r.covered[i]);
-        const unsigned ink = std::min(static_cast<unsigned>(r.vote[i] >> 8), count - 1);
-        indices[i] = static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
-    }
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            const std::size_t place = place_of(r, x, y);
+            const unsigned covered = samples_in(r.covered[place]);
+            const unsigned ink = std::min(static_cast<unsigned>(r.vote[place] >> 8), count - 1);
+            indices[static_cast<std::size_t>(y) * r.width + x] =
+                static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
+        }
     r.covered = {};
     r.vote = {};
     r.whole = {};
-    r.whole_pixels = {};
     r.drawn = {};
     return png_file(r.width, r.height, indices, colours);
 }

@@ -26,6 +26,7 @@ struct raster_ink {
     std::uint8_t r, g, b;
 };
 
+// An image kept in tiles of 8 by 8 pixels, row by row, each tile's pixels row by row.
 struct coverage_raster {
     double left, top;  // the picture's point, in pixels, at the image's top left corner
     double scale;      // image pixels a picture pixel: 1, or less for a large part
@@ -34,9 +35,8 @@ struct coverage_raster {
     // The ink that covers most of them where one covers more than half, found by a running
     // vote: the ink, then by how many samples it leads the others.
     std::vector<std::uint16_t> vote;
-    std::vector<std::uint8_t> whole;         // the pixels of each block of 8 by 8 all covered
-    std::vector<std::uint64_t> whole_pixels; // a bit a pixel all covered, row by row
-    std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
+    std::vector<std::uint64_t> whole; // a tile's pixels covered whole, a bit each
+    std::vector<std::uint64_t> drawn; // the ends of strokes drawn, two a place, by hash
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
