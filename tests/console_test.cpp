@@ -227,6 +227,18 @@ INSTANTIATE_TEST_SUITE_P(
                      xy_error + "board.trc\n", 2}),
     [](const auto &info) { return info.param.name; });
 
+// The converter uses the standard and C libraries only: of the programs, only xyview, which
+// deflates its pictures' images, links zlib.
+TEST_F(console, only_the_picture_links_a_compression_library)
+{
+    for (const auto &[program, links] : {std::pair{TRACE2XY, false}, {XYVIEW, true},
+                                         {XYORDER, false}, {XYPLACE, false}, {XYMERGE, false}}) {
+        const run_result shown = run("readelf -d '" + std::string(program) + "'");
+        EXPECT_EQ(shown.status, 0);
+        EXPECT_EQ(shown.out.find("[libz.so") != std::string::npos, links) << program;
+    }
+}
+
 // Reads what the child shows until want.size() bytes have come or nothing comes for
 // five seconds, as an operator waiting at the prompt would.
 std::string shown_within_seconds(int fd, std::size_t size)
