@@ -79,14 +79,27 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
 {
     const int first = std::max(0, below(std::max(low, -0.5)));
     const int last = std::min(r.height - 1, below(std::min(high, r.height + 0.5)));
-    const std::size_t across = tiles_across(r);
+    const std::size_t across = tiles_across(r), groups_across = (across + 7) / 8;
+    const auto all_whole = [](const std::uint64_t *from, const std::uint64_t *to) {
+        return std::all_of(from, to, [](std::uint64_t bits) { return bits == ~std::uint64_t{0}; });
+    };
     bool added = false;
     for (int tile_y = first / 8; tile_y <= last / 8; ++tile_y) {
+        // A band of eight rows of tiles all covered is passed over at one look.
+        if (tile_y == first / 8 || tile_y % 8 == 0) {
+            const int top = std::max(first, 64 * (tile_y / 8)),
+                      bottom = std::min(last, 64 * (tile_y / 8) + 63);
+            const auto [from, to] = span(top, bottom + 1);
+            const std::uint64_t *const groups = r.whole_groups.data() + tile_y / 8 * groups_across;
+            if (all_whole(groups + from / 64, groups + to / 64 + 1)) {
+                tile_y = bottom / 8;
+                continue;
+            }
+        }
         std::uint64_t *const whole = r.whole.data() + tile_y * across;
         const int top = std::max(first, 8 * tile_y), bottom = std::min(last, 8 * tile_y + 7);
         const auto [from, to] = span(top, bottom + 1);
-        if (std::all_of(whole + from / 8, whole + to / 8 + 1,
-                        [](std::uint64_t pixels) { return pixels == ~std::uint64_t{0}; }))
+        if (all_whole(whole + from / 8, whole + to / 8 + 1))
             continue;
         for (int y = top; y <= bottom; ++y) {
             const auto [left, right] = span(y, y + 1);
@@ -109,8 +122,10 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                     added = true;
                     r.covered[place] = static_cast<std::uint16_t>(covered | add);
                     count_vote(r.vote[place], ink, samples_in(add));
-                    if ((covered | add) == all_samples)
-                        whole[tile_x] |= std::uint64_t{1} << (shift + x % 8);
+                    if ((covered | add) == all_samples &&
+                        (whole[tile_x] |= std::uint64_t{1} << (shift + x % 8)) == ~std::uint64_t{0})
+                        r.whole_groups[tile_y / 8 * groups_across + tile_x / 8] |=
+                            std::uint64_t{1} << (tile_y % 8 * 8 + tile_x % 8);
                 }
             }
         }
@@ -186,7 +201,10 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .covered = std::vector<std::uint16_t>(64 * tiles),
         .vote = std::vector<std::uint16_t>(64 * tiles),
         .whole = std::vector<std::uint64_t>(tiles),
-        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0})};
+        .whole_groups = std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) *
+                                                   ((height + 63) / 64)),
+        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
+        .rings = std::make_unique<ring_stamp[]>(2)};
 }
 
 namespace {
@@ -201,7 +219,8 @@ struct stroke_shape {
     std::int64_t along_x, along_y, along_0;    // and along
     std::int64_t upper, lower;                 // the reach either side, less the least sample
     std::int64_t first, last;                  // where along a corner lies in the middle
-    int steps;
+    double across[16], low;                    // each sample's place across, and the least
+    int steps;                                 // of the table, 0 until it is filled
     unsigned short within[80]; // [k + 1]: the samples at most k / 64 past the least across
 };
 
@@ -215,28 +234,36 @@ std::int64_t fixed_of(double v)
 
 void shape_stroke(stroke_shape &s)
 {
-    double across[16], along[16], low = 1, high = -1, along_low = 1, along_high = -1;
-    int order[16];
+    double along_low = 1, along_high = -1;
+    s.low = 1;
     for (int k = 0; k < 16; ++k) {
         const double x = (k % 4 + 0.5) / 4, y = (k / 4 + 0.5) / 4;
-        across[k] = y * s.ux - x * s.uy;
-        along[k] = x * s.ux + y * s.uy;
-        low = std::min(low, across[k]), high = std::max(high, across[k]);
-        along_low = std::min(along_low, along[k]), along_high = std::max(along_high, along[k]);
-        order[k] = k;
+        s.across[k] = y * s.ux - x * s.uy;
+        s.low = std::min(s.low, s.across[k]);
+        along_low = std::min(along_low, x * s.ux + y * s.uy);
+        along_high = std::max(along_high, x * s.ux + y * s.uy);
     }
     s.across_x = -fixed_of(s.uy), s.across_y = fixed_of(s.ux);
     s.across_0 = fixed_of(s.a.x * s.uy - s.a.y * s.ux);
     s.along_x = fixed_of(s.ux), s.along_y = fixed_of(s.uy);
     s.along_0 = -fixed_of(s.a.x * s.ux + s.a.y * s.uy);
-    s.upper = fixed_of(s.reach - low), s.lower = fixed_of(-s.reach - low);
+    s.upper = fixed_of(s.reach - s.low), s.lower = fixed_of(-s.reach - s.low);
     s.first = -fixed_of(along_low), s.last = fixed_of(s.length - along_high);
-    std::sort(order, order + 16, [&](int p, int q) { return across[p] < across[q]; });
-    s.steps = static_cast<int>(std::ceil((high - low) * 64)) + 1;
+}
+
+// Fills s's table of the samples within reach across, once a pixel needs it: many strokes
+// lie where all is covered whole and need none.
+void tabulate(stroke_shape &s)
+{
+    int order[16];
+    for (int k = 0; k < 16; ++k)
+        order[k] = k;
+    std::sort(order, order + 16, [&](int p, int q) { return s.across[p] < s.across[q]; });
+    s.steps = static_cast<int>(std::ceil((s.across[order[15]] - s.low) * 64)) + 1;
     unsigned mask = 0;
     s.within[0] = 0;
     for (int step = 0, next = 0; step <= s.steps; ++step) {
-        while (next < 16 && across[order[next]] <= low + step / 64.0)
+        while (next < 16 && s.across[order[next]] <= s.low + step / 64.0)
             mask |= 1u << order[next++];
         s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
     }
@@ -244,11 +271,12 @@ void shape_stroke(stroke_shape &s)
 
 // The samples of pixel (x, y) within reach of the stroke's segment, row holding where the
 // corner at the row's x = 0 lies across and along the stroke.
-unsigned stroke_footprint(const stroke_shape &s, int x, int y,
-                          std::pair<std::int64_t, std::int64_t> row)
+unsigned stroke_footprint(stroke_shape &s, int x, int y, std::pair<std::int64_t, std::int64_t> row)
 {
     const std::int64_t across = row.first + x * s.across_x, along = row.second + x * s.along_x;
     if (along >= s.first && along <= s.last) {
+        if (s.steps == 0)
+            tabulate(s);
         const auto step = [&](std::int64_t edge) {
             const std::int64_t k = ((edge - across) >> to_steps) + 1;
             return s.within[std::min<std::int64_t>(std::max<std::int64_t>(k, 0), s.steps + 1)];
@@ -283,6 +311,8 @@ bool draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b
                    .lower = 0,
                    .first = 0,
                    .last = 0,
+                   .across = {},
+                   .low = 0,
                    .steps = 0,
                    .within = {}};
     shape_stroke(s);
@@ -321,18 +351,48 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
         draw_capsule(r, ink, a, b, reach);
 }
 
+namespace {
+
+// The samples of a ring, from inner to outer image pixels from a centre at (x / 8, y / 8) of
+// a pixel's corner, in each of the 9 by 9 pixels around that pixel.
+void stamp_ring(std::uint16_t (&masks)[8][8][9][9], double inner, double outer)
+{
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            for (int dy = -4; dy <= 4; ++dy)
+                for (int dx = -4; dx <= 4; ++dx)
+                    masks[y][x][dy + 4][dx + 4] = static_cast<std::uint16_t>(
+                        samples_inside(dx - x / 8.0, dy - y / 8.0, [&](double sx, double sy) {
+                            const double d = sx * sx + sy * sy;
+                            return d <= outer * outer && (inner == 0 || d > inner * inner);
+                        }));
+}
+
+} // namespace
+
 void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
                  double outer)
 {
+    // A ring's centre is taken to an eighth of a pixel, where its samples are known for each of
+    // the rings an image has drawn last.
+    const double far = std::min(std::max(outer * r.scale, thinnest_raster_stroke / 2), 3.9);
+    const double near = std::min(inner * r.scale, far);
+    ring_stamp *stamp = &r.rings[0];
+    if (stamp->inner != near || stamp->outer != far)
+        stamp = &r.rings[1];
+    if (stamp->inner != near || stamp->outer != far) {
+        std::swap(r.rings[0], r.rings[1]);
+        stamp = &r.rings[0];
+        *stamp = {.inner = near, .outer = far, .masks = {}};
+        stamp_ring(stamp->masks, near, far);
+    }
     const image_point c = in_image(r, x, y);
-    const double far = std::max(outer * r.scale, thinnest_raster_stroke / 2);
-    const double near = inner * r.scale;
-    const auto span = [&](int, int) { return pixels_of(r, c.x - far, c.x + far); };
-    cover(r, ink, c.y - far, c.y + far, span, no_row, [&](int px, int py, int) {
-        return samples_inside(px, py, [&](double sx, double sy) {
-            const double d = (sx - c.x) * (sx - c.x) + (sy - c.y) * (sy - c.y);
-            return d <= far * far && (near == 0 || d > near * near);
-        });
+    const auto cx = static_cast<int>(std::lround(c.x * 8)),
+               cy = static_cast<int>(std::lround(c.y * 8));
+    const int px = cx >> 3, py = cy >> 3;
+    const auto span = [&](int, int) { return pixels_of(r, px - 4, px + 4.5); };
+    cover(r, ink, py - 4, py + 4.5, span, no_row, [&](int sx, int sy, int) {
+        return unsigned{stamp->masks[cy & 7][cx & 7][sy - py + 4][sx - px + 4]};
     });
 }
 
@@ -380,6 +440,7 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
     r.covered = {};
     r.vote = {};
     r.whole = {};
+    r.whole_groups = {};
     r.drawn = {};
     return png_file(r.width, r.height, indices, colours);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ struct raster_ink {
     std::uint8_t r, g, b;
 };
 
+// The samples of a ring, its centre at each eighth of a pixel, in each pixel around it.
+struct ring_stamp {
+    double inner, outer; // image pixels
+    std::uint16_t masks[8][8][9][9];
+};
+
 // An image kept in tiles of 8 by 8 pixels, row by row, each tile's pixels row by row.
 struct coverage_raster {
     double left, top;  // the picture's point, in pixels, at the image's top left corner
@@ -35,8 +42,10 @@ struct coverage_raster {
     // The ink that covers most of them where one covers more than half, found by a running
     // vote: the ink, then by how many samples it leads the others.
     std::vector<std::uint16_t> vote;
-    std::vector<std::uint64_t> whole; // a tile's pixels covered whole, a bit each
-    std::vector<std::uint64_t> drawn; // the ends of strokes drawn, two a place, by hash
+    std::vector<std::uint64_t> whole;        // a tile's pixels covered whole, a bit each
+    std::vector<std::uint64_t> whole_groups; // of 8 by 8 tiles, those covered whole
+    std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
+    std::unique_ptr<ring_stamp[]> rings;     // the two drawn last
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
@@ -50,8 +59,9 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
 void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64_t ay,
                    std::int64_t bx, std::int64_t by, double width);
 
-// Draws the samples from inner to outer pixels of the picture from at, positions in tenths,
-// in ink, as raster_stroke does: a disc where inner is 0, else a ring.
+// Draws the samples from inner to outer pixels of the picture (at most 3.9 of the image's) from
+// at, positions in tenths, in ink, as raster_stroke does: a disc where inner is 0, else a
+// ring; its centre taken to an eighth of a pixel.
 void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
                  double outer);
 
