@@ -6,22 +6,17 @@
 #include "coverage_raster.h"
 
 #include "png_image.h"
+#include "stroke_footprint.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr unsigned all_samples = 0xffff;
-
 // The places of strokes drawn that an image knows by their ends: 2 to this power.
 constexpr int drawn_bits = 18;
 
 // The image's point for a position in tenths of a picture pixel.
-struct image_point {
-    double x, y;
-};
-
 image_point in_image(const coverage_raster &r, std::int64_t x, std::int64_t y)
 {
     return {(static_cast<double>(x) / 10 - r.left) * r.scale,
@@ -69,12 +64,9 @@ void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
 
 // Covers, in ink, the samples that footprint(x, y, row(y)) gives of each pixel (x, y) of the
 // rows from low to high (image pixels), over the pixels span(top, bottom) gives for the rows
-// from top to before bottom. Returns whether it covered any; with ink none_yet it covers
-// nothing and returns at the first sample that nothing covers yet.
-constexpr unsigned none_yet = ~0u;
-
+// from top to before bottom.
 template <typename Span, typename Row, typename Footprint>
-bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
+void cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
            Footprint footprint)
 {
     const int first = std::max(0, below(std::max(low, -0.5)));
@@ -83,7 +75,6 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
     const auto all_whole = [](const std::uint64_t *from, const std::uint64_t *to) {
         return std::all_of(from, to, [](std::uint64_t bits) { return bits == ~std::uint64_t{0}; });
     };
-    bool added = false;
     for (int tile_y = first / 8; tile_y <= last / 8; ++tile_y) {
         // A band of eight rows of tiles all covered is passed over at one look.
         if (tile_y == first / 8 || tile_y % 8 == 0) {
@@ -117,9 +108,6 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                     const unsigned add = footprint(x, y, row) & ~covered;
                     if (add == 0)
                         continue;
-                    if (ink == none_yet)
-                        return true;
-                    added = true;
                     r.covered[place] = static_cast<std::uint16_t>(covered | add);
                     count_vote(r.vote[place], ink, samples_in(add));
                     if ((covered | add) == all_samples &&
@@ -130,7 +118,6 @@ bool cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
             }
         }
     }
-    return added;
 }
 
 // The pixels of a row from left to right, as cover takes them: within the image.
@@ -142,15 +129,6 @@ std::pair<int, int> pixels_of(const coverage_raster &r, double left, double righ
 
 // For a shape that takes nothing from a row.
 constexpr auto no_row = [](int) { return 0; };
-
-// The samples of a pixel that inside(sample_x, sample_y) holds.
-template <typename Inside> unsigned samples_inside(double x, double y, Inside inside)
-{
-    unsigned mask = 0;
-    for (unsigned k = 0; k < 16; ++k)
-        mask |= static_cast<unsigned>(inside(x + (k % 4 + 0.5) / 4, y + (k / 4 + 0.5) / 4)) << k;
-    return mask;
-}
 
 // Whether a stroke with these ends was drawn before; notes it as drawn if not. A stroke
 // drawn again covers nothing new, whatever lies around it.
@@ -209,113 +187,11 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
 
 namespace {
 
-// A stroke as its samples are judged: in its middle, by where a pixel's corner lies across it,
-// in fixed point, 2^-24 of a pixel, and a table of the samples within reach across for each
-// place, in steps of 1/64 of a pixel; near its ends, each sample by its distance from it.
-struct stroke_shape {
-    image_point a;
-    double ux, uy, length, reach;
-    std::int64_t across_x, across_y, across_0; // a corner's place across: x, y, and at (0, 0)
-    std::int64_t along_x, along_y, along_0;    // and along
-    std::int64_t upper, lower;                 // the reach either side, less the least sample
-    std::int64_t first, last;                  // where along a corner lies in the middle
-    double across[16], low;                    // each sample's place across, and the least
-    int steps;                                 // of the table, 0 until it is filled
-    unsigned short within[80]; // [k + 1]: the samples at most k / 64 past the least across
-};
-
-constexpr double fixed = 16777216; // 2^24
-constexpr int to_steps = 18;       // fixed point to steps of 1/64 of a pixel
-
-std::int64_t fixed_of(double v)
+// Draws the points within reach of the segment from a to b in ink.
+void draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b, double reach)
 {
-    return std::llround(v * fixed);
-}
-
-void shape_stroke(stroke_shape &s)
-{
-    double along_low = 1, along_high = -1;
-    s.low = 1;
-    for (int k = 0; k < 16; ++k) {
-        const double x = (k % 4 + 0.5) / 4, y = (k / 4 + 0.5) / 4;
-        s.across[k] = y * s.ux - x * s.uy;
-        s.low = std::min(s.low, s.across[k]);
-        along_low = std::min(along_low, x * s.ux + y * s.uy);
-        along_high = std::max(along_high, x * s.ux + y * s.uy);
-    }
-    s.across_x = -fixed_of(s.uy), s.across_y = fixed_of(s.ux);
-    s.across_0 = fixed_of(s.a.x * s.uy - s.a.y * s.ux);
-    s.along_x = fixed_of(s.ux), s.along_y = fixed_of(s.uy);
-    s.along_0 = -fixed_of(s.a.x * s.ux + s.a.y * s.uy);
-    s.upper = fixed_of(s.reach - s.low), s.lower = fixed_of(-s.reach - s.low);
-    s.first = -fixed_of(along_low), s.last = fixed_of(s.length - along_high);
-}
-
-// Fills s's table of the samples within reach across, once a pixel needs it: many strokes
-// lie where all is covered whole and need none.
-void tabulate(stroke_shape &s)
-{
-    int order[16];
-    for (int k = 0; k < 16; ++k)
-        order[k] = k;
-    std::sort(order, order + 16, [&](int p, int q) { return s.across[p] < s.across[q]; });
-    s.steps = static_cast<int>(std::ceil((s.across[order[15]] - s.low) * 64)) + 1;
-    unsigned mask = 0;
-    s.within[0] = 0;
-    for (int step = 0, next = 0; step <= s.steps; ++step) {
-        while (next < 16 && s.across[order[next]] <= s.low + step / 64.0)
-            mask |= 1u << order[next++];
-        s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
-    }
-}
-
-// The samples of pixel (x, y) within reach of the stroke's segment, row holding where the
-// corner at the row's x = 0 lies across and along the stroke.
-unsigned stroke_footprint(stroke_shape &s, int x, int y, std::pair<std::int64_t, std::int64_t> row)
-{
-    const std::int64_t across = row.first + x * s.across_x, along = row.second + x * s.along_x;
-    if (along >= s.first && along <= s.last) {
-        if (s.steps == 0)
-            tabulate(s);
-        const auto step = [&](std::int64_t edge) {
-            const std::int64_t k = ((edge - across) >> to_steps) + 1;
-            return s.within[std::min<std::int64_t>(std::max<std::int64_t>(k, 0), s.steps + 1)];
-        };
-        return step(s.upper) & ~step(s.lower);
-    }
-    return samples_inside(x, y, [&](double sx, double sy) {
-        const double dx = sx - s.a.x, dy = sy - s.a.y;
-        const double u = dx * s.ux + dy * s.uy, n = dy * s.ux - dx * s.uy;
-        const double beyond = std::max({0.0, -u, u - s.length});
-        return n * n + beyond * beyond <= s.reach * s.reach;
-    });
-}
-
-// Draws the points within reach of the segment from a to b in ink, or with ink none_yet
-// tells whether any sample among them is not yet covered; returns whether it covered any.
-bool draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b, double reach)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
-    stroke_shape s{.a = a,
-                   .ux = length > 0 ? dx / length : 1,
-                   .uy = length > 0 ? dy / length : 0,
-                   .length = length,
-                   .reach = reach,
-                   .across_x = 0,
-                   .across_y = 0,
-                   .across_0 = 0,
-                   .along_x = 0,
-                   .along_y = 0,
-                   .along_0 = 0,
-                   .upper = 0,
-                   .lower = 0,
-                   .first = 0,
-                   .last = 0,
-                   .across = {},
-                   .low = 0,
-                   .steps = 0,
-                   .within = {}};
-    shape_stroke(s);
+    stroke_shape s = shape_of_stroke(a, b, reach);
+    const double dx = b.x - a.x, dy = b.y - a.y;
     // Along a row the stroke lies within the band of points within reach of its line, whose x
     // moves per_y a row, and within reach of its ends' x.
     const double low_x = std::min(a.x, b.x) - reach, high_x = std::max(a.x, b.x) + reach;
@@ -330,13 +206,11 @@ bool draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b
         }
         return pixels_of(r, left, right);
     };
-    const auto row = [&](int y) {
-        return std::pair{s.across_0 + y * s.across_y, s.along_0 + y * s.along_y};
-    };
-    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
-                 [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
-                     return stroke_footprint(s, x, y, at);
-                 });
+    const auto row = [&](int y) { return stroke_row(s, y); };
+    cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
+          [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
+              return stroke_samples(s, x, y, at);
+          });
 }
 
 } // namespace

@@ -1,0 +1,51 @@
+// Which of a pixel's 16 samples a stroke with round ends covers. Along its middle a sample is
+// judged in fixed point by where the pixel's corner lies across the stroke and a table of the
+// samples within reach for each place, so that a pixel costs a few additions; near its ends
+// each sample is judged by its distance from the end.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+
+constexpr unsigned all_samples = 0xffff;
+
+// A point of an image, in its pixels.
+struct image_point {
+    double x, y;
+};
+
+// The samples of the pixel at (x, y) that inside(sample_x, sample_y) holds; samples lie at
+// the centres of the pixel's quarters.
+template <typename Inside> unsigned samples_inside(double x, double y, Inside inside)
+{
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k)
+        mask |= static_cast<unsigned>(inside(x + (k % 4 + 0.5) / 4, y + (k / 4 + 0.5) / 4)) << k;
+    return mask;
+}
+
+// A stroke as its samples are judged; fixed point is 2^-24 of a pixel.
+struct stroke_shape {
+    image_point a;
+    double ux, uy, length, reach;
+    std::int64_t across_x = 0, across_y = 0, across_0 = 0; // a corner's place across: per x,
+    std::int64_t along_x = 0, along_y = 0, along_0 = 0;    // per y, at (0, 0); and along
+    std::int64_t upper = 0, lower = 0; // the reach either side, less the least sample
+    std::int64_t first = 0, last = 0;  // where along a corner lies in the middle
+    double across[16] = {}, low = 0;   // each sample's place across, and the least
+    int steps = 0;                     // of the table, 0 until a pixel needs it
+    unsigned short within[80] = {};    // [k + 1]: the samples at most k / 64 past the least
+};
+
+// The stroke of the points within reach of the segment from a to b; one of no length is a
+// disc.
+stroke_shape shape_of_stroke(image_point a, image_point b, double reach);
+
+// Where the corner at x = 0 of row y lies across and along s, as stroke_samples takes it.
+inline std::pair<std::int64_t, std::int64_t> stroke_row(const stroke_shape &s, int y)
+{
+    return {s.across_0 + y * s.across_y, s.along_0 + y * s.along_y};
+}
+
+// The samples of pixel (x, y) within s, row being stroke_row(s, y).
+unsigned stroke_samples(stroke_shape &s, int x, int y, std::pair<std::int64_t, std::int64_t> row);
