@@ -51,20 +51,6 @@ TEST_F(xyorder, writes_the_shorter_order_and_says_by_how_much)
               "0:00:14.0 before, 0:00:11.5 after\n");
 }
 
-// The README takes the sample board through a whole job and shows what xyorder says; a
-// change to the search that changes the order must change that page too.
-TEST_F(xyorder, says_of_the_sample_job_what_the_readme_shows)
-{
-    put("board.trc", file_contents(TEST_DATA "/../../examples/board.trc"));
-    ASSERT_EQ(run("'" TRACE2XY "'", "board.trc\nboard.xy\n").status, 0);
-    ASSERT_EQ(run("'" XYPLACE "' --shift 0.35,0.70 board.xy placed.xy").status, 0);
-    const run_result result =
-        xyorder_with("--speed 20 --accel 200 --corner 0.02 --tool-time 0.1 placed.xy sorted.xy");
-    EXPECT_EQ(result.status, 0);
-    const std::string readme = file_contents(TEST_DATA "/../../README.md");
-    EXPECT_NE(readme.find("sorted.xy\n" + result.err), std::string::npos) << result.err;
-}
-
 // The moves before the first net are travel that no order changes: 5.00 from (0, 0) to
 // (3, 4), then 1.00 to the net.
 TEST_F(xyorder, counts_the_travel_before_the_first_net)
