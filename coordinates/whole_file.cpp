@@ -302,6 +302,35 @@ bool close_whole_file(whole_file &f, bool complete)
     return whole;
 }
 
+bool close_whole_files(whole_file *files, std::size_t count)
+{
+    const sigset_t old = hold_signals();
+    bool whole = true;
+    int reason = 0;
+    std::size_t placed = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        whole_file &f = files[k];
+        bool named = whole && std::fflush(f.out) == 0 && !std::ferror(f.out) &&
+                     ((f.linkable && link_unnamed(f)) || copy_unnamed(f));
+        named = std::fclose(f.out) == 0 && named;
+        f.out = nullptr;
+        if (whole && !named)
+            reason = errno;
+        whole = whole && named;
+    }
+    for (; whole && placed < count; ++placed)
+        if (std::rename(files[placed].written.c_str(), files[placed].path.c_str()) != 0) {
+            reason = errno;
+            whole = false;
+            break;
+        }
+    for (std::size_t k = 0; !whole && k < count; ++k)
+        unlink(k < placed ? files[k].path.c_str() : files[k].written.c_str());
+    release_signals(old);
+    errno = reason;
+    return whole;
+}
+
 const char *whole_file_failure(const whole_file &f)
 {
     return f.refusal ? f.refusal : std::strerror(errno);

@@ -31,5 +31,11 @@ bool open_whole_file(whole_file &f, const char *path);
 // when complete is false).
 bool close_whole_file(whole_file &f, bool complete);
 
+// Closes files[0] to files[count - 1], written to paths of their own in one folder, and puts
+// them in place together, with the terminating signals held off throughout: all of them, or
+// when one cannot be, none, those put in place already removed again. Returns whether all
+// are in place, with errno telling why not.
+bool close_whole_files(whole_file *files, std::size_t count);
+
 // The reason that open_whole_file or close_whole_file failed, as a line's end.
 const char *whole_file_failure(const whole_file &f);
