@@ -18,6 +18,7 @@ bool take_line(coordinates_reader &r)
         r.held = false;
         return true;
     }
+    r.line_offset = r.taken;
     r.line_length = 0;
     r.line_cut = false;
     r.line_fed = false;
@@ -39,6 +40,7 @@ bool take_line(coordinates_reader &r)
         r.line_cut = r.line_cut || kept < size;
         r.line_fed = feed != nullptr;
         r.at += size + r.line_fed;
+        r.taken += static_cast<std::int64_t>(size + r.line_fed);
         any = true;
     }
     r.line[r.line_length] = '\0';
@@ -199,6 +201,7 @@ void start_reading(coordinates_reader &r, std::FILE *in)
     r.at = r.end = 0;
     r.line_number = 0;
     r.unit_line = 0;
+    r.taken = r.line_offset = r.unit_offset = 0;
     r.line[0] = '\0';
     r.line_length = 0;
     r.line_cut = false;
@@ -218,6 +221,7 @@ read_result read_unit(coordinates_reader &r, xy_unit &unit)
     if (r.after_trailer)
         return text_after_end(r);
     r.unit_line = r.line_number;
+    r.unit_offset = r.line_offset;
     const std::string_view line = line_of(r);
     const bool after_tool_up = r.after_tool_up;
     r.after_tool_up = false;

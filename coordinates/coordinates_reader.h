@@ -42,17 +42,20 @@ struct coordinates_reader {
     std::FILE *in;
     char block[1 << 16]; // read from in, lines taken from it up to at
     std::size_t at, end;
-    long line_number;        // of line, the last line taken
-    long unit_line;          // where the last unit read began
-    char line[xy_line_size]; // the last line taken, without its line feed
-    std::size_t line_length; // its length, at most xy_line_size - 1 bytes kept
-    bool line_cut;           // the line was longer than the room kept for it
-    bool line_fed;           // it ended in a line feed, not the end of the file
-    bool held;               // line was taken as lookahead and not used yet
-    bool after_trailer;      // the trailer has been read
-    bool after_tool_up;      // the last unit was a "Tool Up" line
-    line_fault fault;        // why the last malformed line was
-    long trailer_line;       // the trailer's last line, once it has been read
+    long line_number;         // of line, the last line taken
+    long unit_line;           // where the last unit read began
+    std::int64_t taken;       // bytes of the file taken as lines so far
+    std::int64_t line_offset; // where line begins in the file
+    std::int64_t unit_offset; // and the last unit read
+    char line[xy_line_size];  // the last line taken, without its line feed
+    std::size_t line_length;  // its length, at most xy_line_size - 1 bytes kept
+    bool line_cut;            // the line was longer than the room kept for it
+    bool line_fed;            // it ended in a line feed, not the end of the file
+    bool held;                // line was taken as lookahead and not used yet
+    bool after_trailer;       // the trailer has been read
+    bool after_tool_up;       // the last unit was a "Tool Up" line
+    line_fault fault;         // why the last malformed line was
+    long trailer_line;        // the trailer's last line, once it has been read
 };
 
 // Makes r read from in, which is open for reading.

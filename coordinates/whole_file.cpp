@@ -16,10 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Holds off the signals that end a run from a terminal or a supervisor; returns the mask
-// to go back to. A signal that arrives meanwhile takes effect when it is released.
 sigset_t hold_signals()
 {
     sigset_t held, old;
@@ -34,6 +30,8 @@ void release_signals(const sigset_t &old)
 {
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
+
+namespace {
 
 // The descriptor that path names by a name of the system's (/dev/stdout, /dev/fd/N,
 // /proc/self/fd/N), or else the one of descriptors 0 to 2 open for writing on the very
@@ -302,33 +300,34 @@ bool close_whole_file(whole_file &f, bool complete)
     return whole;
 }
 
-bool close_whole_files(whole_file *files, std::size_t count)
+bool stage_whole_file(whole_file &f)
 {
-    const sigset_t old = hold_signals();
-    bool whole = true;
-    int reason = 0;
+    bool staged = std::fflush(f.out) == 0 && !std::ferror(f.out) && !f.in_place &&
+                  ((f.linkable && link_unnamed(f)) || copy_unnamed(f));
+    const int reason = errno;
+    staged = std::fclose(f.out) == 0 && staged;
+    f.out = nullptr;
+    if (!staged && !f.written.empty())
+        unlink(f.written.c_str());
+    if (!staged)
+        f.written.clear();
+    errno = reason;
+    return staged;
+}
+
+bool place_whole_files(whole_file *files, std::size_t count)
+{
     std::size_t placed = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        whole_file &f = files[k];
-        bool named = whole && std::fflush(f.out) == 0 && !std::ferror(f.out) &&
-                     ((f.linkable && link_unnamed(f)) || copy_unnamed(f));
-        named = std::fclose(f.out) == 0 && named;
-        f.out = nullptr;
-        if (whole && !named)
-            reason = errno;
-        whole = whole && named;
-    }
-    for (; whole && placed < count; ++placed)
+    int reason = 0;
+    for (; placed < count; ++placed)
         if (std::rename(files[placed].written.c_str(), files[placed].path.c_str()) != 0) {
             reason = errno;
-            whole = false;
             break;
         }
-    for (std::size_t k = 0; !whole && k < count; ++k)
+    for (std::size_t k = 0; placed < count && k < count; ++k)
         unlink(k < placed ? files[k].path.c_str() : files[k].written.c_str());
-    release_signals(old);
     errno = reason;
-    return whole;
+    return placed == count;
 }
 
 const char *whole_file_failure(const whole_file &f)

@@ -3,6 +3,7 @@
 // failed or interrupted run leaves the old file as it was and no stray file beside it.
 #pragma once
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -31,11 +32,22 @@ bool open_whole_file(whole_file &f, const char *path);
 // when complete is false).
 bool close_whole_file(whole_file &f, bool complete);
 
-// Closes files[0] to files[count - 1], written to paths of their own in one folder, and puts
-// them in place together, with the terminating signals held off throughout: all of them, or
-// when one cannot be, none, those put in place already removed again. Returns whether all
-// are in place, with errno telling why not.
-bool close_whole_files(whole_file *files, std::size_t count);
+// Holds off the signals that end a run from a terminal or a supervisor (SIGHUP, SIGINT,
+// SIGQUIT, SIGTERM); returns the mask to go back to. One that arrives meanwhile takes
+// effect when release_signals puts the mask back.
+sigset_t hold_signals();
+void release_signals(const sigset_t &old);
+
+// Closes f, every byte written, under a name of its own beside its place (f.written), for
+// place_whole_files; the terminating signals must be held from then until that is done.
+// Returns false, with errno, when it cannot be, or f writes in place; f leaves nothing
+// behind then.
+bool stage_whole_file(whole_file &f);
+
+// Renames the staged files[0] to files[count - 1] into their places: all of them, or, when
+// one cannot be, none, those put in place already and those staged removed. Returns whether
+// all are in place, with errno telling why not.
+bool place_whole_files(whole_file *files, std::size_t count);
 
 // The reason that open_whole_file or close_whole_file failed, as a line's end.
 const char *whole_file_failure(const whole_file &f);

@@ -1,0 +1,283 @@
+// Every pass walks the job's units once, checked against trace2xy's layout, and learns of a
+// net's end at the boundary before the next net's header (or the trailer): there the Tool Up
+// that ends the net has been read, so a part that ends there is summed up exactly as its own
+// file, whose trailer raises the tool instead, and the head is at rest.
+#include "job_survey.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Calls each(unit, net) for every unit, net the number of the net it belongs to (0 for the
+// moves before the first), and before each net's header and before the trailer
+// boundary(next, end, start): next the number of the net that begins (nets + 1 at the
+// trailer), end where the net before ends in the file (before the Tool Up that raises the
+// tool for the next), start where the header or the trailer begins.
+template <typename Each, typename Boundary>
+pass_end walk_nets(std::FILE *in, coordinates_reader &r, xy_unit &unit, Each each,
+                   Boundary boundary)
+{
+    std::int64_t net = 0, tool_up_at = -1;
+    return walk(in, r, unit, [&](const xy_unit &u, bool) {
+        if (u.kind == unit_kind::net || u.kind == unit_kind::trailer)
+            boundary(net + 1, tool_up_at >= 0 ? tool_up_at : r.unit_offset, r.unit_offset);
+        net += u.kind == unit_kind::net;
+        tool_up_at = u.kind == unit_kind::tool_up ? r.unit_offset : -1;
+        each(u, net);
+        return true;
+    });
+}
+
+void start_tally(tally &t, const motion_model &m)
+{
+    start_plotting(t.pen);
+    start_timing(t.timer, m);
+}
+
+void tally_unit(tally &t, const xy_unit &unit)
+{
+    plot(t.pen, unit);
+    time_unit(t.timer, unit);
+}
+
+// What t sums to were its part's file to end here.
+figures figures_of(const tally &t)
+{
+    motion_timer done = t.timer;
+    return {t.pen.job, finish_timing(done)};
+}
+
+// How far at lies from the segment from a to b, in hundredths.
+double distance_to(point at, point a, point b)
+{
+    const double dx = static_cast<double>(b.x - a.x), dy = static_cast<double>(b.y - a.y);
+    const double px = static_cast<double>(at.x - a.x), py = static_cast<double>(at.y - a.y);
+    const double squared = dx * dx + dy * dy;
+    const double t = squared > 0 ? std::clamp((px * dx + py * dy) / squared, 0.0, 1.0) : 0;
+    return std::hypot(px - t * dx, py - t * dy);
+}
+
+// A part opened at net first, from byte from of the file.
+void open_part(std::vector<part_span> &parts, std::int64_t first, std::int64_t from)
+{
+    parts.push_back(part_span{.first_net = first,
+                              .last_net = first - 1,
+                              .first_name = {},
+                              .last_name = {},
+                              .from = from,
+                              .to = from,
+                              .of = {},
+                              .lone = false});
+}
+
+// Ends the last part with the net before next, at byte end, summed up as of.
+void close_part(std::vector<part_span> &parts, std::int64_t next, std::int64_t end,
+                const figures &of, const std::string &last_name)
+{
+    part_span &p = parts.back();
+    p.last_net = next - 1;
+    p.to = end;
+    p.of = of;
+    if (p.last_net >= p.first_net)
+        p.last_name = last_name;
+}
+
+} // namespace
+
+double measure(const figures &f, bool timed)
+{
+    return timed ? f.time.drawing + f.time.travel + f.time.tool : f.job.pen_down_length;
+}
+
+pass_end locate_nets(std::FILE *in, where *wheres, std::size_t count, double near,
+                     const motion_model &m, job_facts &facts, coordinates_reader &r, xy_unit &unit)
+{
+    tally job;
+    start_tally(job, m);
+    const double far = std::numeric_limits<double>::infinity();
+    double best[2] = {far, far}, here[2] = {far, far};
+    const auto boundary = [&](std::int64_t next, std::int64_t, std::int64_t) {
+        const figures now = figures_of(job);
+        for (std::size_t k = 0; k < count; ++k) {
+            where &w = wheres[k];
+            const bool timed = w.kind == where_kind::time;
+            if (next > 1 && (timed || w.kind == where_kind::length) &&
+                measure(now, timed) > w.value)
+                w = where{.kind = where_kind::net, .net = next - 1, .value = 0, .at = {}};
+            if (w.kind == where_kind::point && next > 1 && here[k] < best[k]) {
+                best[k] = here[k];
+                w.net = next - 1;
+            }
+            here[k] = far;
+        }
+    };
+    const auto each = [&](const xy_unit &u, std::int64_t) {
+        const point from{job.pen.x, job.pen.y};
+        for (std::size_t k = 0; k < count; ++k)
+            if (wheres[k].kind == where_kind::point &&
+                ((u.kind == unit_kind::move && job.pen.tool_down) ||
+                 u.kind == unit_kind::tool_down))
+                here[k] = std::min(here[k],
+                                   distance_to(wheres[k].at, from,
+                                               u.kind == unit_kind::move ? point{u.x, u.y} : from));
+        tally_unit(job, u);
+    };
+    for (std::size_t k = 0; k < count; ++k)
+        if (wheres[k].kind == where_kind::point)
+            wheres[k].net = 0;
+    const pass_end end = walk_nets(in, r, unit, each, boundary);
+    facts.nets = job.pen.job.nets;
+    facts.whole = figures_of(job);
+    facts.nearest = -1;
+    for (std::size_t k = 0; k < count; ++k) {
+        where &w = wheres[k];
+        if (w.kind == where_kind::point) {
+            facts.nearest = best[k] / 100;
+            w = where{.kind = where_kind::net,
+                      .net =
+                          w.net > 0 && best[k] <= near * 100 * (1 + 1e-12) ? w.net : facts.nets + 1,
+                      .value = 0,
+                      .at = w.at};
+        } else if (w.kind == where_kind::time || w.kind == where_kind::length) {
+            w = where{.kind = where_kind::net, .net = facts.nets + 1, .value = 0, .at = {}};
+        }
+    }
+    return end;
+}
+
+pass_end survey_parts(std::FILE *in, const std::vector<std::int64_t> &starts, std::int64_t end_net,
+                      const motion_model &m, std::vector<part_span> &parts, job_facts &facts,
+                      coordinates_reader &r, xy_unit &unit)
+{
+    parts.clear();
+    tally part;
+    start_tally(part, m);
+    std::size_t next_start = 0;
+    bool open = false;
+    std::string name;
+    if (!starts.empty() && starts[0] == 1) {
+        open_part(parts, 1, 0);
+        open = true;
+        next_start = 1;
+    }
+    const auto boundary = [&](std::int64_t next, std::int64_t end, std::int64_t start) {
+        const bool starts_here = next_start < starts.size() && starts[next_start] == next;
+        const bool trailer = unit.kind == unit_kind::trailer;
+        if (open && (starts_here || next == end_net || trailer)) {
+            close_part(parts, next, end, figures_of(part), name);
+            open = false;
+        }
+        if (starts_here && next < end_net && !trailer) {
+            open_part(parts, next, start);
+            start_tally(part, m);
+            open = true;
+            ++next_start;
+        }
+    };
+    std::int64_t nets = 0;
+    const auto each = [&](const xy_unit &u, std::int64_t net) {
+        nets = net;
+        if (u.kind == unit_kind::net) {
+            name = u.net;
+            if (open && net == parts.back().first_net)
+                parts.back().first_name = name;
+        }
+        if (open)
+            tally_unit(part, u);
+    };
+    const pass_end end = walk_nets(in, r, unit, each, boundary);
+    facts.nets = nets;
+    return end;
+}
+
+pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_model &m,
+                         std::vector<part_span> &parts, job_facts &facts, coordinates_reader &r,
+                         xy_unit &unit)
+{
+    // The part so far, and the net so far summed up as a part of its own, which it becomes
+    // when the part with it would pass the limit; the part as it stood before the net. A
+    // net alone is timed from the part's clock: its drawing and its tool changes lie between
+    // stops, so they take the same time whatever came before, and its travel, the move to
+    // its first point, is none in a part of its own.
+    tally part;
+    start_tally(part, m);
+    plotter net_alone;
+    start_plotting(net_alone);
+    figures before{};
+    std::int64_t end_before = 0, net_start = 0, nets = 0;
+    std::string name, name_before;
+    parts.clear();
+    open_part(parts, 1, 0);
+    const auto boundary = [&](std::int64_t next, std::int64_t end, std::int64_t start) {
+        figures now = figures_of(part);
+        if (next > 1 && next - 1 > parts.back().first_net && measure(now, timed) > limit) {
+            close_part(parts, next - 1, end_before, before, name_before);
+            open_part(parts, next - 1, net_start);
+            parts.back().first_name = name;
+            part.pen = net_alone;
+            part.timer.time = {.drawing = now.time.drawing - before.time.drawing,
+                               .travel = 0,
+                               .tool = now.time.tool - before.time.tool};
+            now = figures_of(part);
+        }
+        parts.back().lone =
+            next > 1 && next - 1 == parts.back().first_net && measure(now, timed) > limit;
+        before = now;
+        end_before = end;
+        name_before = name;
+        net_start = start;
+        start_plotting(net_alone);
+    };
+    const auto each = [&](const xy_unit &u, std::int64_t net) {
+        nets = net;
+        if (u.kind == unit_kind::net) {
+            name = u.net;
+            if (net == parts.back().first_net)
+                parts.back().first_name = name;
+        }
+        tally_unit(part, u);
+        plot(net_alone, u);
+    };
+    const pass_end end = walk_nets(in, r, unit, each, boundary);
+    close_part(parts, nets + 1, end_before, before, name_before);
+    facts.nets = nets;
+    return end;
+}
+
+pass_end survey_costs(std::FILE *in, bool timed, const motion_model &m,
+                      std::vector<net_cost> &costs, job_facts &facts, coordinates_reader &r,
+                      xy_unit &unit)
+{
+    tally job;
+    start_tally(job, m);
+    costs.clear();
+    figures before{};
+    bool moved = false, any_moved = false;
+    facts.lead_moves = false;
+    const auto boundary = [&](std::int64_t next, std::int64_t, std::int64_t) {
+        const figures now = figures_of(job);
+        if (next > 1) {
+            // The travel that a part beginning with the net leaves out; the job's first
+            // net that moves takes the moves before the first net with it, and is never
+            // without them.
+            const double travel = timed ? now.time.travel - before.time.travel : 0;
+            costs.push_back({.total = measure(now, timed) - measure(before, timed),
+                             .travel = facts.lead_moves && !any_moved ? 0 : travel,
+                             .moves = moved});
+            any_moved = any_moved || moved;
+        }
+        before = now;
+        moved = false;
+    };
+    const auto each = [&](const xy_unit &u, std::int64_t net) {
+        moved = moved || u.kind == unit_kind::move;
+        facts.lead_moves = facts.lead_moves || (net == 0 && u.kind == unit_kind::move);
+        tally_unit(job, u);
+    };
+    const pass_end end = walk_nets(in, r, unit, each, boundary);
+    facts.nets = static_cast<std::int64_t>(costs.size());
+    facts.whole = figures_of(job);
+    return end;
+}

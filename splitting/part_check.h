@@ -1,0 +1,47 @@
+// Whether parts draw exactly what their job draws: the same strokes, each once, in the same
+// order and direction, whatever the travel between them. A stroke is a move made with the
+// tool down, or a hole, where the tool goes down and up at one point.
+#pragma once
+
+#include "coordinates_reader.h"
+#include "plotter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+struct stroke {
+    point from, to;
+};
+
+// A file read stroke by stroke.
+struct stroke_reader {
+    std::FILE *in;
+    const char *name; // as messages name it
+    coordinates_reader reader;
+    xy_unit unit;
+    bool tool_down, moved; // moved: since the tool went down
+    point at;
+    std::string net;   // the name of the net being read
+    std::int64_t nets; // read so far
+    long line;         // where the last stroke was read
+};
+
+// Makes s read the strokes of in, called name.
+void start_strokes(stroke_reader &s, std::FILE *in, const char *name);
+
+// Reads the next stroke into next: read_result::unit for one, finished at the file's end,
+// else what stopped it, as read_unit tells.
+read_result next_stroke(stroke_reader &s, stroke &next);
+
+// Where the parts first draw otherwise than the job, for the message: empty when they draw
+// the same.
+struct check_outcome {
+    std::int64_t strokes; // of the job, when the same
+    std::string difference;
+};
+
+// Compares the strokes of parts (count of them, named names) with the job's, job_name;
+// returns -1 with what differs in outcome, or the exit status for a file that could not be
+// read, having said why.
+int check_parts(char **names, int count, const char *job_name, check_outcome &outcome);

@@ -1,0 +1,236 @@
+// The built xysplit: parts that merge back into their job byte for byte, cuts that no other
+// cut beats, a time that agrees with xyview, the check of parts, and the faults.
+#include "json_value.h"
+#include "plotter.h"
+#include "programs.h"
+#include "routed_board.h"
+#include "units.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+class xysplit : public scratch_directory {
+  protected:
+    void SetUp() override
+    {
+        scratch_directory::SetUp();
+        put("board.trc", file_contents(TEST_DATA "/../../examples/board.trc"));
+        ASSERT_EQ(run("'" TRACE2XY "' > /dev/null", "board.trc\nboard.xy\n").status, 0);
+    }
+
+    run_result tool(const char *program, const std::string &arguments)
+    {
+        return run("{ '" + std::string(program) + "' " + arguments + "; }");
+    }
+
+    // Whether xymerge of the files named gives back the job in name.
+    bool merges_back(const std::string &parts, const std::string &name)
+    {
+        return tool(XYMERGE, "-q -o merged.xy " + parts).status == 0 &&
+               get("merged.xy") == get(name);
+    }
+
+    json_value report(const std::string &arguments)
+    {
+        const run_result result = tool(XYSPLIT, "--json " + arguments);
+        bool sound = false;
+        const json_value v = parsed(result.out, sound);
+        EXPECT_TRUE(sound && result.status == 0) << arguments << result.err;
+        return v;
+    }
+};
+
+// Every net of the sample board, and a cut before the first and after the last.
+TEST_F(xysplit, cut_at_any_net_merges_back_byte_for_byte)
+{
+    for (int net = 1; net <= 300; ++net) {
+        const std::string n = std::to_string(net);
+        ASSERT_EQ(tool(XYSPLIT, "-q --to " + n + " board.xy a.xy").status, 0) << net;
+        ASSERT_EQ(tool(XYSPLIT, "-q --from " + n + " board.xy b.xy").status, 0) << net;
+        ASSERT_TRUE(merges_back("a.xy b.xy", "board.xy")) << net;
+    }
+    EXPECT_EQ(get("b.xy"), get("board.xy").substr(get("board.xy").rfind("\n\n   NET") + 1));
+}
+
+// The pen-down length of each net of a job, in hundredths' units, in file order.
+std::vector<double> net_lengths(const std::string &xy)
+{
+    std::vector<double> lengths;
+    bool down = false;
+    point at{0, 0};
+    for_each_unit(xy, [&](const xy_unit &u) {
+        if (u.kind == unit_kind::net)
+            lengths.push_back(0);
+        if (u.kind == unit_kind::move && down)
+            lengths.back() += hop_length(at, {u.x, u.y});
+        down = u.kind == unit_kind::tool_down || (down && u.kind != unit_kind::tool_up);
+        at = u.kind == unit_kind::move ? point{u.x, u.y} : at;
+    });
+    return lengths;
+}
+
+// For each count of parts, the least that the longest of them can draw, by trying every
+// cut: best[k][n] for the first n nets in k parts.
+std::vector<double> least_longest(const std::vector<double> &lengths)
+{
+    const std::size_t n = lengths.size();
+    std::vector<double> sums(n + 1, 0), best(n + 1, 0), answer(n + 1, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        sums[i + 1] = sums[i] + lengths[i];
+    for (std::size_t i = 0; i <= n; ++i)
+        best[i] = sums[i];
+    answer[1] = sums[n];
+    for (std::size_t k = 2; k <= n; ++k) {
+        std::vector<double> next(n + 1, 1e300);
+        for (std::size_t i = k; i <= n; ++i)
+            for (std::size_t j = k - 1; j < i; ++j)
+                next[i] = std::min(next[i], std::max(best[j], sums[i] - sums[j]));
+        best = next;
+        answer[k] = best[n];
+    }
+    return answer;
+}
+
+TEST_F(xysplit, parts_merge_back_and_no_cut_makes_the_longest_shorter)
+{
+    const std::vector<double> least = least_longest(net_lengths(get("board.xy")));
+    for (std::size_t k = 1; k <= 300; k += k < 20 ? 1 : 23) {
+        const json_value said = report("--parts " + std::to_string(k) + " -o p board.xy");
+        ASSERT_EQ(said["parts"].items.size(), k);
+        double longest = 0;
+        for (const json_value &part : said["parts"].items)
+            longest = std::max(longest, part["pen_down_length"].number);
+        EXPECT_NEAR(longest, least[k], 0.005) << k;
+        EXPECT_TRUE(merges_back("p-*.xy", "board.xy")) << k;
+        EXPECT_EQ(tool(XYSPLIT, "-q --check p-*.xy board.xy").status, 0) << k;
+        run("rm p-*.xy");
+    }
+    const run_result more = tool(XYSPLIT, "--parts 301 -o p board.xy");
+    EXPECT_TRUE(more.err.starts_with("xysplit: 300 nets make at most 300 parts: one a net\n"))
+        << more.err;
+    EXPECT_TRUE(merges_back("p-*.xy", "board.xy"));
+}
+
+// A panel's sittings and a drilling job's each merge back, and every part is a
+// sitting of at most the time asked, but for a net that alone takes longer.
+TEST_F(xysplit, sittings_of_a_panel_and_a_drilling_job_merge_back)
+{
+    ASSERT_EQ(tool(XYPLACE, "-q --repeat 3x2 --gap 0.5 board.xy panel.xy").status, 0);
+    std::string holes;
+    for (int k = 0; k < 40; ++k)
+        holes += "  NET 'H" + std::to_string(k) + "'\nSEG " + std::to_string(k % 7 * 90000) + " " +
+                 std::to_string(k * 30000) + "\n";
+    put("holes.xy", converted(holes));
+    const std::string motion = "--speed 20 --accel 200 --corner 0.02 --tool-time 0.1 ";
+    for (const std::string job : {"panel.xy", "holes.xy"}) {
+        const json_value said = report(motion + "--each 0:00:04 -o s " + job);
+        EXPECT_GT(said["parts"].items.size(), 1U) << job;
+        for (const json_value &part : said["parts"].items)
+            EXPECT_TRUE(part["plotting_time"]["seconds"].number <= 4.0 ||
+                        part["alone_past_the_limit"].boolean)
+                << job;
+        EXPECT_TRUE(merges_back("s-*.xy", job)) << job;
+        run("rm s-*.xy");
+    }
+}
+
+// The net that --from TIME picks is the first whose end comes after the time, by xyview's
+// plotting time of the nets before it.
+TEST_F(xysplit, from_a_time_agrees_with_xyview)
+{
+    const std::string motion = "--speed 20 --accel 200 --tool-time 0.1 ";
+    const auto seconds_to = [&](int net) {
+        tool(XYSPLIT, "-q --to " + std::to_string(net) + " board.xy before.xy");
+        bool sound = false;
+        return parsed(tool(XYVIEW, "--json " + motion + "before.xy").out,
+                      sound)["plotting_time"]["seconds"]
+            .number;
+    };
+    for (const int net : {2, 57, 150, 299}) {
+        const double time = (seconds_to(net) + seconds_to(net + 1)) / 2;
+        const json_value said =
+            report(motion + "--from " + std::to_string(time) + "s board.xy r.xy");
+        EXPECT_EQ(said["parts"].items[0]["first_net"].number, net) << time;
+    }
+}
+
+TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
+{
+    ASSERT_EQ(tool(XYSPLIT, "-q --parts 2 -o p board.xy").status, 0);
+    std::string second = get("p-2.xy");
+    second.replace(second.find("Go To", second.find("Tool Down")), 27,
+                   "Go To       9.99       9.99");
+    put("p-2.xy", second);
+    const run_result result = tool(XYSPLIT, "--check p-1.xy p-2.xy board.xy");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_TRUE(result.err.starts_with("xysplit: p-2.xy:6: NET '/BOARD/N$")) << result.err;
+    EXPECT_EQ(tool(XYSPLIT, "--check p-1.xy board.xy").err.substr(0, 32),
+              "xysplit: the parts end before bo");
+}
+
+// Past a file-size limit, a split leaves no part of its own and the old ones as they were.
+TEST_F(xysplit, a_part_that_cannot_be_written_leaves_every_part_as_it_was)
+{
+    // A first part of one long net, which fits the limit, and a second that does not.
+    put("long.xy", converted("  NET 'LONG'\nSEG 0 0\nSEG 20000000 0\n"));
+    ASSERT_EQ(tool(XYMERGE, "-q -o job.xy long.xy board.xy").status, 0);
+    put("p-1.xy", "an old part\n");
+    const run_result result = run("timeout -s KILL 60 prlimit --fsize=15000 '" XYSPLIT
+                                  "' --each-length 150 -o p job.xy");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "xysplit: p-2.xy: File too large\n");
+    EXPECT_TRUE(get("p-1.xy") == "an old part\n");
+    EXPECT_EQ(names(),
+              (std::set<std::string>{"board.trc", "board.xy", "long.xy", "job.xy", "p-1.xy"}));
+}
+
+class split_fault : public xysplit, public testing::WithParamInterface<fault_case> {
+  protected:
+    void SetUp() override
+    {
+        xysplit::SetUp();
+        put("old-7.xy", "left from a split into more parts");
+        put("job-1.xy", get("board.xy"));
+    }
+};
+
+TEST_P(split_fault, is_reported_and_writes_nothing)
+{
+    expect_fault("'" XYSPLIT "'", GetParam());
+}
+
+const std::string try_help = "Try 'xysplit --help'.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    xysplit, split_fault,
+    testing::Values(
+        fault_case{"net_zero", "--from 0 board.xy out.xy", "", 2,
+                   "xysplit: --from wants a net number from 1, or a time such as 0:41:10 or "
+                   "2470s: '0'\n" +
+                       try_help},
+        fault_case{"net_past_the_last", "--to 301 board.xy out.xy", "", 2,
+                   "xysplit: --to 301: the job has 300 nets\n"},
+        fault_case{"time_without_a_speed", "--from 0:41:10 board.xy out.xy", "", 2,
+                   "xysplit: --from 0:41:10: a plotting time needs --speed\n" + try_help},
+        fault_case{"time_past_the_end", "--speed 20 --from 1:00:00 board.xy out.xy", "", 2,
+                   "xysplit: --from 1:00:00: the job is finished by then, in 0:00:44.9\n"},
+        fault_case{"point_far_from_every_net", "--from-point 20,20 board.xy out.xy", "", 2,
+                   "xysplit: --from-point 20,20: no net's strokes pass within 0.10 of it; the "
+                   "nearest passes 21.22 away\n"},
+        fault_case{"to_before_from", "--from 9 --to 9 board.xy out.xy", "", 2,
+                   "xysplit: --to 9 comes at or before --from 9: no net between\n"},
+        fault_case{"stale_part_beside_the_prefix", "--parts 3 -o old board.xy", "", 2,
+                   "xysplit: old: beside parts that this split would not write, which a glob of "
+                   "the parts would take in: old-7.xy; remove them first\n"},
+        fault_case{"part_is_the_input", "--parts 1 -o job job-1.xy", "", 2,
+                   "xysplit: job-1.xy: is the input; the part would replace it\n"},
+        fault_case{"malformed_job", "--parts 2 -o p in.xy", "Go Home\nTool Up \n\n\n", 1,
+                   "xysplit: in.xy:1: not a coordinates line: 'Go Home'\n"}),
+    [](const auto &info) { return info.param.name; });
+
+} // namespace
