@@ -159,6 +159,25 @@ TEST_F(xysplit, from_a_time_agrees_with_xyview)
     }
 }
 
+// What xyview --done N says is left is what the part from net N holds.
+TEST_F(xysplit, what_xyview_leaves_to_plot_is_the_part_from_the_net)
+{
+    const std::string motion = "--speed 20 --accel 200 --tool-time 0.1 ";
+    for (const int net : {1, 2, 150, 300}) {
+        const std::string n = std::to_string(net);
+        const json_value part =
+            report(motion + "--from " + n + " board.xy rest.xy")["parts"].items[0];
+        bool sound = false;
+        const json_value left = parsed(
+            tool(XYVIEW, "--json --done " + n + " " + motion + "board.xy").out, sound)["left"];
+        EXPECT_EQ(left["from_net"].number, net);
+        EXPECT_EQ(left["nets"].number, 301 - net);
+        for (const char *key : {"moves", "pen_down_length", "idle_travel"})
+            EXPECT_EQ(left[key].text, part[key].text) << key << net;
+        EXPECT_EQ(left["plotting_time"]["seconds"].text, part["plotting_time"]["seconds"].text);
+    }
+}
+
 TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
 {
     ASSERT_EQ(tool(XYSPLIT, "-q --parts 2 -o p board.xy").status, 0);
@@ -180,8 +199,8 @@ TEST_F(xysplit, a_part_that_cannot_be_written_leaves_every_part_as_it_was)
     put("long.xy", converted("  NET 'LONG'\nSEG 0 0\nSEG 20000000 0\n"));
     ASSERT_EQ(tool(XYMERGE, "-q -o job.xy long.xy board.xy").status, 0);
     put("p-1.xy", "an old part\n");
-    const run_result result = run("timeout -s KILL 60 prlimit --fsize=15000 '" XYSPLIT
-                                  "' --each-length 150 -o p job.xy");
+    const run_result result =
+        run("timeout -s KILL 60 prlimit --fsize=15000 '" XYSPLIT "' --each-length 150 -o p job.xy");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "xysplit: p-2.xy: File too large\n");
     EXPECT_TRUE(get("p-1.xy") == "an old part\n");

@@ -17,7 +17,7 @@
 constexpr std::int64_t most_raster_pixels = std::int64_t{1} << 21;
 
 // The most inks an image draws with.
-constexpr unsigned most_inks = 11;
+constexpr unsigned most_inks = 12;
 
 // The narrowest stroke an image draws, in its own pixels: any narrower could fall between
 // the samples and vanish.

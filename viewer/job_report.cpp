@@ -172,6 +172,15 @@ void print_summary(std::FILE *to, const job_report &r)
     }
     if (r.has_bed)
         print_bed(to, r);
+    if (r.done > 0) {
+        char figures[160];
+        std::snprintf(figures, sizeof figures,
+                      "nets %lld to %ld: %ld nets, pen-down length %.2f, idle travel %.2f",
+                      static_cast<long long>(r.done), job.nets, r.left.nets, r.left.pen_down_length,
+                      r.left.idle_length);
+        print_line(to, "left to plot",
+                   figures + (r.timed ? ", plotting time " + duration(total(r.left_time)) : ""));
+    }
 }
 
 void print_json(std::FILE *to, const job_report &r)
@@ -192,6 +201,19 @@ void print_json(std::FILE *to, const job_report &r)
     }
     json_extent(w, "bounding_box", r.job.box);
     json_bed(w, r);
+    if (r.done > 0) {
+        json_object(w, "left");
+        json_integer(w, "from_net", r.done);
+        json_integer(w, "nets", r.left.nets);
+        json_integer(w, "moves", r.left.moves);
+        json_number(w, "pen_down_length", r.left.pen_down_length, 2);
+        json_number(w, "idle_travel", r.left.idle_length, 2);
+        if (r.timed)
+            json_time(w, "plotting_time", r.left_time);
+        else
+            json_null(w, "plotting_time");
+        json_close(w, '}');
+    }
     json_end(w);
 }
 

@@ -17,6 +17,9 @@ struct job_report {
     bool timed; // a speed was given
     bool has_bed;
     bed area;
+    std::int64_t done; // the net that the part left to plot begins with, or 0
+    job_summary left;  // that part, summed up as its own file would be
+    plotting_time left_time;
 };
 
 // Where the job stands on the bed: how far it reaches past each side, the sides it

@@ -10,10 +10,12 @@
 
 // Strong colours, each clearly unlike every other, on white and beside the grey of idle
 // travel; none is the green of the start and end marks or the red of what lies off the
-// bed. Each is written as seven characters.
-constexpr const char *palette[] = {"#1f77b4", "#ff7f0e", "#9467bd", "#8c564b",
-                                   "#e377c2", "#17becf", "#bcbd22", "#000000"};
-constexpr std::size_t palette_size = std::size(palette);
+// bed; and last a light grey for the nets that the plotter has drawn already. Each is
+// written as seven characters.
+constexpr const char *palette[] = {"#1f77b4", "#ff7f0e", "#9467bd", "#8c564b", "#e377c2",
+                                   "#17becf", "#bcbd22", "#000000", "#c4c4c4"};
+constexpr std::size_t palette_size = std::size(palette) - 1; // the colours nets are given
+constexpr unsigned done_colour = palette_size;
 constexpr std::size_t colour_length = 7;
 
 // The extent of one net's strokes, in hundredths, which decides its colour.

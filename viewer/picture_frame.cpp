@@ -60,7 +60,7 @@ label_box label_at(double x, double y, const char *word, int corner)
 // A point of the job marked with a circle and a word in the corner given, each with a
 // light halo that keeps it readable over dense strokes.
 void put_point_mark(std::FILE *out, double cx, double cy, const char *word, const char *title,
-                    const label_box &label)
+                    const label_box &label, const char *colour = mark_colour)
 {
     std::fprintf(out,
                  "<g><title>%s</title><circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"none\" "
@@ -69,8 +69,7 @@ void put_point_mark(std::FILE *out, double cx, double cy, const char *word, cons
                  "stroke-width=\"2.5\"/><text x=\"%.1f\" y=\"%.1f\" font-family=\"sans-serif\" "
                  "font-size=\"12\" fill=\"%s\" stroke=\"white\" stroke-width=\"3\" "
                  "stroke-linejoin=\"round\" paint-order=\"stroke\">%s</text></g>\n",
-                 title, cx, cy, cx, cy, mark_colour, label.left + 1, label.bottom - 3, mark_colour,
-                 word);
+                 title, cx, cy, cx, cy, colour, label.left + 1, label.bottom - 3, colour, word);
 }
 
 // The length of the UTF-8 sequence at c of a character that XML allows, or 0 when the
@@ -188,8 +187,17 @@ void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame
     std::fputs("</g>\n", out);
 }
 
-void put_marks(std::FILE *out, const view &v, const job_summary &job)
+void put_marks(std::FILE *out, const view &v, const job_summary &job, const resume_mark &resume)
 {
+    if (resume.shown) {
+        const std::string word = "from net " + std::to_string(resume.net);
+        const double x = tenths_x(v, resume.x) / 10.0, y = tenths_y(v, resume.y) / 10.0;
+        label_box label = label_at(x, y, word.c_str(), 1);
+        if (label.right >= v.picture_width - 2)
+            label = label_at(x, y, word.c_str(), 3);
+        put_point_mark(out, x, y, word.c_str(), "where the part from the net begins", label,
+                       resume_colour);
+    }
     if (0 >= v.left && 0 <= v.left + v.width && 0 >= v.bottom && 0 <= v.bottom + v.height)
         std::fprintf(out,
                      "<g stroke=\"black\" stroke-width=\"1.5\" fill=\"none\"><title>origin (0, 0)"
@@ -365,6 +373,10 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items)
     item(std::string("<circle cx=\"12\" cy=\"0\" r=\"5\" stroke=\"") + mark_colour +
              "\" stroke-width=\"2.5\"/>",
          "start, end");
+    if (items.done)
+        item(std::string("<path d=\"M0 0h24\" stroke=\"") + palette[done_colour] +
+                 "\" stroke-width=\"2.5\"/>",
+             "done");
     if (items.holes)
         item(std::string("<circle cx=\"12\" cy=\"0\" r=\"2.5\" fill=\"white\" stroke=\"") +
                  hole_colour + "\" stroke-width=\"1.5\"/>",

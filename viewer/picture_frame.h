@@ -63,13 +63,20 @@ void put_bounding_box(std::FILE *out, const view &v, const extent &box);
 // Ticks with labels along the bottom and the left edge, and the unit.
 void put_axes(std::FILE *out, const view &v);
 
+// Where the part from a net begins: its first point, in hundredths.
+struct resume_mark {
+    bool shown;
+    std::int64_t net, x, y;
+};
+
 // The origin, the first and last points with labels that never print over each other
-// ("start, end" where both are one point), or "no moves".
-void put_marks(std::FILE *out, const view &v, const job_summary &job);
+// ("start, end" where both are one point), or "no moves"; and where the part from a net
+// resumes, when shown.
+void put_marks(std::FILE *out, const view &v, const job_summary &job, const resume_mark &resume);
 
 // What the legend shows: each item the picture has.
 struct legend_items {
-    bool strokes, travel, dashed_travel, bed, off_bed, holes, direction;
+    bool strokes, travel, dashed_travel, bed, off_bed, holes, direction, done;
 };
 
 // The legend, in a row along the bottom.
@@ -77,6 +84,7 @@ void put_legend(std::FILE *out, const view &v, const legend_items &items);
 
 // The colours of the marks, of what lies off the bed and of holes.
 constexpr const char *mark_colour = "#00a000";
+constexpr const char *resume_colour = "#2f5fb0";
 constexpr const char *off_bed_colour = "#e00000";
 constexpr const char *hole_colour = "#303030";
 constexpr const char *travel_colour = "#8a8a8a";

@@ -13,8 +13,8 @@ namespace {
 struct path_layers {
     const layer_setting &s;
     picture_layer (&layers)[layer_count];
-    path_writer travel, strokes, holes, arrows[palette_size];
-    std::string arrow_data[palette_size];
+    path_writer travel, strokes, holes, arrows[palette_size + 1];
+    std::string arrow_data[palette_size + 1];
     int open_colour;    // the colour of the strokes' open element, or -1
     bool named;         // each net is a group of its own
     std::int64_t bytes; // of the arrowheads
@@ -126,7 +126,8 @@ struct image_layer {
 void path_net(image_layer &, std::int64_t) {}
 
 // The inks of an image: the palette's, then idle travel's, the holes' and white.
-constexpr unsigned travel_ink = palette_size, hole_ink = palette_size + 1, white_ink = hole_ink + 1;
+constexpr unsigned travel_ink = done_colour + 1, hole_ink = travel_ink + 1,
+                   white_ink = hole_ink + 1;
 
 void path_travel(image_layer &l, const path_point &from, const path_point &to)
 {
@@ -198,7 +199,7 @@ bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], in
             return false;
     }
     raster_ink inks[most_inks];
-    for (std::size_t c = 0; c < palette_size; ++c)
+    for (std::size_t c = 0; c <= done_colour; ++c)
         inks[c] = ink_of(palette[c]);
     inks[travel_ink] = ink_of(travel_colour);
     inks[hole_ink] = ink_of(hole_colour);
@@ -226,14 +227,14 @@ bool draw_layers(const layer_setting &s, picture_layer (&layers)[layer_count])
                   .hole_cells = {}};
     start_path(l.travel, layers[travel_layer].data);
     start_path(l.holes, layers[hole_layer].data);
-    for (std::size_t c = 0; c < palette_size; ++c)
+    for (std::size_t c = 0; c <= done_colour; ++c)
         start_path(l.arrows[c], l.arrow_data[c]);
     if (!walk(s.path, s.v, walk_order::file, l))
         return false;
     close_strokes(l);
     end_subpath(l.travel);
     end_subpath(l.holes);
-    for (std::size_t c = 0; c < palette_size && !layers[arrow_layer].image; ++c) {
+    for (std::size_t c = 0; c <= done_colour && !layers[arrow_layer].image; ++c) {
         end_subpath(l.arrows[c]);
         if (!l.arrow_data[c].empty())
             layers[arrow_layer].data +=

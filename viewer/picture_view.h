@@ -23,6 +23,7 @@ struct picture_style {
     bool travel;                   // idle travel is drawn
     bool direction;                // each stroke ends in an arrowhead
     std::int64_t most_layer_bytes; // past this, a layer is an image
+    std::int64_t done = 0;         // nets before this number are drawn as done; 0 for none
 };
 
 // The plotter's bed; given is false when none was named.

@@ -54,6 +54,9 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
 {
     if (unit.kind == unit_kind::net)
         start_net(p, tool, unit.net);
+    if (unit.kind == unit_kind::move && !p.resume.shown && p.style.done > 0 &&
+        p.nets.size() == static_cast<std::size_t>(p.style.done))
+        p.resume = {.shown = true, .net = p.style.done, .x = unit.x, .y = unit.y};
     if (unit.kind == unit_kind::move && !tool.has_position) {
         put_record(p.path, {step::place, false, false, unit.x, unit.y});
     } else if (unit.kind == unit_kind::move && !tool.tool_down) {
@@ -80,7 +83,7 @@ namespace {
 
 // Writes the layers between the parts of the frame.
 bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&layers)[layer_count],
-                 const job_summary &job, const picture_caption &caption)
+                 const job_summary &job, const picture_caption &caption, const resume_mark &resume)
 {
     const bool off_bed = s.bed.given && !on_bed(overhang_of(job.box, s.bed.area));
     put_header(out, s.v, caption);
@@ -100,7 +103,7 @@ bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&l
         put_in_red(out, "job");
     std::fputs("</g>\n", out);
     put_bed(out, s.v, s.bed, true);
-    put_marks(out, s.v, job);
+    put_marks(out, s.v, job, resume);
     if (layers[arrow_layer].shown) {
         std::fputs("<g transform=\"scale(0.1)\" stroke=\"none\">\n<g id=\"arrows\">\n", out);
         written = put_layer(out, s, layers[arrow_layer], arrow_layer) && written;
@@ -111,7 +114,7 @@ bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&l
     }
     put_legend(out, s.v,
                {layers[stroke_layer].shown, layers[travel_layer].shown, s.dashed, s.bed.given,
-                off_bed, layers[hole_layer].shown, layers[arrow_layer].shown});
+                off_bed, layers[hole_layer].shown, layers[arrow_layer].shown, resume.shown});
     std::fputs("</svg>\n", out);
     return written;
 }
@@ -123,7 +126,10 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
 {
     note_failure(p);
     const view v = view_of(job.box, bed, p.style);
-    const std::vector<unsigned char> colours = net_colours(p.nets);
+    std::vector<unsigned char> colours = net_colours(p.nets);
+    for (std::size_t k = 0; k + 1 < static_cast<std::size_t>(p.style.done) && k < colours.size();
+         ++k)
+        colours[k] = done_colour;
     // Strokes stay apart on a dense board: the more there are, the thinner, down to a pixel.
     const auto strokes = static_cast<double>(
         std::count_if(p.nets.begin(), p.nets.end(), [](const net_box &b) { return b.drawn; }));
@@ -142,7 +148,7 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
     bool written = p.temporary_error == 0 && draw_layers(s, layers);
     if (!written && p.temporary_error == 0)
         p.temporary_error = errno ? errno : EIO;
-    written = written && put_picture(out, s, layers, job, caption);
+    written = written && put_picture(out, s, layers, job, caption, p.resume);
     discard_picture(p);
     return written && std::fflush(out) == 0 && !std::ferror(out);
 }

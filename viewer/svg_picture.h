@@ -6,6 +6,7 @@
 #pragma once
 
 #include "net_colours.h"
+#include "picture_frame.h"
 #include "picture_view.h"
 #include "tool_path.h"
 
@@ -27,6 +28,7 @@ struct svg_picture {
     std::vector<net_box> nets;      // one for each net, in order
     std::vector<std::string> names; // the nets' records, while there are few enough nets
     std::int64_t travel_moves;      // moves with the tool up that go somewhere
+    resume_mark resume;             // the first point of the net style.done
     int temporary_error;            // errno of the first failed write to the temporary file
 };
 

@@ -33,7 +33,7 @@ constexpr int status_too_large = 3;
 
 constexpr const char *usage_text =
     "usage: xyview [-q] [--json] [-s OUT.svg [-n] [-d] [--size WxH]] [-a WxH[+X+Y]]\n"
-    "              [--speed V ...] COORDS_FILE\n"
+    "              [--done N] [--speed V ...] COORDS_FILE\n"
     "\n"
     "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
     "and prints a summary of the job: nets, moves, tool downs, holes, the length drawn, the\n"
@@ -48,19 +48,24 @@ constexpr const char *usage_text =
     "      --size WxH         the picture's size in pixels (default 1100x800)\n"
     "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
     "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
-    "                         of the job lies off it\n";
+    "                         of the job lies off it\n"
+    "      --done N           nets before net N are plotted: draw them faded, mark where\n"
+    "                         net N begins, and tell what is left to plot\n";
 
 constexpr const char *exit_text =
     "\n"
     "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
     "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
 
-enum own_option { size_option = first_own_option };
+enum own_option { size_option = first_own_option, done_option };
 
-constexpr option own_options[] = {
-    {"svg", required_argument, nullptr, 's'},          {"no-travel", no_argument, nullptr, 'n'},
-    {"direction", no_argument, nullptr, 'd'},          {"area", required_argument, nullptr, 'a'},
-    {"size", required_argument, nullptr, size_option}, {}};
+constexpr option own_options[] = {{"svg", required_argument, nullptr, 's'},
+                                  {"no-travel", no_argument, nullptr, 'n'},
+                                  {"direction", no_argument, nullptr, 'd'},
+                                  {"area", required_argument, nullptr, 'a'},
+                                  {"size", required_argument, nullptr, size_option},
+                                  {"done", required_argument, nullptr, done_option},
+                                  {}};
 
 constexpr companion xyview{.usage = usage_text,
                            .exit_text = exit_text,
@@ -79,6 +84,16 @@ struct options {
     bed area; // the plotter's bed
     common_options common;
 };
+
+// Reads a net number, a bare whole number from 1.
+bool read_net_number(const char *text, std::int64_t &net)
+{
+    char *end = nullptr;
+    errno = 0;
+    const long long value = text[0] >= '1' && text[0] <= '9' ? std::strtoll(text, &end, 10) : 0;
+    net = value;
+    return value >= 1 && errno == 0 && *end == '\0';
+}
 
 // Reads WxH, whole numbers of pixels from 100 to largest_picture_side.
 bool read_size(const char *text, picture_style &style)
@@ -100,6 +115,8 @@ int take_option(int code, const char *value, options &o)
         return wrong_arguments("--svg wants a file name, or - for standard output: ''");
     if (code == 'a' && !read_bed(value, o.area))
         return wrong_arguments("--area %s: '%s'", bed_wanted, value);
+    if (code == done_option && !read_net_number(value, o.style.done))
+        return wrong_arguments("--done wants a net number from 1: '%s'", value);
     if (code == size_option && !read_size(value, o.style))
         return wrong_arguments("--size wants WxH, whole numbers of pixels from 100 to %d: '%s'",
                                largest_picture_side, value);
@@ -138,7 +155,12 @@ const char *other_picture_kind(const char *path)
 int parse_arguments(int argc, char **argv, options &o)
 {
     o = options{};
-    o.style = {default_picture_width, default_picture_height, true, false, most_layer_bytes};
+    o.style = {.width = default_picture_width,
+               .height = default_picture_height,
+               .travel = true,
+               .direction = false,
+               .most_layer_bytes = most_layer_bytes,
+               .done = 0};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
     if (!o.svg && o.for_picture)
@@ -264,18 +286,41 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     start_plotting(tool);
     motion_timer timer;
     start_timing(timer, o.common.motion);
+    // The part left to plot, from net o.style.done on, as its own file would be summed up.
+    plotter left;
+    start_plotting(left);
+    motion_timer left_timer;
+    start_timing(left_timer, o.common.motion);
     xy_unit unit;
     read_result result;
+    bool leaving = false;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
         if (o.svg)
             picture_unit(out.picture, tool, unit);
+        leaving = leaving || (unit.kind == unit_kind::net && tool.job.nets + 1 == o.style.done);
+        if (leaving) {
+            plot(left, unit);
+            time_unit(left_timer, unit);
+        }
         plot(tool, unit);
         time_unit(timer, unit);
     }
     report.job = tool.job;
     report.time = finish_timing(timer);
-    if (result == read_result::finished)
+    report.left = left.job;
+    report.left_time = finish_timing(left_timer);
+    if (result == read_result::finished && o.style.done > tool.job.nets) {
+        complain("--done %lld: the job has %ld nets", static_cast<long long>(o.style.done),
+                 tool.job.nets);
+        result = read_result::failed;
+    } else if (result == read_result::finished) {
         return -1;
+    }
+    if (result == read_result::failed && !std::ferror(in)) {
+        if (o.svg)
+            drop_picture(out);
+        return status_trouble;
+    }
     if (o.svg)
         drop_picture(out);
     return report_unread(result, reader, report.name.c_str());
@@ -309,7 +354,15 @@ int main(int argc, char **argv)
             drop_picture(out);
         return status_trouble;
     }
-    job_report report{name, {}, {}, o.common.motion.speed > 0, o.has_area, o.area};
+    job_report report{.name = name,
+                      .job = {},
+                      .time = {},
+                      .timed = o.common.motion.speed > 0,
+                      .has_bed = o.has_area,
+                      .area = o.area,
+                      .done = o.style.done,
+                      .left = {},
+                      .left_time = {}};
     if (int status = read_view(in, o, out, report);
         status >= 0 || (status = write_view(report, o, out)) >= 0)
         return status;
