@@ -22,6 +22,8 @@ constexpr option motion_long_options[] = {
 
 constexpr option shared_long_options[] = {{"quiet", no_argument, nullptr, 'q'},
                                           {"json", no_argument, nullptr, json_option},
+                                          {"plotter", required_argument, nullptr, plotter_option},
+                                          {"unit", required_argument, nullptr, unit_option},
                                           {"help", no_argument, nullptr, 'h'},
                                           {"version", no_argument, nullptr, 'V'}};
 
@@ -38,13 +40,21 @@ constexpr const char *motion_usage =
 constexpr const char *shared_usage =
     "  -q, --quiet            leave out the summary or report; warnings and errors stay\n"
     "      --json             the summary or report as one JSON object on standard output\n"
+    "      --plotter FILE     the plotter's profile (default $XY_PLOTTER, else\n"
+    "                         ~/.config/trace2xy/plotter.conf; none for none)\n"
+    "      --unit U           an output unit's length (1in, 25.4mm), so that lengths may\n"
+    "                         be given in mm, cm or in\n"
     "  -h, --help             show this text and exit\n"
     "  -V, --version          show the version and exit\n";
 
-// Reads the motion model from the values given; a model without a speed times nothing.
-bool motion_of(const char *const given[], motion_model &m)
+} // namespace
+
+bool motion_of(const char *const given[], motion_model &m, const plotter_profile *from)
 {
     const char *const names[] = {"--speed", "--travel-speed", "--accel", "--corner", "--tool-time"};
+    const auto place = [&](int k) {
+        return from ? profile_place(*from, static_cast<profile_key>(speed_key + k)) : names[k];
+    };
     m = motion_model{};
     double values[5] = {0, 0, 0, 0, 0};
     double tool_up = 0;
@@ -64,18 +74,24 @@ bool motion_of(const char *const given[], motion_model &m)
             read = read_decimal(text, tool_up) && in_range(tool_up, false);
         }
         if (!read || *text != '\0') {
-            wrong_arguments("%s wants %s from %s to 1000000: '%s'", names[k],
-                            k == 4 ? "DOWN[,UP], seconds" : "a number",
-                            above_zero ? "0.000001" : "0", given[k]);
+            const std::string what = k == 4 ? "DOWN[,UP], seconds" : "a number";
+            if (from)
+                complain("%s wants %s from %s to 1000000: '%s'", place(k).c_str(), what.c_str(),
+                         above_zero ? "0.000001" : "0", from->values[speed_key + k].c_str());
+            else
+                wrong_arguments("%s wants %s from %s to 1000000: '%s'", names[k], what.c_str(),
+                                above_zero ? "0.000001" : "0", given[k]);
             return false;
         }
     }
     for (int k = 1; k < 5; ++k) {
         const char *needed = !given[0] ? "--speed" : k == 3 && !given[2] ? "--accel" : nullptr;
-        if (given[k] && needed) {
+        if (given[k] && needed && from)
+            complain("%s needs %s", place(k).c_str(), needed + 2);
+        else if (given[k] && needed)
             wrong_arguments("%s %s needs %s", names[k], given[k], needed);
+        if (given[k] && needed)
             return false;
-        }
     }
     m.speed = values[0];
     m.travel_speed = given[1] ? values[1] : values[0];
@@ -86,7 +102,19 @@ bool motion_of(const char *const given[], motion_model &m)
     return true;
 }
 
-} // namespace
+void start_options(common_options &common)
+{
+    common.quiet = common.json = false;
+    common.motion = motion_model{};
+    common.profile.path.clear();
+    for (std::string &value : common.profile.values)
+        value.clear();
+    common.unit = output_unit{0, false};
+    common.bed.clear();
+    common.margin.clear();
+    for (std::string &value : common.motion_given)
+        value.clear();
+}
 
 void merge_options(const companion &c, option_table &t)
 {
@@ -105,7 +133,8 @@ void merge_options(const companion &c, option_table &t)
     std::snprintf(t.shorts, sizeof t.shorts, ":qhV%s", c.own_short);
 }
 
-int take_shared(int code, const companion &c, option_table &t, char **argv, common_options &common)
+int take_shared(int code, const char *value, const companion &c, option_table &t, char **argv,
+                common_options &common)
 {
     if (code == 'h') {
         std::fputs(c.usage, stdout);
@@ -127,15 +156,18 @@ int take_shared(int code, const companion &c, option_table &t, char **argv, comm
         return -1;
     }
     if (code >= speed_option && code < motion_option_end) {
-        t.motion[code - speed_option] = optarg;
+        t.motion[code - speed_option] = value;
         return -1;
     }
-    return not_shared;
+    return code == plotter_option || code == unit_option ? -1 : not_shared;
 }
 
 int finish_shared(option_table &t, common_options &common)
 {
-    return motion_of(t.motion, common.motion) ? -1 : status_trouble;
+    for (int k = 0; k < motion_option_end - speed_option; ++k)
+        if (!t.motion[k] && !common.motion_given[k].empty())
+            t.motion[k] = common.motion_given[k].c_str();
+    return motion_of(t.motion, common.motion, nullptr) ? -1 : status_trouble;
 }
 
 std::FILE *open_coordinates(const char *path, const char *&name)

@@ -5,31 +5,45 @@
 #pragma once
 
 #include "diagnostics.h"
+#include "plotter_profile.h"
 #include "plotting_time.h"
 #include "standard_descriptors.h"
+#include "unit_lengths.h"
 #include "whole_file.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <getopt.h>
 
-// What a companion tells the front end of itself.
-struct companion {
-    const char *usage;      // its synopsis and its own options, for --help
-    const char *exit_text;  // what its exit statuses mean, at the end of --help
-    const char *version;    // what --version prints
-    const char *own_short;  // its own short options, as getopt_long takes them
-    const option *own_long; // its own long options, ended by an entry of zeros
-    bool timed;             // it takes the motion model's options
-    const char *bed_option; // the option that names the plotter's bed, told to one who
-                            // types --bed; or null
+// One of a companion's own options that takes lengths, which may carry a unit.
+struct length_option {
+    int code;
+    length_kind kind;
 };
 
-// What the shared options say.
+// What a companion tells the front end of itself.
+struct companion {
+    const char *usage;            // its synopsis and its own options, for --help
+    const char *exit_text;        // what its exit statuses mean, at the end of --help
+    const char *version;          // what --version prints
+    const char *own_short;        // its own short options, as getopt_long takes them
+    const option *own_long;       // its own long options, ended by an entry of zeros
+    bool timed;                   // it takes the motion model's options
+    const char *bed_option;       // the option that names the plotter's bed, told to one who
+                                  // types --bed; or null
+    const length_option *lengths; // its own options that take lengths, ended by zeros
+};
+
+// What the shared options and the plotter's profile say.
 struct common_options {
     bool quiet;          // leave out the summary or report, never a warning or an error
     bool json;           // the summary or report as one JSON object on standard output
     motion_model motion; // without a speed when none was given
+    plotter_profile profile;
+    output_unit unit;            // from --unit or the profile; mm 0 when unknown
+    std::string bed, margin;     // the profile's, in output units; empty when not given
+    std::array<std::string, 5> motion_given; // the profile's motion values, in output units
 };
 
 // The codes of the long options without a short one: the shared ones below, a
@@ -42,6 +56,8 @@ enum shared_option {
     tool_time_option,
     motion_option_end,
     json_option,
+    plotter_option,
+    unit_option,
     first_own_option = 512
 };
 
@@ -51,7 +67,12 @@ struct option_table {
     option entries[32];
     char shorts[48];
     const char *motion[motion_option_end - speed_option]; // values as given, or null
+    std::array<std::string, 32> converted; // options' values, their lengths in output units
+    int conversions;           // made so far
 };
+
+// Puts common as it stands before any option is read.
+void start_options(common_options &common);
 
 // Builds t from c's own options and the shared ones.
 void merge_options(const companion &c, option_table &t);
@@ -60,12 +81,30 @@ void merge_options(const companion &c, option_table &t);
 // returns -1 when the run goes on, the exit status to end with after --help, --version or
 // a wrong option, or not_shared for one of the companion's own.
 constexpr int not_shared = -2;
-int take_shared(int code, const companion &c, option_table &t, char **argv, common_options &common);
+int take_shared(int code, const char *value, const companion &c, option_table &t, char **argv,
+                common_options &common);
 
-// Reads the motion model from the values t holds, once all options are known: -1, or
-// status_trouble, having said which option and value are wrong, for a value that is no
-// number in range or an option that needs another one not given.
+// Reads the motion model from the values t holds, once all options are known, the
+// profile's standing for those not given: -1, or status_trouble, having said which option
+// and value are wrong, for a value that is no number in range or an option that needs
+// another one not given.
 int finish_shared(option_table &t, common_options &common);
+
+// Reads the motion model from given, the values of --speed, --travel-speed, --accel,
+// --corner and --tool-time (null where not given), or when from is not null, of those keys
+// of the profile: false, having said which is wrong and why.
+bool motion_of(const char *const given[], motion_model &m, const plotter_profile *from);
+
+// Finds --plotter and --unit among the options, reads the profile and checks its values,
+// before the options are read in turn: -1, or status_trouble having said why.
+int read_setting(int argc, char **argv, const companion &c, option_table &t,
+                 common_options &common);
+
+// Turns the lengths of value, given to option code, into output units where it is one of
+// the motion model's or c's own length options ("bed" naming the profile's bed), keeping
+// the text in t; returns -1, or status_trouble having said why.
+int convert_option(int code, const char *&value, const companion &c, option_table &t,
+                   const common_options &common);
 
 // Readies the program (standard_descriptors.h), then reads the options of argv: the shared
 // ones into common, and each of the companion's own through take(code, value, o), which
@@ -79,12 +118,17 @@ int read_options(int argc, char **argv, const companion &c, common_options &comm
     prepare_program();
     option_table t;
     merge_options(c, t);
-    common = common_options{};
+    start_options(common);
     opterr = 0;
+    if (const int status = read_setting(argc, argv, c, t, common); status >= 0)
+        return status;
     for (int code; (code = getopt_long(argc, argv, t.shorts, t.entries, nullptr)) != -1;) {
-        int status = take_shared(code, c, t, argv, common);
+        const char *value = optarg;
+        int status = convert_option(code, value, c, t, common);
+        if (status < 0)
+            status = take_shared(code, value, c, t, argv, common);
         if (status == not_shared)
-            status = take(code, optarg, o);
+            status = take(code, value, o);
         if (status >= 0)
             return standard_output_written(status);
     }

@@ -48,8 +48,8 @@ bool writes_to_standard_output(const whole_file &f)
     if (f.out == stdout)
         return true;
     struct stat standard, target;
-    const bool known = f.in_place ? fstat(fileno(f.out), &target) == 0
-                                  : stat(f.path.c_str(), &target) == 0;
+    const bool known =
+        f.in_place ? fstat(fileno(f.out), &target) == 0 : stat(f.path.c_str(), &target) == 0;
     return known && fstat(STDOUT_FILENO, &standard) == 0 && standard.st_dev == target.st_dev &&
            standard.st_ino == target.st_ino;
 }

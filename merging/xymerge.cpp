@@ -47,13 +47,16 @@ constexpr option own_options[] = {{"output", required_argument, nullptr, 'o'},
                                   {"row", required_argument, nullptr, row_option},
                                   {}};
 
+constexpr length_option lengths[] = {{row_option, length_kind::exact}, {}};
+
 constexpr companion xymerge{.usage = usage_text,
                             .exit_text = exit_text,
                             .version = "xymerge " XYMERGE_VERSION,
                             .own_short = "o:",
                             .own_long = own_options,
                             .timed = false,
-                            .bed_option = nullptr};
+                            .bed_option = nullptr,
+                            .lengths = lengths};
 
 struct options {
     const char *output;

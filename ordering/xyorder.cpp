@@ -53,7 +53,8 @@ constexpr companion xyorder{.usage = usage_text,
                             .own_short = "k",
                             .own_long = own_options,
                             .timed = true,
-                            .bed_option = nullptr};
+                            .bed_option = nullptr,
+                            .lengths = nullptr};
 
 struct options {
     bool keep_direction;

@@ -38,8 +38,9 @@ constexpr const char *usage_text =
     "  -s, --shift DX,DY      move by DX, DY output units, plain decimals with at most two\n"
     "                         places\n"
     "  -f, --fit WxH[+X+Y]    shift the job onto the bed W wide and H high with its\n"
-    "                         lower-left corner at (X, Y), (0, 0) if not given: the job's\n"
-    "                         lower-left corner on the bed's\n"
+    "                         lower-left corner at (X, Y), (0, 0) if not given, or a4, a3,\n"
+    "                         letter (also -landscape), or bed for the profile's: the\n"
+    "                         job's lower-left corner on the bed's\n"
     "      --margin M         keep M output units inside the bed's edges\n"
     "  -c, --centre           put the job's middle on the bed's middle\n"
     "      --repeat CxR|max   C columns by R rows of copies, row by row from the lower left\n"
@@ -67,6 +68,11 @@ constexpr option own_options[] = {{"shift", required_argument, nullptr, 's'},
                                   {"mirror", required_argument, nullptr, 'm'},
                                   {"centre", no_argument, nullptr, 'c'},
                                   {}};
+constexpr length_option lengths[] = {
+    {'s', length_kind::exact},           {'f', length_kind::bed},
+    {margin_option, length_kind::exact}, {gap_option, length_kind::exact},
+    {pitch_option, length_kind::exact},  {}};
+
 enum once_option {
     shift_given,
     rotate_given,
@@ -84,7 +90,8 @@ constexpr companion xyplace{.usage = usage_text,
                             .own_short = "s:r:m:f:c",
                             .own_long = own_options,
                             .timed = false,
-                            .bed_option = "--fit"};
+                            .bed_option = "--fit",
+                            .lengths = lengths};
 
 struct options {
     placement how;
@@ -209,6 +216,10 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
         return status;
     if (const char *missing = missing_partner(o))
         return wrong_arguments("%s", missing);
+    // The profile's margin stands for --margin with --fit.
+    if (const char *at = o.common.margin.c_str();
+        o.given[fit_given] && !o.given[margin_given] && *at)
+        read_hundredths(at, o.margin);
     if (const int status = take_job_files(argc, argv, files); status >= 0)
         return status;
     return json_beside(files, o.common);

@@ -91,13 +91,22 @@ constexpr option own_options[] = {{"from", required_argument, nullptr, from_opti
                                   {"check", no_argument, nullptr, check_option},
                                   {}};
 
+constexpr length_option lengths[] = {{from_length_option, length_kind::exact},
+                                     {to_length_option, length_kind::exact},
+                                     {from_point_option, length_kind::exact},
+                                     {to_point_option, length_kind::exact},
+                                     {near_option, length_kind::exact},
+                                     {each_length_option, length_kind::exact},
+                                     {}};
+
 constexpr companion xysplit{.usage = usage_text,
                             .exit_text = exit_text,
                             .version = "xysplit " XYSPLIT_VERSION,
                             .own_short = "o:",
                             .own_long = own_options,
                             .timed = true,
-                            .bed_option = nullptr};
+                            .bed_option = nullptr,
+                            .lengths = lengths};
 
 struct options {
     where ends[2];        // --from and --to; kind none when not given

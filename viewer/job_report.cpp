@@ -65,6 +65,15 @@ void print_line(std::FILE *to, const char *label, const std::string &value)
     std::fputs(text.c_str(), to);
 }
 
+// A length in output units, and with the unit known, in millimetres too.
+std::string length_text(double units, double unit_mm)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, unit_mm > 0 ? "%.2f (%.1f mm)" : "%.2f", units,
+                  units * unit_mm);
+    return text;
+}
+
 void print_time(std::FILE *to, const plotting_time &time)
 {
     print_line(to, "plotting time",
@@ -114,6 +123,34 @@ void json_bed(json_writer &w, const job_report &r)
     json_close(w, '}');
 }
 
+// The profile and the unit, and the lengths and the size in millimetres.
+void json_real_sizes(json_writer &w, const job_report &r)
+{
+    if (r.profile.empty())
+        json_null(w, "profile");
+    else
+        json_string(w, "profile", r.profile);
+    if (r.unit_mm <= 0) {
+        json_null(w, "unit_mm");
+        return;
+    }
+    json_number(w, "unit_mm", r.unit_mm, 4);
+    json_number(w, "pen_down_length_mm", r.job.pen_down_length * r.unit_mm, 1);
+    json_number(w, "idle_travel_mm", r.job.idle_length * r.unit_mm, 1);
+    const extent &box = r.job.box;
+    for (const bool across : {true, false}) {
+        const char *const key = across ? "width_mm" : "height_mm";
+        if (box.empty)
+            json_null(w, key);
+        else
+            json_number(
+                w, key,
+                static_cast<double>(across ? box.max_x - box.min_x : box.max_y - box.min_y) / 100 *
+                    r.unit_mm,
+                1);
+    }
+}
+
 } // namespace
 
 bed_standing standing_of(const job_summary &job, const bed &b)
@@ -148,16 +185,17 @@ bed_standing standing_of(const job_summary &job, const bed &b)
 void print_summary(std::FILE *to, const job_report &r)
 {
     const job_summary &job = r.job;
+    std::fprintf(to, "coordinates file  %s\n", r.name.c_str());
+    if (!r.profile.empty())
+        print_line(to, "profile", r.profile);
     std::fprintf(to,
-                 "coordinates file  %s\n"
                  "nets              %ld\n"
                  "moves             %ld\n"
                  "tool downs        %ld\n"
-                 "holes             %ld\n"
-                 "pen-down length   %.2f\n"
-                 "idle travel       %.2f\n",
-                 r.name.c_str(), job.nets, job.moves, job.tool_downs, job.holes,
-                 job.pen_down_length, job.idle_length);
+                 "holes             %ld\n",
+                 job.nets, job.moves, job.tool_downs, job.holes);
+    print_line(to, "pen-down length", length_text(job.pen_down_length, r.unit_mm));
+    print_line(to, "idle travel", length_text(job.idle_length, r.unit_mm));
     if (r.timed)
         print_time(to, r.time);
     const extent &box = job.box;
@@ -167,8 +205,13 @@ void print_summary(std::FILE *to, const job_report &r)
         print_line(to, "bounding box",
                    "x " + units_text(box.min_x) + " to " + units_text(box.max_x) + ", y " +
                        units_text(box.min_y) + " to " + units_text(box.max_y));
-        print_line(to, "size",
-                   units_text(box.max_x - box.min_x) + " x " + units_text(box.max_y - box.min_y));
+        std::string size =
+            units_text(box.max_x - box.min_x) + " x " + units_text(box.max_y - box.min_y);
+        char mm[64];
+        std::snprintf(mm, sizeof mm, " (%.1f x %.1f mm)",
+                      static_cast<double>(box.max_x - box.min_x) / 100 * r.unit_mm,
+                      static_cast<double>(box.max_y - box.min_y) / 100 * r.unit_mm);
+        print_line(to, "size", size + (r.unit_mm > 0 ? mm : ""));
     }
     if (r.has_bed)
         print_bed(to, r);
@@ -214,6 +257,8 @@ void print_json(std::FILE *to, const job_report &r)
             json_null(w, "plotting_time");
         json_close(w, '}');
     }
+    if (!r.profile.empty() || r.unit_mm > 0)
+        json_real_sizes(w, r);
     json_end(w);
 }
 

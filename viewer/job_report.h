@@ -20,6 +20,8 @@ struct job_report {
     std::int64_t done; // the net that the part left to plot begins with, or 0
     job_summary left;  // that part, summed up as its own file would be
     plotting_time left_time;
+    std::string profile; // the plotter's profile read, or empty
+    double unit_mm;      // an output unit's length, or 0 when unknown
 };
 
 // Where the job stands on the bed: how far it reaches past each side, the sides it

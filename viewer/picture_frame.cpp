@@ -30,11 +30,11 @@ double tick_step(double least)
     return 10 * power;
 }
 
-// The step between ticks along a side of extent output units: about eight along it, but
-// never closer than room pixels, so that labels keep apart.
-double step_along(const view &v, double extent, double room)
+// The step between ticks along a side of extent, in the axes' unit, per of them an output
+// unit: about eight along it, but never closer than room pixels, so that labels keep apart.
+double step_along(const view &v, double extent, double room, double per)
 {
-    return tick_step(std::max(extent / 8, room / v.scale));
+    return tick_step(std::max(extent / 8, room / v.scale * per));
 }
 
 // A label's box in pixels, for keeping labels apart.
@@ -131,19 +131,22 @@ void open_stroke_group(std::FILE *out, const stroke_grid &g, const view &v, doub
 // Ticks with labels along the bottom and the left edge, at round numbers of output units,
 // each side with its own step, so that the short side of a long job or of its bed has
 // ticks too; and the unit under the bottom edge.
-void put_axes(std::FILE *out, const view &v)
+void put_axes(std::FILE *out, const view &v, const picture_style &style)
 {
     const double x_axis = v.y(v.bottom), y_axis = v.x(v.left);
+    const double per = style.unit_mm <= 0 ? 1 : style.unit_mm / (style.unit_inches ? 25.4 : 1);
+    const char *const unit = style.unit_mm <= 0 ? "output units" : style.unit_inches ? "in" : "mm";
     std::fprintf(out,
                  "<g font-family=\"sans-serif\" font-size=\"12\" stroke-width=\"1\">\n"
-                 "<title>axes, in output units</title>\n"
+                 "<title>axes, in %s</title>\n"
                  "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fV%.1f\" stroke=\"black\"/>\n"
-                 "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">output units</text>\n",
-                 y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis, v.y(v.bottom + v.height),
-                 v.x(v.left + v.width), x_axis + 38);
+                 "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s</text>\n",
+                 unit, y_axis, x_axis, v.x(v.left + v.width), y_axis, x_axis,
+                 v.y(v.bottom + v.height), v.x(v.left + v.width), x_axis + 38, unit);
     for (const bool along_x : {true, false}) {
-        const double low = along_x ? v.left : v.bottom, extent = along_x ? v.width : v.height;
-        const double step = step_along(v, extent, along_x ? 60 : 30);
+        const double low = (along_x ? v.left : v.bottom) * per,
+                     extent = (along_x ? v.width : v.height) * per;
+        const double step = step_along(v, extent, along_x ? 60 : 30, per);
         const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 2);
         for (double t = std::ceil(low / step - 1e-9) * step; t <= low + extent + 1e-9 * step;
              t += step) {
@@ -152,12 +155,12 @@ void put_axes(std::FILE *out, const view &v)
                 std::fprintf(out,
                              "<path d=\"M%.1f %.1fv6\" stroke=\"black\"/><text x=\"%.1f\" "
                              "y=\"%.1f\" text-anchor=\"middle\">%.*f</text>\n",
-                             v.x(t), x_axis, v.x(t), x_axis + 20, decimals, shown);
+                             v.x(t / per), x_axis, v.x(t / per), x_axis + 20, decimals, shown);
             else
                 std::fprintf(out,
                              "<path d=\"M%.1f %.1fh-6\" stroke=\"black\"/><text x=\"%.1f\" "
                              "y=\"%.1f\" text-anchor=\"end\">%.*f</text>\n",
-                             y_axis, v.y(t), y_axis - 9, v.y(t) + 4, decimals, shown);
+                             y_axis, v.y(t / per), y_axis - 9, v.y(t / per) + 4, decimals, shown);
         }
     }
     std::fputs("</g>\n", out);

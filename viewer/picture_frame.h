@@ -60,8 +60,9 @@ constexpr double hole_radius = 2.5, hole_ring = 1.5;
 // The job's bounding box as a light frame.
 void put_bounding_box(std::FILE *out, const view &v, const extent &box);
 
-// Ticks with labels along the bottom and the left edge, and the unit.
-void put_axes(std::FILE *out, const view &v);
+// Ticks with labels along the bottom and the left edge, and the unit: output units, or with
+// the unit's length known, millimetres or inches as its system is.
+void put_axes(std::FILE *out, const view &v, const picture_style &style);
 
 // Where the part from a net begins: its first point, in hundredths.
 struct resume_mark {

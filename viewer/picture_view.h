@@ -24,6 +24,8 @@ struct picture_style {
     bool direction;                // each stroke ends in an arrowhead
     std::int64_t most_layer_bytes; // past this, a layer is an image
     std::int64_t done = 0;         // nets before this number are drawn as done; 0 for none
+    double unit_mm = 0;            // an output unit's length, for the axes; 0 when unknown
+    bool unit_inches = false;      // the axes then speak inches, else millimetres
 };
 
 // The plotter's bed; given is false when none was named.

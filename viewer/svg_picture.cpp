@@ -91,7 +91,7 @@ bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&l
         put_off_bed_clip(out, s.v, s.bed, s.stroke_px);
     put_bed(out, s.v, s.bed, false);
     put_bounding_box(out, s.v, job.box);
-    put_axes(out, s.v);
+    put_axes(out, s.v, s.style);
     std::fputs("<g transform=\"scale(0.1)\" fill=\"none\" stroke-linecap=\"round\" "
                "stroke-linejoin=\"round\">\n<g id=\"job\">\n",
                out);

@@ -47,8 +47,9 @@ constexpr const char *usage_text =
     "  -d, --direction        mark the direction each stroke is drawn in with an arrowhead\n"
     "      --size WxH         the picture's size in pixels (default 1100x800)\n"
     "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
-    "                         (X, Y), (0, 0) if not given; exit with status 3 when any point\n"
-    "                         of the job lies off it\n"
+    "                         (X, Y), (0, 0) if not given, or a4, a3, letter (also\n"
+    "                         -landscape), or none for not the profile's; exit with status\n"
+    "                         3 when any point of the job lies off it\n"
     "      --done N           nets before net N are plotted: draw them faded, mark where\n"
     "                         net N begins, and tell what is left to plot\n";
 
@@ -67,13 +68,16 @@ constexpr option own_options[] = {{"svg", required_argument, nullptr, 's'},
                                   {"done", required_argument, nullptr, done_option},
                                   {}};
 
+constexpr length_option lengths[] = {{'a', length_kind::bed}, {}};
+
 constexpr companion xyview{.usage = usage_text,
                            .exit_text = exit_text,
                            .version = "xyview " XYVIEW_VERSION,
                            .own_short = "s:nda:",
                            .own_long = own_options,
                            .timed = true,
-                           .bed_option = "--area"};
+                           .bed_option = "--area",
+                           .lengths = lengths};
 
 struct options {
     const char *input;       // the coordinates file, or "-"
@@ -81,7 +85,8 @@ struct options {
     const char *for_picture; // an option given that only a picture takes, or null
     picture_style style;
     bool has_area;
-    bed area; // the plotter's bed
+    bool no_area; // --area none: not the profile's bed either
+    bed area;     // the plotter's bed
     common_options common;
 };
 
@@ -113,7 +118,8 @@ int take_option(int code, const char *value, options &o)
 {
     if (code == 's' && *value == '\0')
         return wrong_arguments("--svg wants a file name, or - for standard output: ''");
-    if (code == 'a' && !read_bed(value, o.area))
+    o.no_area = code == 'a' ? std::strcmp(value, "none") == 0 : o.no_area;
+    if (code == 'a' && !o.no_area && !read_bed(value, o.area))
         return wrong_arguments("--area %s: '%s'", bed_wanted, value);
     if (code == done_option && !read_net_number(value, o.style.done))
         return wrong_arguments("--done wants a net number from 1: '%s'", value);
@@ -128,7 +134,7 @@ int take_option(int code, const char *value, options &o)
                                               : nullptr;
     o.style.travel = o.style.travel && code != 'n';
     o.style.direction = o.style.direction || code == 'd';
-    o.has_area = o.has_area || code == 'a';
+    o.has_area = code == 'a' ? !o.no_area : o.has_area;
     return -1;
 }
 
@@ -163,6 +169,11 @@ int parse_arguments(int argc, char **argv, options &o)
                .done = 0};
     if (const int status = read_options(argc, argv, xyview, o.common, take_option, o); status >= 0)
         return status;
+    // The profile's bed is the default, as if given as --area.
+    if (!o.has_area && !o.no_area && !o.common.bed.empty())
+        o.has_area = read_bed(o.common.bed.c_str(), o.area);
+    o.style.unit_mm = o.common.unit.mm;
+    o.style.unit_inches = o.common.unit.inches;
     if (!o.svg && o.for_picture)
         return wrong_arguments("%s needs --svg", o.for_picture);
     if (const char *kind = o.svg ? other_picture_kind(o.svg) : nullptr)
@@ -362,7 +373,9 @@ int main(int argc, char **argv)
                       .area = o.area,
                       .done = o.style.done,
                       .left = {},
-                      .left_time = {}};
+                      .left_time = {},
+                      .profile = o.common.profile.path,
+                      .unit_mm = o.common.unit.mm};
     if (int status = read_view(in, o, out, report);
         status >= 0 || (status = write_view(report, o, out)) >= 0)
         return status;

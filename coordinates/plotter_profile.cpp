@@ -1,0 +1,108 @@
+// A line is a key, an equals sign and a value, blanks around each, and may end in a comment
+// after #; blank lines and comment lines are passed over. The values are checked by what
+// takes them, with the line they came from.
+#include "plotter_profile.h"
+
+#include "diagnostics.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+#include <sys/stat.h>
+
+namespace {
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Takes one line of the file into p; returns false, having said why not.
+bool take_line(plotter_profile &p, std::string_view line, int number)
+{
+    line = trimmed(line.substr(0, line.find('#')));
+    if (line.empty())
+        return true;
+    const std::size_t equals = line.find('=');
+    const char *const file = p.path.c_str();
+    if (equals == std::string_view::npos || trimmed(line.substr(0, equals)).empty()) {
+        complain("%s:%d: not key = value: '%.*s'", file, number, static_cast<int>(line.size()),
+                 line.data());
+        return false;
+    }
+    const std::string_view key = trimmed(line.substr(0, equals)),
+                           value = trimmed(line.substr(equals + 1));
+    for (int k = 0; k < profile_key_count; ++k) {
+        if (key != profile_keys[k])
+            continue;
+        if (!p.values[k].empty()) {
+            complain("%s:%d: %s is given twice, first on line %d", file, number, profile_keys[k],
+                     p.lines[k]);
+            return false;
+        }
+        if (value.empty()) {
+            complain("%s:%d: %s wants a value", file, number, profile_keys[k]);
+            return false;
+        }
+        p.values[k] = value;
+        p.lines[k] = number;
+        return true;
+    }
+    complain("%s:%d: unknown key '%.*s'; plotter.conf(5) lists unit, bed, speed, travel-speed, "
+             "accel, corner, tool-time and margin",
+             file, number, static_cast<int>(key.size()), key.data());
+    return false;
+}
+
+} // namespace
+
+bool read_profile(const char *named, plotter_profile &p)
+{
+    p = plotter_profile{};
+    const char *const environment = std::getenv("XY_PLOTTER");
+    const char *const chosen = named ? named : environment;
+    if (chosen && (*chosen == '\0' || std::strcmp(chosen, "none") == 0))
+        return true;
+    if (chosen) {
+        p.path = chosen;
+    } else {
+        const char *const config = std::getenv("XDG_CONFIG_HOME");
+        const char *const home = std::getenv("HOME");
+        p.path =
+            config && *config ? std::string(config) : std::string(home ? home : "") + "/.config";
+        p.path += "/trace2xy/plotter.conf";
+    }
+    struct stat s;
+    if (stat(p.path.c_str(), &s) != 0 && errno == ENOENT && !chosen) {
+        p.path.clear();
+        return true;
+    }
+    std::ifstream in(p.path);
+    if (stat(p.path.c_str(), &s) == 0 && S_ISDIR(s.st_mode))
+        errno = EISDIR;
+    if (!in || S_ISDIR(s.st_mode)) {
+        complain("%s: %s (the plotter's profile)", p.path.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+        if (!take_line(p, line, number))
+            return false;
+    if (in.bad()) {
+        complain("%s: %s", p.path.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+std::string profile_place(const plotter_profile &p, profile_key key)
+{
+    return p.path + ":" + std::to_string(p.lines[key]) + ": " + profile_keys[key];
+}
