@@ -176,6 +176,12 @@ TEST_F(plotter_profile_run, companions_take_the_profile_each_as_it_needs)
     EXPECT_EQ(
         run("'" XYMERGE "' -q --plotter plotter.conf --row 5mm -o m.xy board.xy board.xy").status,
         2);
+    // Axes in millimetres for a unit of centimetres: a tick each 10 mm, one output unit.
+    ASSERT_EQ(run("'" XYVIEW "' -q --unit 1cm -s cm.svg board.xy").status, 0);
+    const std::string picture = get("cm.svg");
+    EXPECT_NE(picture.find("text-anchor=\"end\">mm</text>"), std::string::npos);
+    EXPECT_NE(picture.find("text-anchor=\"middle\">60</text>"), std::string::npos);
+    EXPECT_EQ(picture.find("output units"), std::string::npos);
     EXPECT_EQ(run("'" XYVIEW "' --unit 1in --area a4 board.xy").err.substr(0, 67),
               "xyview: --area a4 is 8.26x11.69 in whole hundredths, rounded inward");
 }
