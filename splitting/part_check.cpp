@@ -5,6 +5,9 @@
 #include "bed.h"
 #include "diagnostics.h"
 #include "front_end.h"
+#include "json_writer.h"
+
+#include <cstdlib>
 
 #include <memory>
 
@@ -116,5 +119,32 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
     else if (outcome.difference.empty() && status < 0 && at_job != read_result::finished)
         status = report_unread(at_job, job->reader, job_name);
     close_input(job_in);
+    return status;
+}
+
+int report_check(const check_outcome &outcome, const char *original, int count,
+                 const common_options &common)
+{
+    constexpr int status_different = 3;
+    const int status = outcome.difference.empty() ? EXIT_SUCCESS : status_different;
+    if (common.json) {
+        json_writer w;
+        json_begin(w, stdout, "xysplit");
+        json_string(w, "original", original);
+        json_integer(w, "parts", count);
+        json_boolean(w, "same", status == EXIT_SUCCESS);
+        json_integer(w, "strokes", outcome.strokes);
+        if (outcome.difference.empty())
+            json_null(w, "difference");
+        else
+            json_string(w, "difference", outcome.difference);
+        json_end(w);
+        return standard_output_written(status);
+    }
+    if (!outcome.difference.empty())
+        complain("%s", outcome.difference.c_str());
+    else if (!common.quiet)
+        complain("the %d parts draw the %lld strokes of %s, each once, in order", count,
+                 static_cast<long long>(outcome.strokes), original);
     return status;
 }

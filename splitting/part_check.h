@@ -4,6 +4,7 @@
 #pragma once
 
 #include "coordinates_reader.h"
+#include "front_end.h"
 #include "plotter.h"
 
 #include <cstdint>
@@ -45,3 +46,9 @@ struct check_outcome {
 // returns -1 with what differs in outcome, or the exit status for a file that could not be
 // read, having said why.
 int check_parts(char **names, int count, const char *job_name, check_outcome &outcome);
+
+// Tells what outcome says of the parts (count of them) of the job original, on standard
+// error or, with --json, as one object on standard output; returns the exit status: 0 when
+// they draw the same, 3 when not.
+int report_check(const check_outcome &outcome, const char *original, int count,
+                 const common_options &common);

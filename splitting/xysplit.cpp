@@ -5,7 +5,6 @@
 #include "diagnostics.h"
 #include "front_end.h"
 #include "job_survey.h"
-#include "json_writer.h"
 #include "output_file.h"
 #include "part_check.h"
 #include "part_files.h"
@@ -22,8 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int status_different = 3;
 
 constexpr const char *usage_text =
     "usage: xysplit [-q] [--json] [--speed V ...] (--from WHERE [--to WHERE] | --to WHERE)\n"
@@ -471,27 +468,7 @@ int check_job(int argc, char **argv, const options &o)
     const int parts = argc - optind - 1;
     if (const int status = check_parts(argv + optind, parts, argv[argc - 1], outcome); status >= 0)
         return status;
-    const int status = outcome.difference.empty() ? EXIT_SUCCESS : status_different;
-    if (o.common.json) {
-        json_writer w;
-        json_begin(w, stdout, "xysplit");
-        json_string(w, "original", argv[argc - 1]);
-        json_integer(w, "parts", parts);
-        json_boolean(w, "same", status == EXIT_SUCCESS);
-        json_integer(w, "strokes", outcome.strokes);
-        if (outcome.difference.empty())
-            json_null(w, "difference");
-        else
-            json_string(w, "difference", outcome.difference);
-        json_end(w);
-        return standard_output_written(status);
-    }
-    if (!outcome.difference.empty())
-        complain("%s", outcome.difference.c_str());
-    else if (!o.common.quiet)
-        complain("the %d parts draw the %" PRId64 " strokes of %s, each once, in order", parts,
-                 outcome.strokes, argv[argc - 1]);
-    return status;
+    return report_check(outcome, argv[argc - 1], parts, o.common);
 }
 
 } // namespace

@@ -15,11 +15,6 @@
 
 namespace {
 
-// A bed in output units.
-struct bed_units {
-    double x, y, width, height;
-};
-
 // The smallest length of 1, 2 or 5 times a power of ten that is at least least.
 double tick_step(double least)
 {
@@ -172,12 +167,11 @@ void put_bed(std::FILE *out, const view &v, const picture_bed &given, bool frame
 {
     if (!given.given)
         return;
-    const bed_units bed{given.area.x / 100.0, given.area.y / 100.0, given.area.width / 100.0,
-                        given.area.height / 100.0};
+    const bed &b = given.area;
     const auto rect = [&](const char *attributes) {
         std::fprintf(out, "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" %s/>",
-                     v.x(bed.x), v.y(bed.y + bed.height), bed.width * v.scale, bed.height * v.scale,
-                     attributes);
+                     v.x(b.x / 100.0), v.y((b.y + b.height) / 100.0), b.width / 100.0 * v.scale,
+                     b.height / 100.0 * v.scale, attributes);
     };
     if (!frame) {
         rect("fill=\"#eef3fb\"");
