@@ -97,11 +97,21 @@ TEST_F(plotter_profile_run, profile_gives_what_the_long_options_give)
     EXPECT_EQ(named["width_mm"].text, "170.9");
     EXPECT_EQ(summary("--plotter plotter.conf --speed 40 --area none board.xy")["bed"].type,
               json_value::kind::null);
-    EXPECT_EQ(
-        summary("--plotter plotter.conf --speed 40 board.xy")["plotting_time"]["drawing"].text,
-        summary("--speed 40 --accel 200 --corner 0.02 --tool-time 0.1 board.xy")["plotting_time"]
-                                                                                ["drawing"]
-                                                                                    .text);
+    const struct {
+        const char *option, *long_way;
+    } overrides[] = {{"--speed 40", "--speed 40 --accel 200 --corner 0.02 --tool-time 0.1"},
+                     {"--travel-speed 80", "--speed 20 --travel-speed 80 --accel 200 --corner "
+                                           "0.02 --tool-time 0.1"},
+                     {"--accel 50", "--speed 20 --accel 50 --corner 0.02 --tool-time 0.1"},
+                     {"--corner 0", "--speed 20 --accel 200 --tool-time 0.1"},
+                     {"--tool-time 1,2", "--speed 20 --accel 200 --corner 0.02 --tool-time 1,2"}};
+    for (const auto &o : overrides) {
+        const json_value profiled =
+            summary("--plotter plotter.conf " + std::string(o.option) + " board.xy");
+        const json_value given = summary(std::string(o.long_way) + " board.xy");
+        EXPECT_EQ(profiled["plotting_time"]["seconds"].text, given["plotting_time"]["seconds"].text)
+            << o.option;
+    }
     const json_value none = summary("--plotter none board.xy", "XY_PLOTTER=plotter.conf");
     EXPECT_EQ(none["plotting_time"].type, json_value::kind::null);
     EXPECT_TRUE(none["profile"].type == json_value::kind::null && none.keys.back() == "bed");
