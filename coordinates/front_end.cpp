@@ -114,6 +114,7 @@ void start_options(common_options &common)
     common.margin.clear();
     for (std::string &value : common.motion_given)
         value.clear();
+    common.conversions = 0;
 }
 
 void merge_options(const companion &c, option_table &t)

@@ -41,9 +41,12 @@ struct common_options {
     bool json;           // the summary or report as one JSON object on standard output
     motion_model motion; // without a speed when none was given
     plotter_profile profile;
-    output_unit unit;            // from --unit or the profile; mm 0 when unknown
-    std::string bed, margin;     // the profile's, in output units; empty when not given
+    output_unit unit;                        // from --unit or the profile; mm 0 when unknown
+    std::string bed, margin;                 // the profile's, in output units; empty when not given
     std::array<std::string, 5> motion_given; // the profile's motion values, in output units
+    // Options' values with their lengths in output units, which the values taken point to.
+    std::array<std::string, 32> converted;
+    int conversions; // made so far
 };
 
 // The codes of the long options without a short one: the shared ones below, a
@@ -67,8 +70,6 @@ struct option_table {
     option entries[32];
     char shorts[48];
     const char *motion[motion_option_end - speed_option]; // values as given, or null
-    std::array<std::string, 32> converted; // options' values, their lengths in output units
-    int conversions;           // made so far
 };
 
 // Puts common as it stands before any option is read.
@@ -104,7 +105,7 @@ int read_setting(int argc, char **argv, const companion &c, option_table &t,
 // the motion model's or c's own length options ("bed" naming the profile's bed), keeping
 // the text in t; returns -1, or status_trouble having said why.
 int convert_option(int code, const char *&value, const companion &c, option_table &t,
-                   const common_options &common);
+                   common_options &common);
 
 // Readies the program (standard_descriptors.h), then reads the options of argv: the shared
 // ones into common, and each of the companion's own through take(code, value, o), which

@@ -120,7 +120,7 @@ int read_setting(int argc, char **argv, const companion &c, option_table &t, com
 }
 
 int convert_option(int code, const char *&value, const companion &c, option_table &t,
-                   const common_options &common)
+                   common_options &common)
 {
     length_kind kind;
     if (!kind_of(code, c, kind))
@@ -132,7 +132,7 @@ int convert_option(int code, const char *&value, const companion &c, option_tabl
         value = common.bed.c_str();
         return -1;
     }
-    std::string &converted = t.converted[t.conversions++ % 32];
+    std::string &converted = common.converted[common.conversions++ % 32];
     std::string error;
     bool rounded = false;
     if (!convert_lengths(value, kind, common.unit, converted, rounded, error))
