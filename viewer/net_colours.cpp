@@ -76,10 +76,12 @@ net_grid grid_over(const std::vector<net_box> &nets, std::vector<std::uint32_t> 
     for (const net_box &box : nets) {
         if (!box.drawn)
             continue;
-        all = drawn++
-                  ? net_box{true, std::min(all.min_x, box.min_x), std::min(all.min_y, box.min_y),
-                            std::max(all.max_x, box.max_x), std::max(all.max_y, box.max_y)}
-                  : box;
+        all = drawn++ ? net_box{.drawn = true,
+                                .min_x = std::min(all.min_x, box.min_x),
+                                .min_y = std::min(all.min_y, box.min_y),
+                                .max_x = std::max(all.max_x, box.max_x),
+                                .max_y = std::max(all.max_y, box.max_y)}
+                      : box;
     }
     net_grid g{};
     g.low_x = static_cast<std::uint64_t>(all.min_x);

@@ -22,19 +22,32 @@ void note_failure(svg_picture &p)
 
 void widen(net_box &box, std::int64_t x, std::int64_t y)
 {
-    box = box.drawn ? net_box{true, std::min(box.min_x, x), std::min(box.min_y, y),
-                              std::max(box.max_x, x), std::max(box.max_y, y)}
-                    : net_box{true, x, y, x, y};
+    const bool first = !box.drawn;
+    box = net_box{.drawn = true,
+                  .min_x = first ? x : std::min(box.min_x, x),
+                  .min_y = first ? y : std::min(box.min_y, y),
+                  .max_x = first ? x : std::max(box.max_x, x),
+                  .max_y = first ? y : std::max(box.max_y, y)};
 }
 
 void start_net(svg_picture &p, const plotter &tool, const char *name)
 {
-    put_record(p.path, {step::net, tool.has_position, tool.tool_down, tool.x, tool.y});
+    put_record(p.path, {.kind = step::net,
+                        .placed = tool.has_position,
+                        .down = tool.tool_down,
+                        .x = tool.x,
+                        .y = tool.y});
     p.nets.push_back(net_box{});
     if (p.nets.size() <= most_named_nets)
         p.names.emplace_back(name);
     else
         p.names = {};
+}
+
+// A record of the path other than a net's.
+path_record step_at(step kind, std::int64_t x, std::int64_t y)
+{
+    return {.kind = kind, .placed = false, .down = false, .x = x, .y = y};
 }
 
 // The most hops of idle travel drawn dashed, so that its way can be followed.
@@ -58,9 +71,9 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
         p.nets.size() == static_cast<std::size_t>(p.style.done))
         p.resume = {.shown = true, .net = p.style.done, .x = unit.x, .y = unit.y};
     if (unit.kind == unit_kind::move && !tool.has_position) {
-        put_record(p.path, {step::place, false, false, unit.x, unit.y});
+        put_record(p.path, step_at(step::place, unit.x, unit.y));
     } else if (unit.kind == unit_kind::move && !tool.tool_down) {
-        put_record(p.path, {step::travel, false, false, unit.x, unit.y});
+        put_record(p.path, step_at(step::travel, unit.x, unit.y));
         p.travel_moves += unit.x != tool.x || unit.y != tool.y;
     } else if (unit.kind == unit_kind::move) {
         if (p.nets.empty())
@@ -70,12 +83,12 @@ void picture_unit(svg_picture &p, const plotter &tool, const xy_unit &unit)
             widen(p.nets.back(), tool.x, tool.y);
             widen(p.nets.back(), unit.x, unit.y);
         }
-        put_record(p.path, {step::draw, false, false, unit.x, unit.y});
+        put_record(p.path, step_at(step::draw, unit.x, unit.y));
     }
     if (unit.kind == unit_kind::tool_down && !tool.tool_down && tool.has_position)
-        put_record(p.path, {step::lower, false, false, tool.x, tool.y});
+        put_record(p.path, step_at(step::lower, tool.x, tool.y));
     if (unit.kind == unit_kind::tool_up && tool.tool_down)
-        put_record(p.path, {step::raise, false, false, 0, 0});
+        put_record(p.path, step_at(step::raise, 0, 0));
     note_failure(p);
 }
 
@@ -113,8 +126,14 @@ bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&l
         std::fputs("</g>\n", out);
     }
     put_legend(out, s.v,
-               {layers[stroke_layer].shown, layers[travel_layer].shown, s.dashed, s.bed.given,
-                off_bed, layers[hole_layer].shown, layers[arrow_layer].shown, resume.shown});
+               {.strokes = layers[stroke_layer].shown,
+                .travel = layers[travel_layer].shown,
+                .dashed_travel = s.dashed,
+                .bed = s.bed.given,
+                .off_bed = off_bed,
+                .holes = layers[hole_layer].shown,
+                .direction = layers[arrow_layer].shown,
+                .done = resume.shown});
     std::fputs("</svg>\n", out);
     return written;
 }
