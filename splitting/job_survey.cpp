@@ -34,17 +34,21 @@ void start_tally(tally &t, const motion_model &m)
 {
     start_plotting(t.pen);
     start_timing(t.timer, m);
+    t.timing = m.speed > 0;
 }
 
 void tally_unit(tally &t, const xy_unit &unit)
 {
     plot(t.pen, unit);
-    time_unit(t.timer, unit);
+    if (t.timing)
+        time_unit(t.timer, unit);
 }
 
 // What t sums to were its part's file to end here.
 figures figures_of(const tally &t)
 {
+    if (!t.timing)
+        return {t.pen.job, t.timer.time};
     motion_timer done = t.timer;
     return {t.pen.job, finish_timing(done)};
 }

@@ -19,10 +19,12 @@ struct figures {
     plotting_time time;
 };
 
-// A part's own plotter and timer, fed the units its file holds.
+// A part's own plotter and timer, fed the units its file holds; the timer only when the
+// motion model has a speed, since without one no time is reported.
 struct tally {
     plotter pen;
     motion_timer timer;
+    bool timing;
 };
 
 // A part of the job: the bytes [from, to) of the file, then the trailer.
