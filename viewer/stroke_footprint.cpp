@@ -8,12 +8,13 @@
 namespace {
 
 constexpr double fixed = 16777216; // 2^24
-constexpr int to_steps = 18;       // fixed point to steps of 1/64 of a pixel
 
 std::int64_t fixed_of(double v)
 {
     return std::llround(v * fixed);
 }
+
+} // namespace
 
 void tabulate(stroke_shape &s)
 {
@@ -30,8 +31,6 @@ void tabulate(stroke_shape &s)
         s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
     }
 }
-
-} // namespace
 
 stroke_shape shape_of_stroke(image_point a, image_point b, double reach)
 {
@@ -59,18 +58,8 @@ stroke_shape shape_of_stroke(image_point a, image_point b, double reach)
     return s;
 }
 
-unsigned stroke_samples(stroke_shape &s, int x, int y, std::pair<std::int64_t, std::int64_t> row)
+unsigned end_samples(const stroke_shape &s, int x, int y)
 {
-    const std::int64_t across = row.first + x * s.across_x, along = row.second + x * s.along_x;
-    if (along >= s.first && along <= s.last) {
-        if (s.steps == 0)
-            tabulate(s);
-        const auto step = [&](std::int64_t edge) {
-            const std::int64_t k = ((edge - across) >> to_steps) + 1;
-            return s.within[std::min<std::int64_t>(std::max<std::int64_t>(k, 0), s.steps + 1)];
-        };
-        return step(s.upper) & ~step(s.lower);
-    }
     return samples_inside(x, y, [&](double sx, double sy) {
         const double dx = sx - s.a.x, dy = sy - s.a.y;
         const double u = dx * s.ux + dy * s.uy, n = dy * s.ux - dx * s.uy;

@@ -4,6 +4,7 @@
 // each sample is judged by its distance from the end.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -47,5 +48,25 @@ inline std::pair<std::int64_t, std::int64_t> stroke_row(const stroke_shape &s, i
     return {s.across_0 + y * s.across_y, s.along_0 + y * s.along_y};
 }
 
+// Makes s's table of the samples within reach for each place across.
+void tabulate(stroke_shape &s);
+
+// The samples of pixel (x, y) within s near its ends, judged one by one.
+unsigned end_samples(const stroke_shape &s, int x, int y);
+
 // The samples of pixel (x, y) within s, row being stroke_row(s, y).
-unsigned stroke_samples(stroke_shape &s, int x, int y, std::pair<std::int64_t, std::int64_t> row);
+inline unsigned stroke_samples(stroke_shape &s, int x, int y,
+                               std::pair<std::int64_t, std::int64_t> row)
+{
+    const std::int64_t across = row.first + x * s.across_x, along = row.second + x * s.along_x;
+    if (along < s.first || along > s.last)
+        return end_samples(s, x, y);
+    if (s.steps == 0)
+        tabulate(s);
+    // Fixed point to steps of 1/64 of a pixel.
+    const auto step = [&](std::int64_t edge) {
+        const std::int64_t k = ((edge - across) >> 18) + 1;
+        return s.within[std::min<std::int64_t>(std::max<std::int64_t>(k, 0), s.steps + 1)];
+    };
+    return step(s.upper) & ~step(s.lower);
+}
