@@ -223,10 +223,6 @@ int parse_arguments(int argc, char **argv, options &o)
     return check_arguments(argc, o);
 }
 
-} // namespace
-
-namespace {
-
 // The job, as a stream that can be read again from base: the file itself, or for standard
 // input or a pipe, a copy in a temporary file.
 struct job_input {
@@ -352,10 +348,6 @@ int cut_job(int argc, char **argv, const options &o)
     report_parts(said);
     return status;
 }
-
-} // namespace
-
-namespace {
 
 // Cuts the job of j into parts as o asks. Returns -1, or the exit status to end with, having
 // said why.
