@@ -6,7 +6,6 @@
 #include "coverage_raster.h"
 
 #include "png_image.h"
-#include "stroke_footprint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,7 +181,8 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .whole_groups = std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) *
                                                    ((height + 63) / 64)),
         .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
-        .rings = std::make_unique<ring_stamp[]>(2)};
+        .rings = std::make_unique<ring_stamp[]>(2),
+        .tables = {}};
 }
 
 namespace {
@@ -191,6 +191,7 @@ namespace {
 void draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b, double reach)
 {
     stroke_shape s = shape_of_stroke(a, b, reach);
+    s.tables = &r.tables;
     const double dx = b.x - a.x, dy = b.y - a.y;
     // Along a row the stroke lies within the band of points within reach of its line, whose x
     // moves per_y a row, and within reach of its ends' x.
@@ -261,8 +262,7 @@ void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t 
         stamp_ring(stamp->masks, near, far);
     }
     const image_point c = in_image(r, x, y);
-    const auto cx = static_cast<int>(std::lround(c.x * 8)),
-               cy = static_cast<int>(std::lround(c.y * 8));
+    const auto cx = static_cast<int>(nearest(c.x * 8)), cy = static_cast<int>(nearest(c.y * 8));
     const int px = cx >> 3, py = cy >> 3;
     const auto span = [&](int, int) { return pixels_of(r, px - 4, px + 4.5); };
     cover(r, ink, py - 4, py + 4.5, span, no_row, [&](int sx, int sy, int) {

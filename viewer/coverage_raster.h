@@ -6,6 +6,7 @@
 #pragma once
 
 #include "picture_view.h"
+#include "stroke_footprint.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +47,7 @@ struct coverage_raster {
     std::vector<std::uint64_t> whole_groups; // of 8 by 8 tiles, those covered whole
     std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
     std::unique_ptr<ring_stamp[]> rings;     // the two drawn last
+    stroke_tables tables;
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within

@@ -48,12 +48,12 @@ view view_of(const extent &box, const picture_bed &given, const picture_style &s
 
 std::int64_t tenths_x(const view &v, std::int64_t hundredths)
 {
-    return std::llround(v.x(static_cast<double>(hundredths) / 100) * 10);
+    return nearest(v.x(static_cast<double>(hundredths) / 100) * 10);
 }
 
 std::int64_t tenths_y(const view &v, std::int64_t hundredths)
 {
-    return std::llround(v.y(static_cast<double>(hundredths) / 100) * 10);
+    return nearest(v.y(static_cast<double>(hundredths) / 100) * 10);
 }
 
 stroke_grid grid_of(const view &v, const extent &box)

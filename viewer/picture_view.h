@@ -5,6 +5,7 @@
 
 #include "bed.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -60,6 +61,17 @@ struct view {
 // with room above for the title and below for the axes and the legend; a small picture
 // gives that room at most half of each side.
 view view_of(const extent &box, const picture_bed &bed, const picture_style &style);
+
+// The integer nearest v, halves away from zero, as std::llround gives it, without its library
+// call where v is within the range of the result: v less its truncation is exact.
+inline std::int64_t nearest(double v)
+{
+    if (!(v > -9e18 && v < 9e18))
+        return std::llround(v);
+    const auto whole = static_cast<std::int64_t>(v);
+    const double part = v - static_cast<double>(whole);
+    return whole + (part >= 0.5) - (part <= -0.5);
+}
 
 // Where a position in hundredths lands, in whole tenths of a pixel.
 std::int64_t tenths_x(const view &v, std::int64_t hundredths);

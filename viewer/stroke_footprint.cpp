@@ -11,13 +11,22 @@ constexpr double fixed = 16777216; // 2^24
 
 std::int64_t fixed_of(double v)
 {
-    return std::llround(v * fixed);
+    return nearest(v * fixed);
 }
 
 } // namespace
 
 void tabulate(stroke_shape &s)
 {
+    stroke_tables *const kept = s.tables;
+    for (unsigned k = 0; kept && k < kept->count; ++k) {
+        const stroke_tables::table &t = kept->kept[k];
+        if (t.ux == s.ux && t.uy == s.uy) {
+            s.steps = t.steps;
+            std::copy(t.within, t.within + t.steps + 2, s.within);
+            return;
+        }
+    }
     int order[16];
     for (int k = 0; k < 16; ++k)
         order[k] = k;
@@ -29,6 +38,15 @@ void tabulate(stroke_shape &s)
         while (next < 16 && s.across[order[next]] <= s.low + step / 64.0)
             mask |= 1u << order[next++];
         s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
+    }
+    if (kept) {
+        stroke_tables::table &t = kept->kept[kept->next];
+        t.ux = s.ux;
+        t.uy = s.uy;
+        t.steps = s.steps;
+        std::copy(s.within, s.within + s.steps + 2, t.within);
+        kept->next = (kept->next + 1) % 8;
+        kept->count = std::max(kept->count, kept->next == 0 ? 8u : kept->next);
     }
 }
 
@@ -46,8 +64,9 @@ stroke_shape shape_of_stroke(image_point a, image_point b, double reach)
         const double x = (k % 4 + 0.5) / 4, y = (k / 4 + 0.5) / 4;
         s.across[k] = y * s.ux - x * s.uy;
         s.low = std::min(s.low, s.across[k]);
-        along_low = std::min(along_low, x * s.ux + y * s.uy);
-        along_high = std::max(along_high, x * s.ux + y * s.uy);
+        s.along[k] = x * s.ux + y * s.uy;
+        along_low = std::min(along_low, s.along[k]);
+        along_high = std::max(along_high, s.along[k]);
     }
     s.across_x = -fixed_of(s.uy), s.across_y = fixed_of(s.ux);
     s.across_0 = fixed_of(s.a.x * s.uy - s.a.y * s.ux);
@@ -60,10 +79,15 @@ stroke_shape shape_of_stroke(image_point a, image_point b, double reach)
 
 unsigned end_samples(const stroke_shape &s, int x, int y)
 {
-    return samples_inside(x, y, [&](double sx, double sy) {
-        const double dx = sx - s.a.x, dy = sy - s.a.y;
-        const double u = dx * s.ux + dy * s.uy, n = dy * s.ux - dx * s.uy;
-        const double beyond = std::max({0.0, -u, u - s.length});
-        return n * n + beyond * beyond <= s.reach * s.reach;
-    });
+    // A sample's place along and across is the pixel corner's plus the sample's own.
+    const double dx = x - s.a.x, dy = y - s.a.y;
+    const double u0 = dx * s.ux + dy * s.uy, n0 = dy * s.ux - dx * s.uy;
+    const double reach = s.reach * s.reach;
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k) {
+        const double u = u0 + s.along[k], n = n0 + s.across[k];
+        const double beyond = std::max(0.0, std::max(-u, u - s.length));
+        mask |= static_cast<unsigned>(n * n + beyond * beyond <= reach) << k;
+    }
+    return mask;
 }

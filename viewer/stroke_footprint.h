@@ -4,6 +4,8 @@
 // each sample is judged by its distance from the end.
 #pragma once
 
+#include "picture_view.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -25,6 +27,18 @@ template <typename Inside> unsigned samples_inside(double x, double y, Inside in
     return mask;
 }
 
+// The tables across strokes of the directions met last: a board's strokes run in a few
+// directions, and the table is the same for every stroke of one.
+struct stroke_tables {
+    struct table {
+        double ux, uy;
+        int steps;
+        unsigned short within[80];
+    };
+    table kept[8];
+    unsigned count, next;
+};
+
 // A stroke as its samples are judged; fixed point is 2^-24 of a pixel.
 struct stroke_shape {
     image_point a;
@@ -34,8 +48,10 @@ struct stroke_shape {
     std::int64_t upper = 0, lower = 0; // the reach either side, less the least sample
     std::int64_t first = 0, last = 0;  // where along a corner lies in the middle
     double across[16] = {}, low = 0;   // each sample's place across, and the least
+    double along[16] = {};             // and along
     int steps = 0;                     // of the table, 0 until a pixel needs it
     unsigned short within[80] = {};    // [k + 1]: the samples at most k / 64 past the least
+    stroke_tables *tables = nullptr;   // where tables of other strokes are kept, if anywhere
 };
 
 // The stroke of the points within reach of the segment from a to b; one of no length is a
@@ -48,7 +64,8 @@ inline std::pair<std::int64_t, std::int64_t> stroke_row(const stroke_shape &s, i
     return {s.across_0 + y * s.across_y, s.along_0 + y * s.along_y};
 }
 
-// Makes s's table of the samples within reach for each place across.
+// Makes s's table of the samples within reach for each place across, or takes it from
+// s.tables, and keeps it there.
 void tabulate(stroke_shape &s);
 
 // The samples of pixel (x, y) within s near its ends, judged one by one.
