@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -45,8 +46,9 @@ void tabulate(stroke_shape &s)
         t.uy = s.uy;
         t.steps = s.steps;
         std::copy(s.within, s.within + s.steps + 2, t.within);
-        kept->next = (kept->next + 1) % 8;
-        kept->count = std::max(kept->count, kept->next == 0 ? 8u : kept->next);
+        const unsigned room = std::size(kept->kept);
+        kept->next = (kept->next + 1) % room;
+        kept->count = std::min(kept->count + 1, room);
     }
 }
 
