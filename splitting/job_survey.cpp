@@ -53,6 +53,25 @@ figures figures_of(const tally &t)
     return {t.pen.job, finish_timing(done)};
 }
 
+// Sums up the net in the bytes [from, to) of in, counted from origin, as t, as the file of
+// a part that begins with it would sum up. The pass has read past the net by then, so it
+// reads the net again and puts in back where it stood; false when in could not be moved.
+bool tally_alone(std::FILE *in, std::int64_t origin, std::int64_t from, std::int64_t to,
+                 const motion_model &m, tally &t)
+{
+    const off_t here = ftello(in);
+    if (here < 0 || fseeko(in, origin + from, SEEK_SET) != 0)
+        return false;
+    coordinates_reader again;
+    xy_unit unit;
+    start_reading(again, in);
+    start_tally(t, m);
+    read_result result;
+    while ((result = read_unit(again, unit)) == read_result::unit && again.unit_offset < to - from)
+        tally_unit(t, unit);
+    return fseeko(in, here, SEEK_SET) == 0 && result == read_result::unit;
+}
+
 // How far at lies from the segment from a to b, in hundredths.
 double distance_to(point at, point a, point b)
 {
@@ -200,17 +219,14 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
                          std::vector<part_span> &parts, job_facts &facts, coordinates_reader &r,
                          xy_unit &unit)
 {
-    // The part so far, and the net so far summed up as a part of its own, which it becomes
-    // when the part with it would pass the limit; the part as it stood before the net. A
-    // net alone is timed from the part's clock: its drawing and its tool changes lie between
-    // stops, so they take the same time whatever came before, and its travel, the move to
-    // its first point, is none in a part of its own.
+    // The part so far, and the part as it stood before its last net, which it goes back to
+    // when the net would take it past the limit; the net then opens a part of its own.
     tally part;
     start_tally(part, m);
-    plotter net_alone;
-    start_plotting(net_alone);
     figures before{};
     std::int64_t end_before = 0, net_start = 0, nets = 0;
+    const std::int64_t origin = ftello(in);
+    bool read_again = origin >= 0;
     std::string name, name_before;
     parts.clear();
     open_part(parts, 1, 0);
@@ -220,10 +236,7 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
             close_part(parts, next - 1, end_before, before, name_before);
             open_part(parts, next - 1, net_start);
             parts.back().first_name = name;
-            part.pen = net_alone;
-            part.timer.time = {.drawing = now.time.drawing - before.time.drawing,
-                               .travel = 0,
-                               .tool = now.time.tool - before.time.tool};
+            read_again = read_again && tally_alone(in, origin, net_start, start, m, part);
             now = figures_of(part);
         }
         parts.back().lone =
@@ -232,7 +245,6 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
         end_before = end;
         name_before = name;
         net_start = start;
-        start_plotting(net_alone);
     };
     const auto each = [&](const xy_unit &u, std::int64_t net) {
         nets = net;
@@ -242,11 +254,12 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
                 parts.back().first_name = name;
         }
         tally_unit(part, u);
-        plot(net_alone, u);
     };
     const pass_end end = walk_nets(in, r, unit, each, boundary);
     close_part(parts, nets + 1, end_before, before, name_before);
     facts.nets = nets;
+    if (!read_again && end.result == read_result::finished)
+        return {read_result::failed, false, false};
     return end;
 }
 

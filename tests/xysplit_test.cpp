@@ -132,10 +132,19 @@ TEST_F(xysplit, sittings_of_a_panel_and_a_drilling_job_merge_back)
     for (const std::string job : {"panel.xy", "holes.xy"}) {
         const json_value said = report(motion + "--each 0:00:04 -o s " + job);
         EXPECT_GT(said["parts"].items.size(), 1U) << job;
-        for (const json_value &part : said["parts"].items)
+        for (const json_value &part : said["parts"].items) {
             EXPECT_TRUE(part["plotting_time"]["seconds"].number <= 4.0 ||
                         part["alone_past_the_limit"].boolean)
                 << job;
+            bool sound = false;
+            const json_value own =
+                parsed(tool(XYVIEW, "--json " + motion + part["file"].text).out, sound);
+            for (const char *figure : {"moves", "pen_down_length", "idle_travel"})
+                EXPECT_EQ(part[figure].number, own[figure].number) << part["file"].text << figure;
+            EXPECT_EQ(part["plotting_time"]["seconds"].number,
+                      own["plotting_time"]["seconds"].number)
+                << part["file"].text;
+        }
         EXPECT_TRUE(merges_back("s-*.xy", job)) << job;
         run("rm s-*.xy");
     }
