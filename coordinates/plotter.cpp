@@ -6,7 +6,12 @@
 
 double hop_length(point from, point to)
 {
-    return std::hypot(static_cast<double>(to.x - from.x), static_cast<double>(to.y - from.y)) / 100;
+    const double dx = static_cast<double>(to.x - from.x), dy = static_cast<double>(to.y - from.y);
+    // Below 2^26 hundredths a side the sum of the squares is exact, so its square root is the
+    // length correctly rounded, found in a fraction of hypot's time.
+    if (std::abs(dx) < 0x1p26 && std::abs(dy) < 0x1p26)
+        return std::sqrt(dx * dx + dy * dy) / 100;
+    return std::hypot(dx, dy) / 100;
 }
 
 void take_in(extent &e, point at)

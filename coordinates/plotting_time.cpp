@@ -5,6 +5,8 @@
 // so the moves up to it are timed then and let go.
 #include "plotting_time.h"
 
+#include "plotter.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
@@ -97,10 +99,10 @@ void time_move(motion_timer &t, std::int64_t x, std::int64_t y)
     const double dx = static_cast<double>(x - t.x) / 100, dy = static_cast<double>(y - t.y) / 100;
     if (dx == 0 && dy == 0)
         return;
+    const double length = hop_length({t.x, t.y}, {x, y});
     t.x = x;
     t.y = y;
     const motion_model &m = t.model;
-    const double length = std::hypot(dx, dy);
     const double speed = t.tool_down ? m.speed : m.travel_speed;
     if (m.accel == 0) {
         (t.tool_down ? t.time.drawing : t.time.travel) += length / speed;
