@@ -103,12 +103,13 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                 for (; open != 0; open &= open - 1) {
                     const int x = 8 * tile_x + __builtin_ctz(open);
                     const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
-                    const unsigned covered = r.covered[place];
+                    raster_pixel &pixel = r.pixels[place];
+                    const unsigned covered = pixel.covered;
                     const unsigned add = footprint(x, y, row) & ~covered;
                     if (add == 0)
                         continue;
-                    r.covered[place] = static_cast<std::uint16_t>(covered | add);
-                    count_vote(r.vote[place], ink, samples_in(add));
+                    pixel.covered = static_cast<std::uint16_t>(covered | add);
+                    count_vote(pixel.vote, ink, samples_in(add));
                     if ((covered | add) == all_samples &&
                         (whole[tile_x] |= std::uint64_t{1} << (shift + x % 8)) == ~std::uint64_t{0})
                         r.whole_groups[tile_y / 8 * groups_across + tile_x / 8] |=
@@ -175,8 +176,7 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .scale = scale,
         .width = width,
         .height = height,
-        .covered = std::vector<std::uint16_t>(64 * tiles),
-        .vote = std::vector<std::uint16_t>(64 * tiles),
+        .pixels = std::vector<raster_pixel>(64 * tiles),
         .whole = std::vector<std::uint64_t>(tiles),
         .whole_groups = std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) *
                                                    ((height + 63) / 64)),
@@ -264,8 +264,11 @@ void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t 
     const image_point c = in_image(r, x, y);
     const auto cx = static_cast<int>(nearest(c.x * 8)), cy = static_cast<int>(nearest(c.y * 8));
     const int px = cx >> 3, py = cy >> 3;
-    const auto span = [&](int, int) { return pixels_of(r, px - 4, px + 4.5); };
-    cover(r, ink, py - 4, py + 4.5, span, no_row, [&](int sx, int sy, int) {
+    // The pixels whose nearest samples, an eighth of a pixel in from their sides, lie within
+    // reach of a centre anywhere in its pixel.
+    const int reach = std::min(4, static_cast<int>(far + 0.875));
+    const auto span = [&](int, int) { return pixels_of(r, px - reach, px + reach + 0.5); };
+    cover(r, ink, py - reach, py + reach + 0.5, span, no_row, [&](int sx, int sy, int) {
         return unsigned{stamp->masks[cy & 7][cx & 7][sy - py + 4][sx - px + 4]};
     });
 }
@@ -305,14 +308,13 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(r.width) * r.height);
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) {
-            const std::size_t place = place_of(r, x, y);
-            const unsigned covered = samples_in(r.covered[place]);
-            const unsigned ink = std::min(static_cast<unsigned>(r.vote[place] >> 8), count - 1);
+            const raster_pixel &pixel = r.pixels[place_of(r, x, y)];
+            const unsigned covered = samples_in(pixel.covered);
+            const unsigned ink = std::min(static_cast<unsigned>(pixel.vote >> 8), count - 1);
             indices[static_cast<std::size_t>(y) * r.width + x] =
                 static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
         }
-    r.covered = {};
-    r.vote = {};
+    r.pixels = {};
     r.whole = {};
     r.whole_groups = {};
     r.drawn = {};
