@@ -16,6 +16,26 @@ double added(const net_cost &n, bool moved)
     return n.total - (moved ? 0 : n.travel);
 }
 
+// Calls start(n) for each net n after the first at which a part begins when each takes the
+// nets that follow while it stays within most, until start returns false.
+template <typename Start>
+void take_parts(const std::vector<net_cost> &costs, double most, Start start)
+{
+    double cost = 0;
+    bool moved = false;
+    for (std::size_t n = 0, first = 0; n < costs.size(); ++n) {
+        if (n > first && cost + added(costs[n], moved) > most) {
+            if (!start(n))
+                return;
+            first = n;
+            cost = 0;
+            moved = false;
+        }
+        cost += added(costs[n], moved);
+        moved = moved || costs[n].moves;
+    }
+}
+
 } // namespace
 
 double part_cost(const std::vector<net_cost> &costs, std::size_t first, std::size_t last)
@@ -32,17 +52,10 @@ double part_cost(const std::vector<net_cost> &costs, std::size_t first, std::siz
 std::vector<std::size_t> cuts_within(const std::vector<net_cost> &costs, double most)
 {
     std::vector<std::size_t> starts{0};
-    double cost = 0;
-    bool moved = false;
-    for (std::size_t n = 0; n < costs.size(); ++n) {
-        if (n > starts.back() && cost + added(costs[n], moved) > most) {
-            starts.push_back(n);
-            cost = 0;
-            moved = false;
-        }
-        cost += added(costs[n], moved);
-        moved = moved || costs[n].moves;
-    }
+    take_parts(costs, most, [&](std::size_t n) {
+        starts.push_back(n);
+        return true;
+    });
     return starts;
 }
 
@@ -62,7 +75,11 @@ std::vector<std::size_t> best_cuts(const std::vector<net_cost> &costs, std::size
     // The least limit, as a double's bits, within which no more parts than asked for are taken.
     while (below < above) {
         const std::uint64_t middle = below + (above - below) / 2;
-        if (cuts_within(costs, std::bit_cast<double>(middle)).size() <= parts)
+        // A limit is too low once it takes one part more than asked for: no need to go on.
+        std::size_t taken = 1;
+        take_parts(costs, std::bit_cast<double>(middle),
+                   [&](std::size_t) { return ++taken <= parts; });
+        if (taken <= parts)
             above = middle;
         else
             below = middle + 1;
