@@ -18,32 +18,37 @@ namespace {
 // turns back.
 constexpr double straight_on = 0.999999;
 
-double segment_time(const motion_model &m, const motion_segment &s, double entry, double exit)
+// The time of move s, entered at speed entry and left at exit; their squares too, which the
+// plan works in.
+double segment_time(const motion_model &m, const motion_segment &s, double entry,
+                    double entry_squared, double exit, double exit_squared)
 {
     const double a = m.accel, v = s.speed;
-    const double rising = (v * v - entry * entry) / (2 * a);
-    const double falling = (v * v - exit * exit) / (2 * a);
+    const double rising = (v * v - entry_squared) / (2 * a);
+    const double falling = (v * v - exit_squared) / (2 * a);
     if (rising + falling <= s.length)
         return (v - entry) / a + (v - exit) / a + (s.length - rising - falling) / v;
-    const double peak = std::sqrt((2 * a * s.length + entry * entry + exit * exit) / 2);
+    const double peak = std::sqrt((2 * a * s.length + entry_squared + exit_squared) / 2);
     return (peak - entry) / a + (peak - exit) / a;
 }
 
-// The fastest the head may pass from move a into move b.
+// The square of the fastest the head may pass from move a into move b.
 double junction_limit(const motion_model &m, const motion_segment &a, const motion_segment &b)
 {
     const double c = -(a.ux * b.ux + a.uy * b.uy);
     const double limit = std::min(a.speed, b.speed);
     if (c < -straight_on)
-        return limit;
+        return limit * limit;
     if (c > straight_on)
         return 0;
     const double s = std::sqrt((1 - c) / 2);
-    return std::min(limit, std::sqrt(m.accel * m.corner * s / (1 - s)));
+    return std::min(limit * limit, m.accel * m.corner * s / (1 - s));
 }
 
 // Times the moves of the run that nothing later can change, all of them when the head
-// stops after the last.
+// stops after the last. Speeds are planned as their squares, which a move at constant
+// acceleration raises or lowers by a sum, so that no square root stands between one move's
+// plan and the next.
 void plan(motion_timer &t, bool stop)
 {
     std::vector<motion_segment> &run = t.run;
@@ -51,8 +56,8 @@ void plan(motion_timer &t, bool stop)
     const std::size_t n = run.size();
     double after = 0;
     for (std::size_t i = n; i-- > 0;) {
-        const double limit = i == 0 ? t.entry_speed : run[i].entry_limit;
-        after = std::min(limit, std::sqrt(after * after + 2 * m.accel * run[i].length));
+        const double limit = i == 0 ? t.entry_squared : run[i].entry_limit;
+        after = std::min(limit, after + 2 * m.accel * run[i].length);
         run[i].entry_ahead = after;
     }
     std::size_t done = n;
@@ -62,14 +67,17 @@ void plan(motion_timer &t, bool stop)
         for (double ahead = 0; done > 0 && ahead < stopping;)
             ahead += run[--done].length;
     }
-    double speed = t.entry_speed;
+    double squared = t.entry_squared, speed = std::sqrt(squared);
     for (std::size_t i = 0; i < done; ++i) {
         const double limit = i + 1 < n ? run[i + 1].entry_ahead : 0;
-        const double exit = std::min(limit, std::sqrt(speed * speed + 2 * m.accel * run[i].length));
-        (run[i].drawing ? t.time.drawing : t.time.travel) += segment_time(m, run[i], speed, exit);
+        const double exit_squared = std::min(limit, squared + 2 * m.accel * run[i].length);
+        const double exit = std::sqrt(exit_squared);
+        (run[i].drawing ? t.time.drawing : t.time.travel) +=
+            segment_time(m, run[i], speed, squared, exit, exit_squared);
         speed = exit;
+        squared = exit_squared;
     }
-    t.entry_speed = speed;
+    t.entry_squared = squared;
     run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(done));
     t.plan_at = std::max<std::size_t>(64, 2 * run.size());
 }
@@ -83,7 +91,7 @@ void start_timing(motion_timer &t, const motion_model &m)
     t.tool_down = false;
     t.x = t.y = 0;
     t.run.clear();
-    t.entry_speed = 0;
+    t.entry_squared = 0;
     t.plan_at = 64;
     t.time = {};
 }
@@ -121,7 +129,7 @@ void time_tool(motion_timer &t, bool down)
     if (down == t.tool_down)
         return;
     plan(t, true);
-    t.entry_speed = 0;
+    t.entry_squared = 0;
     t.tool_down = down;
     t.time.tool += down ? t.model.tool_down_time : t.model.tool_up_time;
 }
@@ -137,7 +145,7 @@ void time_unit(motion_timer &t, const xy_unit &unit)
 plotting_time finish_timing(motion_timer &t)
 {
     plan(t, true);
-    t.entry_speed = 0;
+    t.entry_squared = 0;
     return t.time;
 }
 

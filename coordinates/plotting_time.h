@@ -29,7 +29,8 @@ struct motion_segment {
     double length;      // output units
     double ux, uy;      // its direction
     double speed;       // the speed it is made at
-    double entry_limit; // the fastest the head may pass its start, for the corner there
+    double entry_limit; // the square of the fastest the head may pass its start, for the
+                        // corner there
     double entry_ahead; // and for the moves ahead too
     bool drawing;
 };
@@ -40,7 +41,7 @@ struct motion_timer {
     bool tool_down;
     std::int64_t x, y;               // the head's position, in hundredths
     std::vector<motion_segment> run; // since the last stop, not yet timed
-    double entry_speed;              // at the start of run
+    double entry_squared;            // the square of the speed at the start of run
     std::size_t plan_at;             // plan run when it holds this many
     plotting_time time;
 };
