@@ -47,7 +47,8 @@ void tally_unit(tally &t, const xy_unit &unit)
 // What t sums to were its part's file to end here.
 figures figures_of(const tally &t)
 {
-    if (!t.timing)
+    // Between nets the head is at rest, with nothing left to time.
+    if (!t.timing || t.timer.run.empty())
         return {t.pen.job, t.timer.time};
     motion_timer done = t.timer;
     return {t.pen.job, finish_timing(done)};
@@ -243,7 +244,7 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
             next > 1 && next - 1 == parts.back().first_net && measure(now, timed) > limit;
         before = now;
         end_before = end;
-        name_before = name;
+        name_before.swap(name); // name is the next net's once its header is read
         net_start = start;
     };
     const auto each = [&](const xy_unit &u, std::int64_t net) {
