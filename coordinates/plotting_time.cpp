@@ -54,6 +54,14 @@ void plan(motion_timer &t, bool stop)
     std::vector<motion_segment> &run = t.run;
     const motion_model &m = t.model;
     const std::size_t n = run.size();
+    // The moves' directions and corners are found here, for many moves at once, rather than
+    // as each is read, where their square roots and divisions would hold up the reading.
+    for (std::size_t i = t.directed; i < n; ++i) {
+        run[i].ux /= run[i].length;
+        run[i].uy /= run[i].length;
+        if (i > 0)
+            run[i].entry_limit = junction_limit(m, run[i - 1], run[i]);
+    }
     double after = 0;
     for (std::size_t i = n; i-- > 0;) {
         const double limit = i == 0 ? t.entry_squared : run[i].entry_limit;
@@ -79,6 +87,7 @@ void plan(motion_timer &t, bool stop)
     }
     t.entry_squared = squared;
     run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(done));
+    t.directed = run.size();
     t.plan_at = std::max<std::size_t>(64, 2 * run.size());
 }
 
@@ -93,6 +102,7 @@ void start_timing(motion_timer &t, const motion_model &m)
     t.run.clear();
     t.entry_squared = 0;
     t.plan_at = 64;
+    t.directed = 0;
     t.time = {};
 }
 
@@ -116,10 +126,7 @@ void time_move(motion_timer &t, std::int64_t x, std::int64_t y)
         (t.tool_down ? t.time.drawing : t.time.travel) += length / speed;
         return;
     }
-    motion_segment s{length, dx / length, dy / length, speed, 0, 0, t.tool_down};
-    if (!t.run.empty())
-        s.entry_limit = junction_limit(m, t.run.back(), s);
-    t.run.push_back(s);
+    t.run.push_back({length, dx, dy, speed, 0, 0, t.tool_down});
     if (t.run.size() >= t.plan_at)
         plan(t, false);
 }

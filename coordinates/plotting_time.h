@@ -27,7 +27,7 @@ struct plotting_time {
 // A straight move not yet timed.
 struct motion_segment {
     double length;      // output units
-    double ux, uy;      // its direction
+    double ux, uy;      // its direction; until planned, its extent in output units
     double speed;       // the speed it is made at
     double entry_limit; // the square of the fastest the head may pass its start, for the
                         // corner there
@@ -43,6 +43,7 @@ struct motion_timer {
     std::vector<motion_segment> run; // since the last stop, not yet timed
     double entry_squared;            // the square of the speed at the start of run
     std::size_t plan_at;             // plan run when it holds this many
+    std::size_t directed;            // moves at run's start whose direction is known
     plotting_time time;
 };
 
