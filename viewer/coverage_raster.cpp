@@ -103,13 +103,13 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                 for (; open != 0; open &= open - 1) {
                     const int x = 8 * tile_x + __builtin_ctz(open);
                     const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
-                    raster_pixel &pixel = r.pixels[place];
-                    const unsigned covered = pixel.covered;
+                    const unsigned covered = r.covered[place];
                     const unsigned add = footprint(x, y, row) & ~covered;
                     if (add == 0)
                         continue;
-                    pixel.covered = static_cast<std::uint16_t>(covered | add);
-                    count_vote(pixel.vote, ink, samples_in(add));
+                    r.covered[place] = static_cast<std::uint16_t>(covered | add);
+                    if (!r.vote.empty())
+                        count_vote(r.vote[place], ink, samples_in(add));
                     if ((covered | add) == all_samples &&
                         (whole[tile_x] |= std::uint64_t{1} << (shift + x % 8)) == ~std::uint64_t{0})
                         r.whole_groups[tile_y / 8 * groups_across + tile_x / 8] |=
@@ -159,7 +159,7 @@ bool drawn_before(coverage_raster &r, std::int64_t ax, std::int64_t ay, std::int
 } // namespace
 
 void start_raster(coverage_raster &r, const view &v, double left, double top, double right,
-                  double bottom)
+                  double bottom, int only_ink)
 {
     left = std::clamp(left, 0.0, v.picture_width);
     right = std::clamp(right, left, v.picture_width);
@@ -176,7 +176,9 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
         .scale = scale,
         .width = width,
         .height = height,
-        .pixels = std::vector<raster_pixel>(64 * tiles),
+        .covered = std::vector<std::uint16_t>(64 * tiles),
+        .vote = std::vector<std::uint16_t>(only_ink < 0 ? 64 * tiles : 0),
+        .only_ink = only_ink,
         .whole = std::vector<std::uint64_t>(tiles),
         .whole_groups = std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) *
                                                    ((height + 63) / 64)),
@@ -308,13 +310,16 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(r.width) * r.height);
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) {
-            const raster_pixel &pixel = r.pixels[place_of(r, x, y)];
-            const unsigned covered = samples_in(pixel.covered);
-            const unsigned ink = std::min(static_cast<unsigned>(pixel.vote >> 8), count - 1);
+            const std::size_t place = place_of(r, x, y);
+            const unsigned covered = samples_in(r.covered[place]);
+            const unsigned ink = std::min(
+                r.vote.empty() ? static_cast<unsigned>(r.only_ink) : r.vote[place] >> 8u,
+                count - 1);
             indices[static_cast<std::size_t>(y) * r.width + x] =
                 static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
         }
-    r.pixels = {};
+    r.covered = {};
+    r.vote = {};
     r.whole = {};
     r.whole_groups = {};
     r.drawn = {};

@@ -34,20 +34,17 @@ struct ring_stamp {
     std::uint16_t masks[8][8][9][9];
 };
 
-// A pixel of an image: the two are read and written together, so they lie together.
-struct raster_pixel {
-    std::uint16_t covered; // its samples covered, a bit each
-    // The ink that covers most of them where one covers more than half, found by a running
-    // vote: the ink, then by how many samples it leads the others.
-    std::uint16_t vote;
-};
-
 // An image kept in tiles of 8 by 8 pixels, row by row, each tile's pixels row by row.
 struct coverage_raster {
     double left, top;  // the picture's point, in pixels, at the image's top left corner
     double scale;      // image pixels a picture pixel: 1, or less for a large part
     int width, height; // image pixels
-    std::vector<raster_pixel> pixels;
+    std::vector<std::uint16_t> covered; // a pixel's samples covered, a bit each, row by row
+    // The ink that covers most of them where one covers more than half, found by a running
+    // vote: the ink, then by how many samples it leads the others. None for an image of one
+    // ink, which is only_ink.
+    std::vector<std::uint16_t> vote;
+    int only_ink;
     std::vector<std::uint64_t> whole;        // a tile's pixels covered whole, a bit each
     std::vector<std::uint64_t> whole_groups; // of 8 by 8 tiles, those covered whole
     std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
@@ -56,9 +53,10 @@ struct coverage_raster {
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
-// the picture, at the picture's resolution or lower where that would pass most_raster_pixels.
+// the picture, at the picture's resolution or lower where that would pass most_raster_pixels;
+// only_ink the one ink it draws with, or -1 for more than one.
 void start_raster(coverage_raster &r, const view &v, double left, double top, double right,
-                  double bottom);
+                  double bottom, int only_ink);
 
 // Draws a stroke of ink from a to b, positions in tenths of a picture pixel, width pixels of
 // the picture wide (at least thinnest_raster_stroke of the image's), with round ends: one of

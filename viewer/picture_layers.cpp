@@ -190,8 +190,10 @@ bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], in
     for (int k = first; k <= last; ++k)
         reach = std::max(reach, reach_of(s, k) + 1);
     coverage_raster &raster = layers[first].raster;
+    // Idle travel alone is drawn in one ink, and needs no vote between inks.
     start_raster(raster, s.v, s.v.x(box.min_x / 100.0) - reach, s.v.y(box.max_y / 100.0) - reach,
-                 s.v.x(box.max_x / 100.0) + reach, s.v.y(box.min_y / 100.0) + reach);
+                 s.v.x(box.max_x / 100.0) + reach, s.v.y(box.min_y / 100.0) + reach,
+                 first == travel_layer && last == travel_layer ? static_cast<int>(travel_ink) : -1);
     for (int k = last; k >= first; --k) {
         image_layer l{s, static_cast<layer_kind>(k), raster};
         const bool on_top = k == stroke_layer || k == arrow_layer;
