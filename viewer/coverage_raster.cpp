@@ -63,10 +63,10 @@ void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
 
 // Covers, in ink, the samples that footprint(x, y, row(y)) gives of each pixel (x, y) of the
 // rows from low to high (image pixels), over the pixels span(top, bottom) gives for the rows
-// from top to before bottom.
+// from top to before bottom. Returns how many pixels it judged.
 template <typename Span, typename Row, typename Footprint>
-void cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
-           Footprint footprint)
+std::int64_t cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
+                   Footprint footprint)
 {
     const int first = std::max(0, below(std::max(low, -0.5)));
     const int last = std::min(r.height - 1, below(std::min(high, r.height + 0.5)));
@@ -74,6 +74,7 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
     const auto all_whole = [](const std::uint64_t *from, const std::uint64_t *to) {
         return std::all_of(from, to, [](std::uint64_t bits) { return bits == ~std::uint64_t{0}; });
     };
+    std::int64_t judged = 0;
     for (int tile_y = first / 8; tile_y <= last / 8; ++tile_y) {
         // A band of eight rows of tiles all covered is passed over at one look.
         if (tile_y == first / 8 || tile_y % 8 == 0) {
@@ -100,7 +101,7 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
                 unsigned open = ~static_cast<unsigned>(whole[tile_x] >> shift) & 0xff;
                 open &= (0xffu << std::max(0, left - 8 * tile_x)) &
                         (0xffu >> std::max(0, 8 * tile_x + 7 - right));
-                for (; open != 0; open &= open - 1) {
+                for (; open != 0; open &= open - 1, ++judged) {
                     const int x = 8 * tile_x + __builtin_ctz(open);
                     const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
                     const unsigned covered = r.covered[place];
@@ -118,6 +119,7 @@ void cover(coverage_raster &r, unsigned ink, double low, double high, Span span,
             }
         }
     }
+    return judged;
 }
 
 // The pixels of a row from left to right, as cover takes them: within the image.
@@ -184,13 +186,17 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
                                                    ((height + 63) / 64)),
         .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
         .rings = std::make_unique<ring_stamp[]>(2),
-        .tables = {}};
+        .tables = {},
+        .occlusion = {}};
+    start_occlusion(r.occlusion);
 }
 
 namespace {
 
-// Draws the points within reach of the segment from a to b in ink.
-void draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b, double reach)
+// Draws the points within reach of the segment from a to b in ink; returns how many pixels it
+// judged.
+std::int64_t draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b,
+                          double reach)
 {
     stroke_shape s = shape_of_stroke(a, b, reach);
     s.tables = &r.tables;
@@ -210,10 +216,10 @@ void draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b
         return pixels_of(r, left, right);
     };
     const auto row = [&](int y) { return stroke_row(s, y); };
-    cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
-          [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
-              return stroke_samples(s, x, y, at);
-          });
+    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
+                 [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
+                     return stroke_samples(s, x, y, at);
+                 });
 }
 
 } // namespace
@@ -224,8 +230,20 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
     const image_point a = in_image(r, ax, ay), b = in_image(r, bx, by);
     const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
     // A short stroke is drawn sooner than it is looked for.
-    if (std::hypot(b.x - a.x, b.y - a.y) < 8 || !drawn_before(r, ax, ay, bx, by))
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length >= 8 && drawn_before(r, ax, ay, bx, by))
+        return;
+    if (length < shortest_occluded_stroke || r.occlusion.stretches.empty()) {
         draw_capsule(r, ink, a, b, reach);
+        return;
+    }
+    const line_place on_line = place_on_line(a, b);
+    if (hidden_on_line(r.occlusion, on_line, reach))
+        return;
+    // A stroke that judged few pixels for its length passed over blocks covered whole: it is
+    // not piled on others along a line, and noting it would cost more than it saves.
+    if (draw_capsule(r, ink, a, b, reach) >= length / 8)
+        note_on_line(r.occlusion, on_line, reach);
 }
 
 namespace {
@@ -312,9 +330,9 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
         for (int x = 0; x < r.width; ++x) {
             const std::size_t place = place_of(r, x, y);
             const unsigned covered = samples_in(r.covered[place]);
-            const unsigned ink = std::min(
-                r.vote.empty() ? static_cast<unsigned>(r.only_ink) : r.vote[place] >> 8u,
-                count - 1);
+            const unsigned ink =
+                std::min(r.vote.empty() ? static_cast<unsigned>(r.only_ink) : r.vote[place] >> 8u,
+                         count - 1);
             indices[static_cast<std::size_t>(y) * r.width + x] =
                 static_cast<std::uint8_t>(covered == 0 ? 0 : ink * 16 + covered);
         }
@@ -323,6 +341,7 @@ std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned coun
     r.whole = {};
     r.whole_groups = {};
     r.drawn = {};
+    r.occlusion = {};
     return png_file(r.width, r.height, indices, colours);
 }
 

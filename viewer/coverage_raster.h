@@ -2,11 +2,13 @@
 // by 4, and each sample takes the ink of the first thing drawn over it: a layer drawn with its
 // last net first shows the last net on top, as the plotter leaves the sheet, and whatever lies
 // under what is drawn already is passed over cheaply, a whole block or pixel at a look, and a
-// stroke drawn again at once by its ends.
+// stroke drawn again at once by its ends, or one piled on others along a line by the bands
+// they cover there.
 #pragma once
 
 #include "picture_view.h"
 #include "stroke_footprint.h"
+#include "stroke_occlusion.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +52,7 @@ struct coverage_raster {
     std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
     std::unique_ptr<ring_stamp[]> rings;     // the two drawn last
     stroke_tables tables;
+    stroke_occlusion occlusion; // what long strokes covered along their lines; none if emptied
 };
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
