@@ -48,6 +48,11 @@ unsigned samples_in(unsigned mask)
     return (mask + (mask >> 8)) & 0x1f;
 }
 
+// Pixels a shape was judged in, and those it changed.
+struct cover_count {
+    std::int64_t judged, changed;
+};
+
 // Counts samples more samples of ink in a pixel's vote: the ink ahead keeps its lead or loses
 // it, to ink where that takes more than it has.
 void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
@@ -63,10 +68,10 @@ void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
 
 // Covers, in ink, the samples that footprint(x, y, row(y)) gives of each pixel (x, y) of the
 // rows from low to high (image pixels), over the pixels span(top, bottom) gives for the rows
-// from top to before bottom. Returns how many pixels it judged.
+// from top to before bottom. Returns how many pixels it judged, and how many of them changed.
 template <typename Span, typename Row, typename Footprint>
-std::int64_t cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
-                   Footprint footprint)
+cover_count cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
+                  Footprint footprint)
 {
     const int first = std::max(0, below(std::max(low, -0.5)));
     const int last = std::min(r.height - 1, below(std::min(high, r.height + 0.5)));
@@ -74,7 +79,7 @@ std::int64_t cover(coverage_raster &r, unsigned ink, double low, double high, Sp
     const auto all_whole = [](const std::uint64_t *from, const std::uint64_t *to) {
         return std::all_of(from, to, [](std::uint64_t bits) { return bits == ~std::uint64_t{0}; });
     };
-    std::int64_t judged = 0;
+    cover_count count{.judged = 0, .changed = 0};
     for (int tile_y = first / 8; tile_y <= last / 8; ++tile_y) {
         // A band of eight rows of tiles all covered is passed over at one look.
         if (tile_y == first / 8 || tile_y % 8 == 0) {
@@ -101,13 +106,14 @@ std::int64_t cover(coverage_raster &r, unsigned ink, double low, double high, Sp
                 unsigned open = ~static_cast<unsigned>(whole[tile_x] >> shift) & 0xff;
                 open &= (0xffu << std::max(0, left - 8 * tile_x)) &
                         (0xffu >> std::max(0, 8 * tile_x + 7 - right));
-                for (; open != 0; open &= open - 1, ++judged) {
+                for (; open != 0; open &= open - 1, ++count.judged) {
                     const int x = 8 * tile_x + __builtin_ctz(open);
                     const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
                     const unsigned covered = r.covered[place];
                     const unsigned add = footprint(x, y, row) & ~covered;
                     if (add == 0)
                         continue;
+                    ++count.changed;
                     r.covered[place] = static_cast<std::uint16_t>(covered | add);
                     if (!r.vote.empty())
                         count_vote(r.vote[place], ink, samples_in(add));
@@ -119,7 +125,7 @@ std::int64_t cover(coverage_raster &r, unsigned ink, double low, double high, Sp
             }
         }
     }
-    return judged;
+    return count;
 }
 
 // The pixels of a row from left to right, as cover takes them: within the image.
@@ -193,10 +199,9 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
 
 namespace {
 
-// Draws the points within reach of the segment from a to b in ink; returns how many pixels it
-// judged.
-std::int64_t draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b,
-                          double reach)
+// Draws the points within reach of the segment from a to b in ink, as cover counts.
+cover_count draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_point b,
+                         double reach)
 {
     stroke_shape s = shape_of_stroke(a, b, reach);
     s.tables = &r.tables;
@@ -240,9 +245,11 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
     const line_place on_line = place_on_line(a, b);
     if (hidden_on_line(r.occlusion, on_line, reach))
         return;
-    // A stroke that judged few pixels for its length passed over blocks covered whole: it is
-    // not piled on others along a line, and noting it would cost more than it saves.
-    if (draw_capsule(r, ink, a, b, reach) >= length / 8)
+    // A stroke piled on others along a line judges many pixels and changes few. One that
+    // judged few for its length passed over blocks covered whole, and one that changed many
+    // lies mostly where nothing lay: noting either would cost more than it saves.
+    const cover_count count = draw_capsule(r, ink, a, b, reach);
+    if (count.judged >= length / 8 && count.changed * 4 <= count.judged)
         note_on_line(r.occlusion, on_line, reach);
 }
 

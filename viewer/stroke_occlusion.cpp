@@ -61,6 +61,7 @@ void take_band(stroke_occlusion::stretch &s, double low, double high)
 void start_occlusion(stroke_occlusion &o)
 {
     const stroke_occlusion::band none{1, 0};
+    o.noted = 0;
     o.stretches.assign(std::size_t{1} << stretch_bits,
                        {.key = ~std::uint64_t{0}, .bands = {none, none, none, none}});
 }
@@ -87,6 +88,8 @@ line_place place_on_line(image_point a, image_point b)
 
 bool hidden_on_line(const stroke_occlusion &o, const line_place &p, double reach)
 {
+    if (o.noted == 0)
+        return false;
     const double below = reach + slack + (p.reversed ? 0 : judging);
     const double above = reach + slack + (p.reversed ? judging : 0);
     const double first = p.from - reach - along_slack, last = p.to + reach + along_slack;
@@ -120,5 +123,6 @@ void note_on_line(stroke_occlusion &o, const line_place &p, double reach)
         if (s.key != key_of(p, i))
             s = {.key = key_of(p, i), .bands = {{1, 0}, {1, 0}, {1, 0}, {1, 0}}};
         take_band(s, low, high);
+        ++o.noted;
     }
 }

@@ -34,6 +34,7 @@ struct stroke_occlusion {
         band bands[4];
     };
     std::vector<stretch> stretches;
+    std::int64_t noted; // bands taken in, so that none is looked for before any is noted
 };
 
 // Empties o, with room to keep bands for 2^14 stretches of 16 pixels.
