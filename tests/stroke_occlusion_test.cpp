@@ -36,8 +36,8 @@ view picture_view()
 // walks every stroke row by row.
 void start_both(coverage_raster &with, coverage_raster &without)
 {
-    start_raster(with, picture_view(), 0, 0, 1100, 800, 0);
-    start_raster(without, picture_view(), 0, 0, 1100, 800, 0);
+    start_raster(with, picture_view(), 0, 0, 1100, 800, 0, true);
+    start_raster(without, picture_view(), 0, 0, 1100, 800, 0, true);
     without.occlusion.stretches.clear();
 }
 

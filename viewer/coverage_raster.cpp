@@ -167,7 +167,7 @@ bool drawn_before(coverage_raster &r, std::int64_t ax, std::int64_t ay, std::int
 } // namespace
 
 void start_raster(coverage_raster &r, const view &v, double left, double top, double right,
-                  double bottom, int only_ink)
+                  double bottom, int only_ink, bool strokes)
 {
     left = std::clamp(left, 0.0, v.picture_width);
     right = std::clamp(right, left, v.picture_width);
@@ -178,23 +178,24 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
     const int width = std::max(1, static_cast<int>(std::floor((right - left) * scale)));
     const int height = std::max(1, static_cast<int>(std::floor((bottom - top) * scale)));
     const std::size_t tiles = static_cast<std::size_t>((width + 7) / 8) * ((height + 7) / 8);
-    r = coverage_raster{
-        .left = left,
-        .top = top,
-        .scale = scale,
-        .width = width,
-        .height = height,
-        .covered = std::vector<std::uint16_t>(64 * tiles),
-        .vote = std::vector<std::uint16_t>(only_ink < 0 ? 64 * tiles : 0),
-        .only_ink = only_ink,
-        .whole = std::vector<std::uint64_t>(tiles),
-        .whole_groups = std::vector<std::uint64_t>(static_cast<std::size_t>((width + 63) / 64) *
-                                                   ((height + 63) / 64)),
-        .drawn = std::vector<std::uint64_t>(std::size_t{4} << drawn_bits, ~std::uint64_t{0}),
-        .rings = std::make_unique<ring_stamp[]>(2),
-        .tables = {},
-        .occlusion = {}};
-    start_occlusion(r.occlusion);
+    r = coverage_raster{.left = left,
+                        .top = top,
+                        .scale = scale,
+                        .width = width,
+                        .height = height,
+                        .covered = std::vector<std::uint16_t>(64 * tiles),
+                        .vote = std::vector<std::uint16_t>(only_ink < 0 ? 64 * tiles : 0),
+                        .only_ink = only_ink,
+                        .whole = std::vector<std::uint64_t>(tiles),
+                        .whole_groups = std::vector<std::uint64_t>(
+                            static_cast<std::size_t>((width + 63) / 64) * ((height + 63) / 64)),
+                        .drawn = std::vector<std::uint64_t>(
+                            strokes ? std::size_t{4} << drawn_bits : 0, ~std::uint64_t{0}),
+                        .rings = std::make_unique<ring_stamp[]>(2),
+                        .tables = {},
+                        .occlusion = {}};
+    if (strokes)
+        start_occlusion(r.occlusion);
 }
 
 namespace {
@@ -236,7 +237,7 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
     const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
     // A short stroke is drawn sooner than it is looked for.
     const double length = std::hypot(b.x - a.x, b.y - a.y);
-    if (length >= 8 && drawn_before(r, ax, ay, bx, by))
+    if (length >= 8 && !r.drawn.empty() && drawn_before(r, ax, ay, bx, by))
         return;
     if (length < shortest_occluded_stroke || r.occlusion.stretches.empty()) {
         draw_capsule(r, ink, a, b, reach);

@@ -57,9 +57,10 @@ struct coverage_raster {
 
 // Makes r an empty image of the picture's pixels from (left, top) to (right, bottom), within
 // the picture, at the picture's resolution or lower where that would pass most_raster_pixels;
-// only_ink the one ink it draws with, or -1 for more than one.
+// only_ink the one ink it draws with, or -1 for more than one; strokes whether strokes are
+// drawn on it, which keep tables of their own (without them, each stroke is walked).
 void start_raster(coverage_raster &r, const view &v, double left, double top, double right,
-                  double bottom, int only_ink);
+                  double bottom, int only_ink, bool strokes);
 
 // Draws a stroke of ink from a to b, positions in tenths of a picture pixel, width pixels of
 // the picture wide (at least thinnest_raster_stroke of the image's), with round ends: one of

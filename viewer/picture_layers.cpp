@@ -193,7 +193,8 @@ bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], in
     // Idle travel alone is drawn in one ink, and needs no vote between inks.
     start_raster(raster, s.v, s.v.x(box.min_x / 100.0) - reach, s.v.y(box.max_y / 100.0) - reach,
                  s.v.x(box.max_x / 100.0) + reach, s.v.y(box.min_y / 100.0) + reach,
-                 first == travel_layer && last == travel_layer ? static_cast<int>(travel_ink) : -1);
+                 first == travel_layer && last == travel_layer ? static_cast<int>(travel_ink) : -1,
+                 first <= stroke_layer);
     for (int k = last; k >= first; --k) {
         image_layer l{s, static_cast<layer_kind>(k), raster};
         const bool on_top = k == stroke_layer || k == arrow_layer;
