@@ -15,6 +15,28 @@ std::int64_t fixed_of(double v)
     return nearest(v * fixed);
 }
 
+// A sample's place from its pixel's corner, as its quarter's centre.
+double sample_x(unsigned k)
+{
+    return (k % 4 + 0.5) / 4;
+}
+
+double sample_y(unsigned k)
+{
+    return (k / 4 + 0.5) / 4;
+}
+
+// Where sample k lies across s and along it, from its pixel's corner.
+double across_of(const stroke_shape &s, unsigned k)
+{
+    return sample_y(k) * s.ux - sample_x(k) * s.uy;
+}
+
+double along_of(const stroke_shape &s, unsigned k)
+{
+    return sample_x(k) * s.ux + sample_y(k) * s.uy;
+}
+
 } // namespace
 
 void tabulate(stroke_shape &s)
@@ -60,15 +82,15 @@ stroke_shape shape_of_stroke(image_point a, image_point b, double reach)
                    .uy = length > 0 ? dy / length : 0,
                    .length = length,
                    .reach = reach};
-    double along_low = 1, along_high = -1;
-    s.low = 1;
-    for (int k = 0; k < 16; ++k) {
-        const double x = (k % 4 + 0.5) / 4, y = (k / 4 + 0.5) / 4;
-        s.across[k] = y * s.ux - x * s.uy;
-        s.low = std::min(s.low, s.across[k]);
-        s.along[k] = x * s.ux + y * s.uy;
-        along_low = std::min(along_low, s.along[k]);
-        along_high = std::max(along_high, s.along[k]);
+    // The samples at the extremes across and along are at corners of the grid of samples,
+    // found by the signs of the direction.
+    const unsigned left = 0, right = 3, top = 0, bottom = 12;
+    s.low = across_of(s, (s.ux >= 0 ? top : bottom) + (s.uy >= 0 ? right : left));
+    const double along_low = along_of(s, (s.ux >= 0 ? left : right) + (s.uy >= 0 ? top : bottom));
+    const double along_high = along_of(s, (s.ux >= 0 ? right : left) + (s.uy >= 0 ? bottom : top));
+    for (unsigned k = 0; k < 16; ++k) {
+        s.across[k] = across_of(s, k);
+        s.along[k] = along_of(s, k);
     }
     s.across_x = -fixed_of(s.uy), s.across_y = fixed_of(s.ux);
     s.across_0 = fixed_of(s.a.x * s.uy - s.a.y * s.ux);
