@@ -48,6 +48,15 @@ unsigned samples_in(unsigned mask)
     return (mask + (mask >> 8)) & 0x1f;
 }
 
+// Notes pixel (x, y) as covered whole, and its tile's group where that covers the tile whole.
+void mark_whole(coverage_raster &r, int x, int y)
+{
+    const std::size_t tile = (y / 8) * tiles_across(r) + x / 8;
+    if ((r.whole[tile] |= std::uint64_t{1} << ((y % 8) * 8 + x % 8)) == ~std::uint64_t{0})
+        r.whole_groups[(y / 64) * ((tiles_across(r) + 7) / 8) + x / 64] |=
+            std::uint64_t{1} << ((y / 8) % 8 * 8 + (x / 8) % 8);
+}
+
 // Pixels a shape was judged in, and those it changed.
 struct cover_count {
     std::int64_t judged, changed;
@@ -66,12 +75,12 @@ void count_vote(std::uint16_t &vote, unsigned ink, unsigned samples)
         vote = static_cast<std::uint16_t>(ahead << 8 | (lead - samples));
 }
 
-// Covers, in ink, the samples that footprint(x, y, row(y)) gives of each pixel (x, y) of the
-// rows from low to high (image pixels), over the pixels span(top, bottom) gives for the rows
-// from top to before bottom. Returns how many pixels it judged, and how many of them changed.
-template <typename Span, typename Row, typename Footprint>
-cover_count cover(coverage_raster &r, unsigned ink, double low, double high, Span span, Row row_of,
-                  Footprint footprint)
+// Covers the samples that paint(x, y, row(y), place, covered) takes, in the inks it votes for,
+// of each pixel (x, y) not covered whole of the rows from low to high (image pixels), over the
+// pixels span(top, bottom) gives for the rows from top to before bottom. Returns how many
+// pixels it judged, and how many of them changed.
+template <typename Span, typename Row, typename Paint>
+cover_count cover(coverage_raster &r, double low, double high, Span span, Row row_of, Paint paint)
 {
     const int first = std::max(0, below(std::max(low, -0.5)));
     const int last = std::min(r.height - 1, below(std::min(high, r.height + 0.5)));
@@ -110,22 +119,35 @@ cover_count cover(coverage_raster &r, unsigned ink, double low, double high, Spa
                     const int x = 8 * tile_x + __builtin_ctz(open);
                     const std::size_t place = (tile_y * across + tile_x) * 64 + shift + x % 8;
                     const unsigned covered = r.covered[place];
-                    const unsigned add = footprint(x, y, row) & ~covered;
+                    const unsigned add = paint(x, y, row, place, covered);
                     if (add == 0)
                         continue;
                     ++count.changed;
                     r.covered[place] = static_cast<std::uint16_t>(covered | add);
-                    if (!r.vote.empty())
-                        count_vote(r.vote[place], ink, samples_in(add));
-                    if ((covered | add) == all_samples &&
-                        (whole[tile_x] |= std::uint64_t{1} << (shift + x % 8)) == ~std::uint64_t{0})
-                        r.whole_groups[tile_y / 8 * groups_across + tile_x / 8] |=
-                            std::uint64_t{1} << (tile_y % 8 * 8 + tile_x % 8);
+                    if ((covered | add) == all_samples)
+                        mark_whole(r, x, y);
                 }
             }
         }
     }
     return count;
+}
+
+// Takes into the vote of the pixel at place samples newly covered in ink.
+void vote_for(coverage_raster &r, std::size_t place, unsigned ink, unsigned samples)
+{
+    if (!r.vote.empty() && samples != 0)
+        count_vote(r.vote[place], ink, samples_in(samples));
+}
+
+// What cover paints of a shape in one ink: the samples footprint(x, y, row) gives.
+template <typename Footprint> auto in_ink(coverage_raster &r, unsigned ink, Footprint footprint)
+{
+    return [&r, ink, footprint](int x, int y, auto row, std::size_t place, unsigned covered) {
+        const unsigned add = footprint(x, y, row) & ~covered;
+        vote_for(r, place, ink, add);
+        return add;
+    };
 }
 
 // The pixels of a row from left to right, as cover takes them: within the image.
@@ -222,10 +244,10 @@ cover_count draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_
         return pixels_of(r, left, right);
     };
     const auto row = [&](int y) { return stroke_row(s, y); };
-    return cover(r, ink, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
-                 [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
+    return cover(r, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, span, row,
+                 in_ink(r, ink, [&](int x, int y, std::pair<std::int64_t, std::int64_t> at) {
                      return stroke_samples(s, x, y, at);
-                 });
+                 }));
 }
 
 } // namespace
@@ -271,24 +293,29 @@ void stamp_ring(std::uint16_t (&masks)[8][8][9][9], double inner, double outer)
                         }));
 }
 
+// The stamp kept in r's place for samples from inner to outer image pixels, made anew when
+// the place held another's.
+const ring_stamp &stamp_of(coverage_raster &r, int place, double inner, double outer)
+{
+    ring_stamp &stamp = r.rings[place];
+    if (stamp.inner != inner || stamp.outer != outer) {
+        stamp = {.inner = inner, .outer = outer, .masks = {}};
+        stamp_ring(stamp.masks, inner, outer);
+    }
+    return stamp;
+}
+
 } // namespace
 
-void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
-                 double outer)
+void raster_hole(coverage_raster &r, unsigned ring_ink, unsigned inside_ink, std::int64_t x,
+                 std::int64_t y, double inner, double outer)
 {
-    // A ring's centre is taken to an eighth of a pixel, where its samples are known for each of
-    // the rings an image has drawn last.
+    // A hole's centre is taken to an eighth of a pixel, where the samples of its ring and of
+    // the disc inside are known from the hole drawn last.
     const double far = std::min(std::max(outer * r.scale, thinnest_raster_stroke / 2), 3.9);
     const double near = std::min(inner * r.scale, far);
-    ring_stamp *stamp = &r.rings[0];
-    if (stamp->inner != near || stamp->outer != far)
-        stamp = &r.rings[1];
-    if (stamp->inner != near || stamp->outer != far) {
-        std::swap(r.rings[0], r.rings[1]);
-        stamp = &r.rings[0];
-        *stamp = {.inner = near, .outer = far, .masks = {}};
-        stamp_ring(stamp->masks, near, far);
-    }
+    const double inside = std::min(std::max(inner * r.scale, thinnest_raster_stroke / 2), 3.9);
+    const ring_stamp &ring = stamp_of(r, 0, near, far), &disc = stamp_of(r, 1, 0, inside);
     const image_point c = in_image(r, x, y);
     const auto cx = static_cast<int>(nearest(c.x * 8)), cy = static_cast<int>(nearest(c.y * 8));
     const int px = cx >> 3, py = cy >> 3;
@@ -296,9 +323,15 @@ void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t 
     // reach of a centre anywhere in its pixel.
     const int reach = std::min(4, static_cast<int>(far + 0.875));
     const auto span = [&](int, int) { return pixels_of(r, px - reach, px + reach + 0.5); };
-    cover(r, ink, py - reach, py + reach + 0.5, span, no_row, [&](int sx, int sy, int) {
-        return unsigned{stamp->masks[cy & 7][cx & 7][sy - py + 4][sx - px + 4]};
-    });
+    const auto &on_ring = ring.masks[cy & 7][cx & 7], &on_disc = disc.masks[cy & 7][cx & 7];
+    cover(r, py - reach, py + reach + 0.5, span, no_row,
+          [&](int sx, int sy, int, std::size_t place, unsigned covered) {
+              const unsigned ring_add = on_ring[sy - py + 4][sx - px + 4] & ~covered;
+              const unsigned disc_add = on_disc[sy - py + 4][sx - px + 4] & ~(covered | ring_add);
+              vote_for(r, place, ring_ink, ring_add);
+              vote_for(r, place, inside_ink, disc_add);
+              return ring_add | disc_add;
+          });
 }
 
 void raster_triangle(coverage_raster &r, unsigned ink, const std::int64_t (&corners)[3][2])
@@ -314,16 +347,16 @@ void raster_triangle(coverage_raster &r, unsigned ink, const std::int64_t (&corn
     const double left = std::min({p[0].x, p[1].x, p[2].x}),
                  right = std::max({p[0].x, p[1].x, p[2].x});
     const auto span = [&](int, int) { return pixels_of(r, left, right); };
-    cover(r, ink, low, high, span, no_row, [&](int px, int py, int) {
-        return samples_inside(px, py, [&](double sx, double sy) {
-            for (int e = 0; e < 3; ++e) {
-                const image_point &from = p[e], &to = p[(e + 1) % 3];
-                if ((to.x - from.x) * (sy - from.y) - (to.y - from.y) * (sx - from.x) > 0)
-                    return false;
-            }
-            return true;
-        });
-    });
+    cover(r, low, high, span, no_row, in_ink(r, ink, [&](int px, int py, int) {
+              return samples_inside(px, py, [&](double sx, double sy) {
+                  for (int e = 0; e < 3; ++e) {
+                      const image_point &from = p[e], &to = p[(e + 1) % 3];
+                      if ((to.x - from.x) * (sy - from.y) - (to.y - from.y) * (sx - from.x) > 0)
+                          return false;
+                  }
+                  return true;
+              });
+          }));
 }
 
 std::string raster_png(coverage_raster &r, const raster_ink *inks, unsigned count)

@@ -50,7 +50,7 @@ struct coverage_raster {
     std::vector<std::uint64_t> whole;        // a tile's pixels covered whole, a bit each
     std::vector<std::uint64_t> whole_groups; // of 8 by 8 tiles, those covered whole
     std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
-    std::unique_ptr<ring_stamp[]> rings;     // the two drawn last
+    std::unique_ptr<ring_stamp[]> rings;     // the last hole's ring, and the disc inside
     stroke_tables tables;
     stroke_occlusion occlusion; // what long strokes covered along their lines; none if emptied
 };
@@ -68,11 +68,11 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
 void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64_t ay,
                    std::int64_t bx, std::int64_t by, double width);
 
-// Draws the samples from inner to outer pixels of the picture (at most 3.9 of the image's) from
-// at, positions in tenths, in ink, as raster_stroke does: a disc where inner is 0, else a
-// ring; its centre taken to an eighth of a pixel.
-void raster_ring(coverage_raster &r, unsigned ink, std::int64_t x, std::int64_t y, double inner,
-                 double outer);
+// Draws a hole at x, y (tenths): the samples from inner to outer pixels of the picture (at
+// most 3.9 of the image's) in ring_ink and those within inner in inside_ink, as raster_stroke
+// does; its centre taken to an eighth of a pixel.
+void raster_hole(coverage_raster &r, unsigned ring_ink, unsigned inside_ink, std::int64_t x,
+                 std::int64_t y, double inner, double outer);
 
 // Fills the triangle of corners (x, y in tenths of a picture pixel) in ink, as raster_stroke
 // draws.

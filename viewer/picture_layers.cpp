@@ -160,8 +160,7 @@ void path_hole(image_layer &l, const path_point &at)
     if (l.kind != hole_layer)
         return;
     const double inside = hole_radius - hole_ring / 2;
-    raster_ring(l.raster, hole_ink, at.tx, at.ty, inside, hole_radius + hole_ring / 2);
-    raster_ring(l.raster, white_ink, at.tx, at.ty, 0, inside);
+    raster_hole(l.raster, hole_ink, white_ink, at.tx, at.ty, inside, hole_radius + hole_ring / 2);
 }
 
 // How far beyond the job's box each layer may draw, in pixels.
