@@ -101,7 +101,7 @@ cover_count cover(coverage_raster &r, double low, double high, Span span, Row ro
                 continue;
             }
         }
-        std::uint64_t *const whole = r.whole.data() + tile_y * across;
+        const std::uint64_t *const whole = r.whole.data() + tile_y * across;
         const int top = std::max(first, 8 * tile_y), bottom = std::min(last, 8 * tile_y + 7);
         const auto [from, to] = span(top, bottom + 1);
         if (all_whole(whole + from / 8, whole + to / 8 + 1))
