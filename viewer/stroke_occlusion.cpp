@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -40,6 +41,13 @@ std::int64_t stretch_at(double t)
     return static_cast<std::int64_t>(std::floor(t / stretch_length));
 }
 
+// A stretch under key with no bands yet.
+stroke_occlusion::stretch empty_stretch(std::uint64_t key)
+{
+    const stroke_occlusion::band none{1, 0};
+    return {.key = key, .bands = {none, none, none, none}};
+}
+
 // Takes low to high into the bands of s: into one it meets, or in place of the narrowest.
 void take_band(stroke_occlusion::stretch &s, double low, double high)
 {
@@ -60,10 +68,8 @@ void take_band(stroke_occlusion::stretch &s, double low, double high)
 
 void start_occlusion(stroke_occlusion &o)
 {
-    const stroke_occlusion::band none{1, 0};
     o.noted = 0;
-    o.stretches.assign(std::size_t{1} << stretch_bits,
-                       {.key = ~std::uint64_t{0}, .bands = {none, none, none, none}});
+    o.stretches.assign(std::size_t{1} << stretch_bits, empty_stretch(~std::uint64_t{0}));
 }
 
 line_place place_on_line(image_point a, image_point b)
@@ -77,8 +83,6 @@ line_place place_on_line(image_point a, image_point b)
     const image_point from = reversed ? b : a, to = reversed ? a : b;
     return {.direction =
                 static_cast<std::uint64_t>(steep) << 12 | static_cast<std::uint64_t>(step + 2048),
-            .ux = ux,
-            .uy = uy,
             .from = from.x * ux + from.y * uy,
             .to = to.x * ux + to.y * uy,
             .across_from = from.y * ux - from.x * uy,
@@ -121,7 +125,7 @@ void note_on_line(stroke_occlusion &o, const line_place &p, double reach)
             continue;
         stroke_occlusion::stretch &s = o.stretches[slot_of(key_of(p, i))];
         if (s.key != key_of(p, i))
-            s = {.key = key_of(p, i), .bands = {{1, 0}, {1, 0}, {1, 0}, {1, 0}}};
+            s = empty_stretch(key_of(p, i));
         take_band(s, low, high);
         ++o.noted;
     }

@@ -17,7 +17,6 @@ constexpr double shortest_occluded_stroke = 24;
 // across.
 struct line_place {
     std::uint64_t direction;       // the class
-    double ux, uy;                 // the class's direction, a unit vector
     double from, to;               // the stroke's ends along, from <= to
     double across_from, across_to; // its line across at either end
     bool reversed;                 // the stroke runs against the class's direction
