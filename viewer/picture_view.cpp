@@ -46,16 +46,6 @@ view view_of(const extent &box, const picture_bed &given, const picture_style &s
             .picture_height = static_cast<double>(style.height)};
 }
 
-std::int64_t tenths_x(const view &v, std::int64_t hundredths)
-{
-    return nearest(v.x(static_cast<double>(hundredths) / 100) * 10);
-}
-
-std::int64_t tenths_y(const view &v, std::int64_t hundredths)
-{
-    return nearest(v.y(static_cast<double>(hundredths) / 100) * 10);
-}
-
 stroke_grid grid_of(const view &v, const extent &box)
 {
     return {v.scale >= 10 && !box.empty, box.min_x, box.max_y};

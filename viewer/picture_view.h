@@ -74,8 +74,15 @@ inline std::int64_t nearest(double v)
 }
 
 // Where a position in hundredths lands, in whole tenths of a pixel.
-std::int64_t tenths_x(const view &v, std::int64_t hundredths);
-std::int64_t tenths_y(const view &v, std::int64_t hundredths);
+inline std::int64_t tenths_x(const view &v, std::int64_t hundredths)
+{
+    return nearest(v.x(static_cast<double>(hundredths) / 100) * 10);
+}
+
+inline std::int64_t tenths_y(const view &v, std::int64_t hundredths)
+{
+    return nearest(v.y(static_cast<double>(hundredths) / 100) * 10);
+}
 
 // Where the strokes are drawn: exactly, in hundredths right of and below the job's top left
 // corner, where a hundredth spans a tenth of a pixel or more, which writes no longer numbers

@@ -50,18 +50,23 @@ void tabulate(stroke_shape &s)
             return;
         }
     }
-    int order[16];
+    // Each sample joins the table at the first step whose place across reaches it.
+    double farthest = s.low;
     for (int k = 0; k < 16; ++k)
-        order[k] = k;
-    std::sort(order, order + 16, [&](int p, int q) { return s.across[p] < s.across[q]; });
-    s.steps = static_cast<int>(std::ceil((s.across[order[15]] - s.low) * 64)) + 1;
-    unsigned mask = 0;
-    s.within[0] = 0;
-    for (int step = 0, next = 0; step <= s.steps; ++step) {
-        while (next < 16 && s.across[order[next]] <= s.low + step / 64.0)
-            mask |= 1u << order[next++];
-        s.within[step + 1] = static_cast<unsigned short>(step == s.steps ? all_samples : mask);
+        farthest = std::max(farthest, s.across[k]);
+    s.steps = static_cast<int>(std::ceil((farthest - s.low) * 64)) + 1;
+    std::fill(s.within, s.within + s.steps + 2, 0);
+    for (unsigned k = 0; k < 16; ++k) {
+        int step = std::max(0, static_cast<int>(std::ceil((s.across[k] - s.low) * 64)));
+        while (step > 0 && s.across[k] <= s.low + (step - 1) / 64.0)
+            --step;
+        while (step < s.steps && !(s.across[k] <= s.low + step / 64.0))
+            ++step;
+        s.within[step + 1] |= static_cast<unsigned short>(1u << k);
     }
+    for (int step = 1; step <= s.steps; ++step)
+        s.within[step + 1] |= s.within[step];
+    s.within[s.steps + 1] = all_samples;
     if (kept) {
         stroke_tables::table &t = kept->kept[kept->next];
         t.ux = s.ux;

@@ -143,6 +143,7 @@ bool put_picture(std::FILE *out, const layer_setting &s, const picture_layer (&l
 bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &bed,
                     const picture_caption &caption, std::FILE *out)
 {
+    hand_over(p.path);
     note_failure(p);
     const view v = view_of(job.box, bed, p.style);
     std::vector<unsigned char> colours = net_colours(p.nets);

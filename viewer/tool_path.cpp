@@ -4,6 +4,12 @@
 
 #include <cstring>
 
+void hand_over(tool_path &p)
+{
+    std::fwrite(p.pending.data(), 1, p.pending.size(), p.file);
+    p.pending.clear();
+}
+
 void put_record(tool_path &p, const path_record &r)
 {
     unsigned char record[record_size];
@@ -14,7 +20,12 @@ void put_record(tool_path &p, const path_record &r)
                                            (r.down ? 16u : 0u));
     std::memcpy(record + 1, &r.x, sizeof r.x);
     std::memcpy(record + 1 + sizeof r.x, &r.y, sizeof r.y);
-    std::fwrite(record, 1, sizeof record, p.file);
+    // Records go to the file a block at a time: a write for each costs more than the record.
+    if (p.pending.capacity() == 0)
+        p.pending.reserve(walk_block);
+    p.pending.insert(p.pending.end(), record, record + record_size);
+    if (p.pending.size() + record_size > walk_block)
+        hand_over(p);
 }
 
 bool read_records(const tool_path &p, std::int64_t from, std::int64_t to,

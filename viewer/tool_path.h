@@ -31,14 +31,17 @@ struct tool_path {
     std::FILE *file;
     std::int64_t records;                 // written so far
     std::vector<std::int64_t> net_starts; // byte offsets in file, a net each, in order
+    std::vector<unsigned char> pending;   // records not yet handed to file
 };
 
 // The size of a record in the file, and the most bytes of records a walk reads at once.
 constexpr std::int64_t record_size = 1 + 2 * sizeof(std::int64_t);
 constexpr std::int64_t walk_block = record_size * 65536;
 
-// Writes r to p, noting where a net begins; a failure shows in p's file's error indicator.
+// Writes r to p, noting where a net begins; a failure shows in p's file's error indicator
+// once hand_over has passed the records pending to the file.
 void put_record(tool_path &p, const path_record &r);
+void hand_over(tool_path &p);
 
 // Reads the bytes [from, to) of p's file into block, and the record at k bytes into it.
 bool read_records(const tool_path &p, std::int64_t from, std::int64_t to,

@@ -305,16 +305,19 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     xy_unit unit;
     read_result result;
     bool leaving = false;
+    const bool timed = o.common.motion.speed > 0;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
         if (o.svg)
             picture_unit(out.picture, tool, unit);
         leaving = leaving || (unit.kind == unit_kind::net && tool.job.nets + 1 == o.style.done);
         if (leaving) {
             plot(left, unit);
-            time_unit(left_timer, unit);
+            if (timed)
+                time_unit(left_timer, unit);
         }
         plot(tool, unit);
-        time_unit(timer, unit);
+        if (timed)
+            time_unit(timer, unit);
     }
     report.job = tool.job;
     report.time = finish_timing(timer);
