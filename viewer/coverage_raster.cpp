@@ -280,17 +280,26 @@ namespace {
 
 // The samples of a ring, from inner to outer image pixels from a centre at (x / 8, y / 8) of
 // a pixel's corner, in each of the 9 by 9 pixels around that pixel.
-void stamp_ring(std::uint16_t (&masks)[8][8][9][9], double inner, double outer)
+void stamp_ring(ring_stamp &stamp, double inner, double outer)
 {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            for (int dy = -4; dy <= 4; ++dy)
-                for (int dx = -4; dx <= 4; ++dx)
-                    masks[y][x][dy + 4][dx + 4] = static_cast<std::uint16_t>(
-                        samples_inside(dx - x / 8.0, dy - y / 8.0, [&](double sx, double sy) {
+            for (int dy = 0; dy < 9; ++dy) {
+                stamp.first[y][x][dy] = 9;
+                stamp.last[y][x][dy] = -1;
+                for (int dx = 0; dx < 9; ++dx) {
+                    const unsigned mask = samples_inside(
+                        dx - 4 - x / 8.0, dy - 4 - y / 8.0, [&](double sx, double sy) {
                             const double d = sx * sx + sy * sy;
                             return d <= outer * outer && (inner == 0 || d > inner * inner);
-                        }));
+                        });
+                    stamp.masks[y][x][dy][dx] = static_cast<std::uint16_t>(mask);
+                    if (mask != 0) {
+                        stamp.first[y][x][dy] = std::min<std::int8_t>(stamp.first[y][x][dy], dx);
+                        stamp.last[y][x][dy] = static_cast<std::int8_t>(dx);
+                    }
+                }
+            }
 }
 
 // The stamp kept in r's place for samples from inner to outer image pixels, made anew when
@@ -299,8 +308,9 @@ const ring_stamp &stamp_of(coverage_raster &r, int place, double inner, double o
 {
     ring_stamp &stamp = r.rings[place];
     if (stamp.inner != inner || stamp.outer != outer) {
-        stamp = {.inner = inner, .outer = outer, .masks = {}};
-        stamp_ring(stamp.masks, inner, outer);
+        stamp.inner = inner;
+        stamp.outer = outer;
+        stamp_ring(stamp, inner, outer);
     }
     return stamp;
 }
@@ -322,8 +332,17 @@ void raster_hole(coverage_raster &r, unsigned ring_ink, unsigned inside_ink, std
     // The pixels whose nearest samples, an eighth of a pixel in from their sides, lie within
     // reach of a centre anywhere in its pixel.
     const int reach = std::min(4, static_cast<int>(far + 0.875));
-    const auto span = [&](int, int) { return pixels_of(r, px - reach, px + reach + 0.5); };
-    const auto &on_ring = ring.masks[cy & 7][cx & 7], &on_disc = disc.masks[cy & 7][cx & 7];
+    const int at_y = cy & 7, at_x = cx & 7;
+    // A row alone spans only its pixels that have samples of the ring or the disc.
+    const auto span = [&](int top, int bottom) {
+        const int row = top - py + 4;
+        if (bottom != top + 1 || row < 0 || row > 8)
+            return pixels_of(r, px - reach, px + reach + 0.5);
+        const int first = std::min(ring.first[at_y][at_x][row], disc.first[at_y][at_x][row]);
+        const int last = std::max(ring.last[at_y][at_x][row], disc.last[at_y][at_x][row]);
+        return pixels_of(r, px + first - 4, px + last - 4 + 0.5);
+    };
+    const auto &on_ring = ring.masks[at_y][at_x], &on_disc = disc.masks[at_y][at_x];
     cover(r, py - reach, py + reach + 0.5, span, no_row,
           [&](int sx, int sy, int, std::size_t place, unsigned covered) {
               const unsigned ring_add = on_ring[sy - py + 4][sx - px + 4] & ~covered;
