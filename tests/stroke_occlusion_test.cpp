@@ -1,6 +1,6 @@
-// Strokes piled along a line are passed over by what the bands along it know: the image must
-// come out sample for sample as it does when every stroke is walked row by row, and a stroke
-// within the pile must be known hidden.
+// Strokes piled along a line are passed over by what the bands along it know, and strokes
+// drawn again by their ends: the image must come out sample for sample as it does when every
+// stroke is walked row by row, and a stroke within the pile must be known hidden.
 #include "coverage_raster.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +106,25 @@ TEST(stroke_occlusion, small_piles_cover_what_a_walk_of_every_stroke_covers)
             else
                 draw_both(with, without, ex, ey, sx, sy, width);
         }
+    }
+    EXPECT_TRUE(with.covered == without.covered);
+}
+
+// A stroke drawn again, the other way or thinner, as idle travel retraces a stroke, is known
+// by its ends and passed over: it must cover nothing that walking it would.
+TEST(stroke_occlusion, strokes_drawn_again_either_way_cover_what_a_walk_covers)
+{
+    coverage_raster with, without;
+    start_both(with, without);
+    without.drawn.clear();
+    std::mt19937_64 draw(29);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int k = 0; k < 3000; ++k) {
+        const double ax = unit(draw) * 1100, ay = unit(draw) * 800;
+        const double bx = ax + (unit(draw) - 0.5) * 200, by = ay + (unit(draw) - 0.5) * 200;
+        const double width = 0.3 + unit(draw) * 1.2;
+        draw_both(with, without, ax, ay, bx, by, width);
+        draw_both(with, without, bx, by, ax, ay, width * unit(draw));
     }
     EXPECT_TRUE(with.covered == without.covered);
 }

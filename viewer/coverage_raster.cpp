@@ -160,15 +160,11 @@ std::pair<int, int> pixels_of(const coverage_raster &r, double left, double righ
 // For a shape that takes nothing from a row.
 constexpr auto no_row = [](int) { return 0; };
 
-// Whether a stroke with these ends was drawn before; notes it as drawn if not. A stroke
-// drawn again covers nothing new, whatever lies around it.
+// Whether a stroke from a to b was drawn before; notes it as drawn if not. A stroke drawn
+// again, no wider, covers nothing new, whatever lies around it.
 bool drawn_before(coverage_raster &r, std::int64_t ax, std::int64_t ay, std::int64_t bx,
                   std::int64_t by)
 {
-    if (std::make_pair(ax, ay) > std::make_pair(bx, by)) {
-        std::swap(ax, bx);
-        std::swap(ay, by);
-    }
     const auto pack = [](std::int64_t x, std::int64_t y) {
         return static_cast<std::uint64_t>(x) << 32 ^ static_cast<std::uint32_t>(y);
     };
@@ -255,6 +251,12 @@ cover_count draw_capsule(coverage_raster &r, unsigned ink, image_point a, image_
 void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64_t ay,
                    std::int64_t bx, std::int64_t by, double width)
 {
+    // A stroke is drawn from the same end whichever way the tool goes, so that a sample on
+    // its edge is judged alike both ways.
+    if (std::make_pair(ax, ay) > std::make_pair(bx, by)) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
     const image_point a = in_image(r, ax, ay), b = in_image(r, bx, by);
     const double reach = std::max(width * r.scale, thinnest_raster_stroke) / 2;
     // A short stroke is drawn sooner than it is looked for.
