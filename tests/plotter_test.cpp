@@ -234,6 +234,26 @@ TEST(picture, strokes_past_the_paths_allowed_are_an_image)
     }
 }
 
+// The walk that draws the layers as paths ends once each layer the job may have is an image:
+// the travel and holes of a drilling job soon are, each an image under and over a stroke
+// that comes after them and still shows.
+TEST(picture, a_stroke_after_the_layers_that_became_images_is_drawn)
+{
+    std::string trace;
+    for (int k = 0; k < 20000; ++k)
+        trace += "  NET 'H" + std::to_string(k) + "'\nSEG " + std::to_string(k * 37 % 8000 * 100) +
+                 " " + std::to_string(k * 53 % 6000 * 100) + "\n";
+    trace += "  NET 'last'\nSEG 0 0\nSEG 800000 600000\n";
+    svg_picture picture;
+    ASSERT_TRUE(start_picture(picture, {1100, 800, true, false, 1000}));
+    const job_summary job = plotted(converted(trace), &picture);
+    stream out(std::tmpfile());
+    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"d.xy", ""}, out.get()));
+    const std::string svg = contents(out.get());
+    EXPECT_EQ(count(svg, "<image x=\""), 2);
+    EXPECT_EQ(count(svg, "<path stroke=\""), 1);
+}
+
 // Jobs of the shapes that stress the picture, of nets nets, as trace data on a board of 8
 // by 6: strokes between the ends of one line, zigzags between two corners, nets spanning
 // the board, holes, and short winding turns.

@@ -33,6 +33,15 @@ bool as_paths(path_layers &l, layer_kind k, std::int64_t bytes)
     return !layer.image;
 }
 
+// Once every layer the job may have is an image, the rest of the walk would draw nothing.
+bool walk_finished(const path_layers &l)
+{
+    for (int k = 0; k < layer_count; ++k)
+        if (l.s.present[k] && !l.layers[k].image)
+            return false;
+    return true;
+}
+
 void close_strokes(path_layers &l)
 {
     if (l.open_colour < 0)
@@ -124,6 +133,11 @@ struct image_layer {
 };
 
 void path_net(image_layer &, std::int64_t) {}
+
+bool walk_finished(const image_layer &)
+{
+    return false;
+}
 
 // The inks of an image: the palette's, then idle travel's, the holes' and white.
 constexpr unsigned travel_ink = done_colour + 1, hole_ink = travel_ink + 1,

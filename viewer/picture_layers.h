@@ -26,6 +26,7 @@ struct layer_setting {
     const std::vector<std::string> &names;     // the nets' records, when each net is named
     double stroke_px;                          // the strokes' width
     bool dashed;                               // idle travel is drawn dashed
+    bool present[layer_count];                 // the job may have some of each layer
 };
 
 struct picture_layer {

@@ -163,7 +163,10 @@ bool finish_picture(svg_picture &p, const job_summary &job, const picture_bed &b
                           .names = p.names,
                           .stroke_px =
                               std::clamp(2.5 * std::sqrt(2000 / std::max(strokes, 1.0)), 1.0, 2.5),
-                          .dashed = p.travel_moves <= dashed_hops};
+                          .dashed = p.travel_moves <= dashed_hops,
+                          // A hole or a stroke needs the tool lowered.
+                          .present = {p.style.travel && p.travel_moves > 0, strokes > 0,
+                                      job.tool_downs > 0, p.style.direction && strokes > 0}};
     picture_layer layers[layer_count];
     bool written = p.temporary_error == 0 && draw_layers(s, layers);
     if (!written && p.temporary_error == 0)

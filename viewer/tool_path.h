@@ -115,12 +115,13 @@ void replay(walk_state &s, const view &v, const path_record &r, Layer &layer)
     }
 }
 
-// Replays the records of the bytes [from, to) of p on s, a block at a time.
+// Replays the records of the bytes [from, to) of p on s, a block at a time, until
+// walk_finished(layer) says that nothing after would be drawn.
 template <typename Layer>
 bool replay_range(const tool_path &p, std::int64_t from, std::int64_t to, walk_state &s,
                   const view &v, Layer &layer, std::vector<unsigned char> &block)
 {
-    for (std::int64_t at = from; at < to; at += walk_block) {
+    for (std::int64_t at = from; at < to && !walk_finished(layer); at += walk_block) {
         if (!read_records(p, at, std::min(to, at + walk_block), block))
             return false;
         for (std::int64_t k = 0; k < static_cast<std::int64_t>(block.size()); k += record_size)
