@@ -34,7 +34,7 @@ struct raster_ink {
 struct ring_stamp {
     double inner, outer; // image pixels
     std::uint16_t masks[8][8][9][9];
-    std::int8_t first[8][8][9], last[8][8][9]; // in each row of them, the pixels with samples
+    std::int8_t first[8][8][9], last[8][8][9]; // a row's first and last with any; 9, -1: none
 };
 
 // An image kept in tiles of 8 by 8 pixels, row by row, each tile's pixels row by row.

@@ -39,8 +39,10 @@ constexpr std::int64_t record_size = 1 + 2 * sizeof(std::int64_t);
 constexpr std::int64_t walk_block = record_size * 65536;
 
 // Writes r to p, noting where a net begins; a failure shows in p's file's error indicator
-// once hand_over has passed the records pending to the file.
+// once the record has reached the file, a block at a time.
 void put_record(tool_path &p, const path_record &r);
+
+// Passes the records p still holds to its file, as must be done before it is read.
 void hand_over(tool_path &p);
 
 // Reads the bytes [from, to) of p's file into block, and the record at k bytes into it.
