@@ -6,7 +6,8 @@
 
 void hand_over(tool_path &p)
 {
-    std::fwrite(p.pending.data(), 1, p.pending.size(), p.file);
+    if (!p.pending.empty())
+        std::fwrite(p.pending.data(), 1, p.pending.size(), p.file);
     p.pending.clear();
 }
 
