@@ -280,30 +280,6 @@ void raster_stroke(coverage_raster &r, unsigned ink, std::int64_t ax, std::int64
 
 namespace {
 
-// The samples of a ring, from inner to outer image pixels from a centre at (x / 8, y / 8) of
-// a pixel's corner, in each of the 9 by 9 pixels around that pixel.
-void stamp_ring(ring_stamp &stamp, double inner, double outer)
-{
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            for (int dy = 0; dy < 9; ++dy) {
-                stamp.first[y][x][dy] = 9;
-                stamp.last[y][x][dy] = -1;
-                for (int dx = 0; dx < 9; ++dx) {
-                    const unsigned mask = samples_inside(
-                        dx - 4 - x / 8.0, dy - 4 - y / 8.0, [&](double sx, double sy) {
-                            const double d = sx * sx + sy * sy;
-                            return d <= outer * outer && (inner == 0 || d > inner * inner);
-                        });
-                    stamp.masks[y][x][dy][dx] = static_cast<std::uint16_t>(mask);
-                    if (mask != 0) {
-                        stamp.first[y][x][dy] = std::min<std::int8_t>(stamp.first[y][x][dy], dx);
-                        stamp.last[y][x][dy] = static_cast<std::int8_t>(dx);
-                    }
-                }
-            }
-}
-
 // The stamp kept in r's place for samples from inner to outer image pixels, made anew when
 // the place held another's.
 const ring_stamp &stamp_of(coverage_raster &r, int place, double inner, double outer)

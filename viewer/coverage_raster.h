@@ -30,13 +30,6 @@ struct raster_ink {
     std::uint8_t r, g, b;
 };
 
-// The samples of a ring, its centre at each eighth of a pixel, in each pixel around it.
-struct ring_stamp {
-    double inner, outer; // image pixels
-    std::uint16_t masks[8][8][9][9];
-    std::int8_t first[8][8][9], last[8][8][9]; // a row's first and last with any; 9, -1: none
-};
-
 // An image kept in tiles of 8 by 8 pixels, row by row, each tile's pixels row by row.
 struct coverage_raster {
     double left, top;  // the picture's point, in pixels, at the image's top left corner

@@ -120,3 +120,25 @@ unsigned end_samples(const stroke_shape &s, int x, int y)
     }
     return mask;
 }
+
+void stamp_ring(ring_stamp &stamp, double inner, double outer)
+{
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            for (int dy = 0; dy < 9; ++dy) {
+                stamp.first[y][x][dy] = 9;
+                stamp.last[y][x][dy] = -1;
+                for (int dx = 0; dx < 9; ++dx) {
+                    const unsigned mask = samples_inside(
+                        dx - 4 - x / 8.0, dy - 4 - y / 8.0, [&](double sx, double sy) {
+                            const double d = sx * sx + sy * sy;
+                            return d <= outer * outer && (inner == 0 || d > inner * inner);
+                        });
+                    stamp.masks[y][x][dy][dx] = static_cast<std::uint16_t>(mask);
+                    if (mask != 0) {
+                        stamp.first[y][x][dy] = std::min<std::int8_t>(stamp.first[y][x][dy], dx);
+                        stamp.last[y][x][dy] = static_cast<std::int8_t>(dx);
+                    }
+                }
+            }
+}

@@ -1,7 +1,7 @@
-// Which of a pixel's 16 samples a stroke with round ends covers. Along its middle a sample is
-// judged in fixed point by where the pixel's corner lies across the stroke and a table of the
-// samples within reach for each place, so that a pixel costs a few additions; near its ends
-// each sample is judged by its distance from the end.
+// Which of a pixel's 16 samples a stroke with round ends covers, or a ring. Along a stroke's
+// middle a sample is judged in fixed point by where the pixel's corner lies across the stroke
+// and a table of the samples within reach for each place, so that a pixel costs a few
+// additions; near its ends each sample is judged by its distance from the end.
 #pragma once
 
 #include "picture_view.h"
@@ -87,3 +87,14 @@ inline unsigned stroke_samples(stroke_shape &s, int x, int y,
     };
     return step(s.upper) & ~step(s.lower);
 }
+
+// The samples of a ring, its centre at each eighth of a pixel, in each pixel around it.
+struct ring_stamp {
+    double inner, outer; // image pixels
+    std::uint16_t masks[8][8][9][9];
+    std::int8_t first[8][8][9], last[8][8][9]; // a row's first and last with any; 9, -1: none
+};
+
+// Makes stamp the ring from inner to outer image pixels (a disc where inner is 0) from a
+// centre at (x / 8, y / 8) of a pixel's corner, in each of the 9 by 9 pixels around it.
+void stamp_ring(ring_stamp &stamp, double inner, double outer);
