@@ -60,6 +60,7 @@ bool start_picture(svg_picture &p, const picture_style &style)
     p = svg_picture{};
     p.style = style;
     p.path.file = std::tmpfile();
+    p.path.pending.reserve(walk_block);
     return p.path.file != nullptr;
 }
 

@@ -22,8 +22,6 @@ void put_record(tool_path &p, const path_record &r)
     std::memcpy(record + 1, &r.x, sizeof r.x);
     std::memcpy(record + 1 + sizeof r.x, &r.y, sizeof r.y);
     // Records go to the file a block at a time: a write for each costs more than the record.
-    if (p.pending.capacity() == 0)
-        p.pending.reserve(walk_block);
     p.pending.insert(p.pending.end(), record, record + record_size);
     if (p.pending.size() + record_size > walk_block)
         hand_over(p);
