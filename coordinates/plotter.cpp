@@ -33,6 +33,7 @@ void start_plotting(plotter &p)
     p.moved = false;
     p.x = 0;
     p.y = 0;
+    p.hop = 0;
     p.job = job_summary{};
     p.job.box.empty = true;
 }
@@ -42,8 +43,8 @@ static void move_to(plotter &p, std::int64_t x, std::int64_t y)
     job_summary &job = p.job;
     ++job.moves;
     p.moved = p.moved || (p.has_position && (x != p.x || y != p.y));
-    if (p.has_position)
-        (p.tool_down ? job.pen_down_length : job.idle_length) += hop_length({p.x, p.y}, {x, y});
+    p.hop = p.has_position ? hop_length({p.x, p.y}, {x, y}) : 0;
+    (p.tool_down ? job.pen_down_length : job.idle_length) += p.hop;
     if (job.box.empty) {
         job.first_x = x;
         job.first_y = y;

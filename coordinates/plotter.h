@@ -41,6 +41,7 @@ struct plotter {
     bool has_position; // a first "Go To" has placed the tool
     bool moved;        // the tool has moved since it was last lowered
     std::int64_t x, y; // the tool's position, in hundredths
+    double hop;        // the hop_length of the last move, 0 for the first
     job_summary job;
 };
 

@@ -19,17 +19,19 @@ namespace {
 constexpr double straight_on = 0.999999;
 
 // The time of move s, entered at speed entry and left at exit; their squares too, which the
-// plan works in.
-double segment_time(const motion_model &m, const motion_segment &s, double entry,
+// plan works in. It multiplies by t's reciprocals rather than divide, since the divider is
+// what timing a move waits on.
+double segment_time(const motion_timer &t, const motion_segment &s, double entry,
                     double entry_squared, double exit, double exit_squared)
 {
-    const double a = m.accel, v = s.speed;
-    const double rising = (v * v - entry_squared) / (2 * a);
-    const double falling = (v * v - exit_squared) / (2 * a);
+    const double v = s.speed, half = t.per_accel / 2;
+    const double rising = (v * v - entry_squared) * half;
+    const double falling = (v * v - exit_squared) * half;
     if (rising + falling <= s.length)
-        return (v - entry) / a + (v - exit) / a + (s.length - rising - falling) / v;
-    const double peak = std::sqrt((2 * a * s.length + entry_squared + exit_squared) / 2);
-    return (peak - entry) / a + (peak - exit) / a;
+        return (2 * v - entry - exit) * t.per_accel +
+               (s.length - rising - falling) * t.per_speed[s.drawing];
+    const double peak = std::sqrt((2 * t.model.accel * s.length + entry_squared + exit_squared) / 2);
+    return (2 * peak - entry - exit) * t.per_accel;
 }
 
 // The square of the fastest the head may pass from move a into move b.
@@ -57,8 +59,9 @@ void plan(motion_timer &t, bool stop)
     // The moves' directions and corners are found here, for many moves at once, rather than
     // as each is read, where their square roots and divisions would hold up the reading.
     for (std::size_t i = t.directed; i < n; ++i) {
-        run[i].ux /= run[i].length;
-        run[i].uy /= run[i].length;
+        const double per_length = 1 / (run[i].length * 100);
+        run[i].ux *= per_length;
+        run[i].uy *= per_length;
         if (i > 0)
             run[i].entry_limit = junction_limit(m, run[i - 1], run[i]);
     }
@@ -81,7 +84,7 @@ void plan(motion_timer &t, bool stop)
         const double exit_squared = std::min(limit, squared + 2 * m.accel * run[i].length);
         const double exit = std::sqrt(exit_squared);
         (run[i].drawing ? t.time.drawing : t.time.travel) +=
-            segment_time(m, run[i], speed, squared, exit, exit_squared);
+            segment_time(t, run[i], speed, squared, exit, exit_squared);
         speed = exit;
         squared = exit_squared;
     }
@@ -89,6 +92,31 @@ void plan(motion_timer &t, bool stop)
     run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(done));
     t.directed = run.size();
     t.plan_at = std::max<std::size_t>(64, 2 * run.size());
+}
+
+// Moves the head to (x, y), length from where it stands.
+void move_head(motion_timer &t, std::int64_t x, std::int64_t y, double length)
+{
+    if (!t.placed) {
+        t.placed = true;
+        t.x = x;
+        t.y = y;
+        return;
+    }
+    if (x == t.x && y == t.y)
+        return;
+    const double dx = static_cast<double>(x - t.x), dy = static_cast<double>(y - t.y);
+    t.x = x;
+    t.y = y;
+    const motion_model &m = t.model;
+    const double speed = t.tool_down ? m.speed : m.travel_speed;
+    if (m.accel == 0) {
+        (t.tool_down ? t.time.drawing : t.time.travel) += length * t.per_speed[t.tool_down];
+        return;
+    }
+    t.run.push_back({length, dx, dy, speed, 0, 0, t.tool_down});
+    if (t.run.size() >= t.plan_at)
+        plan(t, false);
 }
 
 } // namespace
@@ -104,31 +132,14 @@ void start_timing(motion_timer &t, const motion_model &m)
     t.plan_at = 64;
     t.directed = 0;
     t.time = {};
+    t.per_accel = m.accel > 0 ? 1 / m.accel : 0;
+    t.per_speed[0] = m.travel_speed > 0 ? 1 / m.travel_speed : 0;
+    t.per_speed[1] = m.speed > 0 ? 1 / m.speed : 0;
 }
 
 void time_move(motion_timer &t, std::int64_t x, std::int64_t y)
 {
-    if (!t.placed) {
-        t.placed = true;
-        t.x = x;
-        t.y = y;
-        return;
-    }
-    const double dx = static_cast<double>(x - t.x) / 100, dy = static_cast<double>(y - t.y) / 100;
-    if (dx == 0 && dy == 0)
-        return;
-    const double length = hop_length({t.x, t.y}, {x, y});
-    t.x = x;
-    t.y = y;
-    const motion_model &m = t.model;
-    const double speed = t.tool_down ? m.speed : m.travel_speed;
-    if (m.accel == 0) {
-        (t.tool_down ? t.time.drawing : t.time.travel) += length / speed;
-        return;
-    }
-    t.run.push_back({length, dx, dy, speed, 0, 0, t.tool_down});
-    if (t.run.size() >= t.plan_at)
-        plan(t, false);
+    move_head(t, x, y, t.placed ? hop_length({t.x, t.y}, {x, y}) : 0);
 }
 
 void time_tool(motion_timer &t, bool down)
@@ -147,6 +158,14 @@ void time_unit(motion_timer &t, const xy_unit &unit)
         time_move(t, unit.x, unit.y);
     else if (unit.kind == unit_kind::tool_down || unit.kind == unit_kind::tool_up)
         time_tool(t, unit.kind == unit_kind::tool_down);
+}
+
+void time_plotted(motion_timer &t, const plotter &p, const xy_unit &unit)
+{
+    if (unit.kind == unit_kind::move)
+        move_head(t, unit.x, unit.y, p.hop);
+    else
+        time_unit(t, unit);
 }
 
 plotting_time finish_timing(motion_timer &t)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "coordinates_reader.h"
+#include "plotter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +28,7 @@ struct plotting_time {
 // A straight move not yet timed.
 struct motion_segment {
     double length;      // output units
-    double ux, uy;      // its direction; until planned, its extent in output units
+    double ux, uy;      // its direction; until planned, its extent in hundredths
     double speed;       // the speed it is made at
     double entry_limit; // the square of the fastest the head may pass its start, for the
                         // corner there
@@ -45,6 +46,8 @@ struct motion_timer {
     std::size_t plan_at;             // plan run when it holds this many
     std::size_t directed;            // moves at run's start whose direction is known
     plotting_time time;
+    double per_accel;    // 1 / model.accel
+    double per_speed[2]; // 1 / model.travel_speed, 1 / model.speed
 };
 
 // Puts t at the start of a job under model m: the head at rest, the tool up.
@@ -59,6 +62,10 @@ void time_tool(motion_timer &t, bool down);
 
 // Carries out a unit of a coordinates file.
 void time_unit(motion_timer &t, const xy_unit &unit);
+
+// As time_unit, for a unit that p, which has followed every unit t has, has just carried
+// out: a move's length is p's rather than found again.
+void time_plotted(motion_timer &t, const plotter &p, const xy_unit &unit);
 
 // Brings the head to rest at the end of the job and gives the time it took.
 plotting_time finish_timing(motion_timer &t);

@@ -108,7 +108,7 @@ int read_job(job_files &files, const motion_model &motion, job_blocks &job, job_
     while ((result = read_unit(reader, unit)) == read_result::unit && add_unit(job, unit)) {
         plot(tool, unit);
         if (motion.speed > 0)
-            time_unit(timer, unit);
+            time_plotted(timer, tool, unit);
     }
     finish_job(job);
     before = {tool.job.idle_length, finish_timing(timer)};

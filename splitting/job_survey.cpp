@@ -41,7 +41,7 @@ void tally_unit(tally &t, const xy_unit &unit)
 {
     plot(t.pen, unit);
     if (t.timing)
-        time_unit(t.timer, unit);
+        time_plotted(t.timer, t.pen, unit);
 }
 
 // What t sums to were its part's file to end here.

@@ -161,7 +161,7 @@ plotting_time planned_whole(const std::string &xy, const motion_model &m)
 
 // Long runs of short moves are timed in parts as they come: travel before the first net
 // bending at every angle, then one long stroke of straight stretches; a board's short
-// runs follow.
+// runs follow. A timer beside a plotter takes the same time.
 TEST(plotting, long_runs_and_a_board_match_a_plain_plan_of_each_run)
 {
     std::string trace;
@@ -176,13 +176,24 @@ TEST(plotting, long_runs_and_a_board_match_a_plain_plan_of_each_run)
     for (const motion_model m :
          {motion_model{2, 5, 30, 0.01, 0.2, 0.1}, motion_model{3, 3, 0.5, 0, 0, 0},
           motion_model{4, 4, 2, 0.5, 0, 0}}) {
-        motion_timer t;
+        motion_timer t, beside;
         start_timing(t, m);
-        for_each_unit(xy, [&](const xy_unit &unit) { time_unit(t, unit); });
+        start_timing(beside, m);
+        plotter p;
+        start_plotting(p);
+        for_each_unit(xy, [&](const xy_unit &unit) {
+            time_unit(t, unit);
+            plot(p, unit);
+            time_plotted(beside, p, unit);
+        });
         const plotting_time got = finish_timing(t), expected = planned_whole(xy, m);
         EXPECT_NEAR(got.drawing, expected.drawing, 1e-9 * expected.drawing);
         EXPECT_NEAR(got.travel, expected.travel, 1e-9 * expected.travel);
         EXPECT_NEAR(got.tool, expected.tool, 1e-9);
+        // Beside a plotter, the timer takes each move's length from it, to the last bit.
+        const plotting_time plotted = finish_timing(beside);
+        EXPECT_EQ(plotted.drawing, got.drawing);
+        EXPECT_EQ(plotted.travel, got.travel);
     }
 }
 

@@ -313,11 +313,11 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
         if (leaving) {
             plot(left, unit);
             if (timed)
-                time_unit(left_timer, unit);
+                time_plotted(left_timer, left, unit);
         }
         plot(tool, unit);
         if (timed)
-            time_unit(timer, unit);
+            time_plotted(timer, tool, unit);
     }
     report.job = tool.job;
     report.time = finish_timing(timer);
