@@ -30,7 +30,8 @@ double segment_time(const motion_timer &t, const motion_segment &s, double entry
     if (rising + falling <= s.length)
         return (2 * v - entry - exit) * t.per_accel +
                (s.length - rising - falling) * t.per_speed[s.drawing];
-    const double peak = std::sqrt((2 * t.model.accel * s.length + entry_squared + exit_squared) / 2);
+    const double peak =
+        std::sqrt((2 * t.model.accel * s.length + entry_squared + exit_squared) / 2);
     return (2 * peak - entry - exit) * t.per_accel;
 }
 
