@@ -17,7 +17,7 @@ double hop_length(point from, point to)
 void take_in(extent &e, point at)
 {
     if (e.empty) {
-        e = {false, at.x, at.y, at.x, at.y};
+        e = {.empty = false, .min_x = at.x, .min_y = at.y, .max_x = at.x, .max_y = at.y};
         return;
     }
     e.min_x = std::min(e.min_x, at.x);

@@ -17,6 +17,9 @@ struct extent {
     std::int64_t min_x, min_y, max_x, max_y;
 };
 
+// The extent of no positions.
+constexpr extent no_extent{.empty = true, .min_x = 0, .min_y = 0, .max_x = 0, .max_y = 0};
+
 // Widens e to hold at.
 void take_in(extent &e, point at);
 

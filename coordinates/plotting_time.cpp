@@ -115,7 +115,13 @@ void move_head(motion_timer &t, std::int64_t x, std::int64_t y, double length)
         (t.tool_down ? t.time.drawing : t.time.travel) += length * t.per_speed[t.tool_down];
         return;
     }
-    t.run.push_back({length, dx, dy, speed, 0, 0, t.tool_down});
+    t.run.push_back({.length = length,
+                     .ux = dx,
+                     .uy = dy,
+                     .speed = speed,
+                     .entry_limit = 0,
+                     .entry_ahead = 0,
+                     .drawing = t.tool_down});
     if (t.run.size() >= t.plan_at)
         plan(t, false);
 }

@@ -222,7 +222,12 @@ bool copy_unnamed(whole_file &f)
 
 bool open_whole_file(whole_file &f, const char *path)
 {
-    f = whole_file{nullptr, path, {}, true, false, nullptr};
+    f = whole_file{.out = nullptr,
+                   .path = path,
+                   .written = {},
+                   .in_place = true,
+                   .linkable = false,
+                   .refusal = nullptr};
     if (std::strcmp(path, "-") == 0) {
         f.out = stdout;
         return true;

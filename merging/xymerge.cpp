@@ -135,7 +135,7 @@ struct merged_job {
 // first net of a job after the first); in is read again from its start after.
 pass_end measure(std::FILE *in, bool first, extent &box, coordinates_reader &r, xy_unit &unit)
 {
-    box = extent{true, 0, 0, 0, 0};
+    box = no_extent;
     const pass_end end = walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
         if (u.kind == unit_kind::move && (first || !before_nets))
             take_in(box, {u.x, u.y});
@@ -170,7 +170,7 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
         return status_trouble;
     coordinates_reader reader;
     xy_unit unit;
-    merged_job job{name, {true, 0, 0, 0, 0}, {0, 0}, 0};
+    merged_job job{name, no_extent, {0, 0}, 0};
     pass_end end{read_result::finished, false, false};
     if (o.row) {
         std::FILE *again = rereadable(in);
@@ -183,7 +183,7 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
         job.moved = row_shift(jobs, job.box, o.gap);
     }
     const placement how{false, false, 0, job.moved};
-    job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
+    job_extents boxes{no_extent, no_extent, 0};
     if (end.result == read_result::finished)
         end = append_job(w, in, how, job.moved.x == 0 && job.moved.y == 0, reader, unit, boxes);
     job.box = boxes.placed;
@@ -246,7 +246,7 @@ int report_json(const std::vector<merged_job> &jobs, const char *output)
     json_writer w;
     json_begin(w, stdout, "xymerge");
     json_string(w, "output", output_name(output));
-    extent all{true, 0, 0, 0, 0};
+    extent all = no_extent;
     json_array(w, "jobs");
     for (const merged_job &j : jobs) {
         json_object(w, nullptr);

@@ -175,7 +175,11 @@ void build_tree(end_tree &t, const std::vector<tree_place> &places, std::vector<
 std::size_t nearest_points(const end_tree &t, double x, double y, std::size_t count,
                            std::uint32_t skip_pair, std::uint32_t *found, std::uint32_t near)
 {
-    nearest n{std::min<std::size_t>(count, 32), 0, skip_pair, found, {}};
+    nearest n{.wanted = std::min<std::size_t>(count, 32),
+              .count = 0,
+              .skip_pair = skip_pair,
+              .ids = found,
+              .d2 = {}};
     if (t.ids.empty() || n.wanted == 0)
         return 0;
     range r{0, 0, t.ids.size()};

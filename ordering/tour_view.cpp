@@ -38,7 +38,11 @@ namespace {
 bool reverse_logged(search &s, std::uint32_t a, std::uint32_t b)
 {
     if (s.journaling)
-        s.journal.push_back({change::reversed, a, b, tour_prev(s.t, a), tour_next(s.t, b)});
+        s.journal.push_back({.kind = change::reversed,
+                             .a = a,
+                             .b = b,
+                             .c = tour_prev(s.t, a),
+                             .d = tour_next(s.t, b)});
     return reverse_path(s.t, a, b);
 }
 
@@ -71,7 +75,8 @@ bool move_logged(search &s, std::uint32_t first, std::uint32_t last, std::uint32
     if (!move_run(s.t, first, last, after))
         return false;
     if (s.journaling)
-        s.journal.push_back({change::moved, first, last, before, after});
+        s.journal.push_back(
+            {.kind = change::moved, .a = first, .b = last, .c = before, .d = after});
     return true;
 }
 
@@ -87,7 +92,7 @@ bool exchange(search &s, std::uint32_t x1, std::uint32_t x2, std::uint32_t y1, s
         return false;
     if (exchange_runs(s.t, x1, x2, y1, y2)) {
         if (s.journaling)
-            s.journal.push_back({change::exchanged, x1, x2, y1, y2});
+            s.journal.push_back({.kind = change::exchanged, .a = x1, .b = x2, .c = y1, .d = y2});
         return false;
     }
     int dir = 0;

@@ -32,7 +32,11 @@ fit fit_on(const extent &e, const bed &area, bool centred)
     const point shift{start(area.x, area.width, width) - e.min_x,
                       start(area.y, area.height, height) - e.min_y};
     // Judged as the summary and the picture judge a job on its bed.
-    const overhang over = overhang_of(
-        {false, e.min_x + shift.x, e.min_y + shift.y, e.max_x + shift.x, e.max_y + shift.y}, area);
+    const overhang over = overhang_of({.empty = false,
+                                       .min_x = e.min_x + shift.x,
+                                       .min_y = e.min_y + shift.y,
+                                       .max_x = e.max_x + shift.x,
+                                       .max_y = e.max_y + shift.y},
+                                      area);
     return {shift, over.left + over.right, over.bottom + over.top};
 }

@@ -237,7 +237,7 @@ pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reade
     placement turn_only = o.how, turned = o.how;
     turn_only.shift = turned.shift = {0, 0};
     turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
-    m = measured{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {}};
+    m = measured{no_extent, no_extent, {}};
     job_content &c = m.content;
     return walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
         point a{u.x, u.y}, b{u.x, u.y};
@@ -335,9 +335,12 @@ int arrange_job(options &o, const measured &m)
         o.how.shift = chosen.on_bed.shift;
     const point &by = o.how.shift;
     const extent &e = chosen.whole;
-    if (!panel_fits_a_file(
-            m.content, {e.empty, e.min_x + by.x, e.min_y + by.y, e.max_x + by.x, e.max_y + by.y},
-            o.copies)) {
+    const extent placed{.empty = e.empty,
+                        .min_x = e.min_x + by.x,
+                        .min_y = e.min_y + by.y,
+                        .max_x = e.max_x + by.x,
+                        .max_y = e.max_y + by.y};
+    if (!panel_fits_a_file(m.content, placed, o.copies)) {
         o.refusal = "larger than a file holds";
         complain("the panel would make a coordinates file of more than 9223372036854775807 "
                  "bytes; nothing written");
@@ -417,8 +420,8 @@ int report_json(const options &o, const job_files &files, const place_report *r,
     } else {
         json_null(w, "copies");
     }
-    json_extent(w, "bounding_box_before", r ? r->before : extent{true, 0, 0, 0, 0});
-    json_extent(w, "bounding_box_after", r ? r->after : extent{true, 0, 0, 0, 0});
+    json_extent(w, "bounding_box_before", r ? r->before : no_extent);
+    json_extent(w, "bounding_box_after", r ? r->after : no_extent);
     json_end(w);
     const int written = standard_output_written(status);
     return written == status ? status : status_trouble;
@@ -435,7 +438,7 @@ int write_copies(const options &o, job_files &files, job_writer &w, place_report
         placement how = o.how;
         const point by = copy_shift(o.copies, k);
         how.shift = {how.shift.x + by.x, how.shift.y + by.y};
-        job_extents boxes{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
+        job_extents boxes{no_extent, no_extent, 0};
         if (k > 0)
             std::rewind(files.in);
         if (const pass_end end = append_job(w, files.in, how, false, reader, unit, boxes);
@@ -463,7 +466,7 @@ int place_job(const options &o, job_files &files)
 {
     auto writer = std::make_unique<job_writer>();
     start_jobs(*writer, files.out.out);
-    place_report r{{true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, {true, 0, 0, 0, 0}, 0};
+    place_report r{no_extent, no_extent, no_extent, 0};
     if (const int status = write_copies(o, files, *writer, r); status >= 0)
         return abandon(files, status);
     const int status = finish_output(files, finish_jobs(*writer));

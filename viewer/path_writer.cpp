@@ -54,7 +54,15 @@ void flush_segment(path_writer &w)
 
 void start_path(path_writer &w, std::string &out)
 {
-    w = path_writer{&out, false, 0, 0, false, 0, 0, false, '\0'};
+    w = path_writer{.out = &out,
+                    .started = false,
+                    .x = 0,
+                    .y = 0,
+                    .pending = false,
+                    .to_x = 0,
+                    .to_y = 0,
+                    .drew = false,
+                    .command = '\0'};
 }
 
 void path_move(path_writer &w, std::int64_t x, std::int64_t y)

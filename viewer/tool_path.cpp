@@ -38,7 +38,11 @@ bool read_records(const tool_path &p, std::int64_t from, std::int64_t to,
 path_record record_at(const std::vector<unsigned char> &block, std::int64_t k)
 {
     const unsigned char *const at = block.data() + k;
-    path_record r{static_cast<step>(at[0] & 7u), (at[0] & 8u) != 0, (at[0] & 16u) != 0, 0, 0};
+    path_record r{.kind = static_cast<step>(at[0] & 7u),
+                  .placed = (at[0] & 8u) != 0,
+                  .down = (at[0] & 16u) != 0,
+                  .x = 0,
+                  .y = 0};
     std::memcpy(&r.x, at + 1, sizeof r.x);
     std::memcpy(&r.y, at + 1 + sizeof r.x, sizeof r.y);
     return r;

@@ -138,7 +138,8 @@ bool replay_range(const tool_path &p, std::int64_t from, std::int64_t to, walk_s
 template <typename Layer>
 bool walk(const tool_path &p, const view &v, walk_order order, Layer &layer)
 {
-    constexpr path_record raise{step::raise, false, false, 0, 0};
+    constexpr path_record raise{
+        .kind = step::raise, .placed = false, .down = false, .x = 0, .y = 0};
     std::vector<unsigned char> block;
     const std::int64_t end = path_size(p);
     const std::vector<std::int64_t> &starts = p.net_starts;
