@@ -8,8 +8,8 @@
 #include "json_writer.h"
 
 #include <cstdlib>
-
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -141,10 +141,14 @@ int report_check(const check_outcome &outcome, const char *original, int count,
         json_end(w);
         return standard_output_written(status);
     }
-    if (!outcome.difference.empty())
+    if (!outcome.difference.empty()) {
         complain("%s", outcome.difference.c_str());
-    else if (!common.quiet)
-        complain("the %d parts draw the %lld strokes of %s, each once, in order", count,
-                 static_cast<long long>(outcome.strokes), original);
+    } else if (!common.quiet) {
+        const std::string parts =
+            count == 1 ? "the part draws" : "the " + std::to_string(count) + " parts draw";
+        complain("%s the %lld stroke%s of %s, each once, in order", parts.c_str(),
+                 static_cast<long long>(outcome.strokes), outcome.strokes == 1 ? "" : "s",
+                 original);
+    }
     return status;
 }

@@ -192,6 +192,8 @@ TEST_F(xysplit, what_xyview_leaves_to_plot_is_the_part_from_the_net)
 TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
 {
     ASSERT_EQ(tool(XYSPLIT, "-q --parts 2 -o p board.xy").status, 0);
+    EXPECT_EQ(tool(XYSPLIT, "--check board.xy board.xy").err,
+              "xysplit: the part draws the 837 strokes of board.xy, each once, in order\n");
     std::string second = get("p-2.xy");
     second.replace(second.find("Go To", second.find("Tool Down")), 27,
                    "Go To       9.99       9.99");
