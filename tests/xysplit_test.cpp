@@ -187,6 +187,8 @@ TEST_F(xysplit, what_xyview_leaves_to_plot_is_the_part_from_the_net)
             EXPECT_EQ(left[key].text, part[key].text) << key << net;
         EXPECT_EQ(left["plotting_time"]["seconds"].text, part["plotting_time"]["seconds"].text);
     }
+    EXPECT_NE(tool(XYVIEW, "--done 300 board.xy").out.find("left to plot      net 300: 1 net, "),
+              std::string::npos);
 }
 
 TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)

@@ -17,6 +17,12 @@ double total(const plotting_time &t)
     return t.drawing + t.travel + t.tool;
 }
 
+// n things, as "1 net" or "2 nets".
+std::string counted(long n, const char *thing)
+{
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 std::string duration(double seconds)
 {
     char text[32];
@@ -217,12 +223,15 @@ void print_summary(std::FILE *to, const job_report &r)
         print_bed(to, r);
     if (r.done > 0) {
         char figures[160];
-        std::snprintf(figures, sizeof figures,
-                      "nets %lld to %ld: %ld nets, pen-down length %.2f, idle travel %.2f",
-                      static_cast<long long>(r.done), job.nets, r.left.nets, r.left.pen_down_length,
+        std::snprintf(figures, sizeof figures, ": %s, pen-down length %.2f, idle travel %.2f",
+                      counted(r.left.nets, "net").c_str(), r.left.pen_down_length,
                       r.left.idle_length);
+        const std::string nets = r.done == job.nets ? "net " + std::to_string(job.nets)
+                                                    : "nets " + std::to_string(r.done) + " to " +
+                                                          std::to_string(job.nets);
         print_line(to, "left to plot",
-                   figures + (r.timed ? ", plotting time " + duration(total(r.left_time)) : ""));
+                   nets + figures +
+                       (r.timed ? ", plotting time " + duration(total(r.left_time)) : ""));
     }
 }
 
@@ -265,9 +274,9 @@ void print_json(std::FILE *to, const job_report &r)
 picture_caption caption_of(const job_report &r)
 {
     char figures[256];
-    std::snprintf(figures, sizeof figures,
-                  "%ld nets, %ld holes, pen-down length %.2f, idle travel %.2f", r.job.nets,
-                  r.job.holes, r.job.pen_down_length, r.job.idle_length);
+    std::snprintf(figures, sizeof figures, "%s, %s, pen-down length %.2f, idle travel %.2f",
+                  counted(r.job.nets, "net").c_str(), counted(r.job.holes, "hole").c_str(),
+                  r.job.pen_down_length, r.job.idle_length);
     std::string line = figures;
     if (r.timed)
         line += ", plotting time " + duration(total(r.time));
