@@ -33,7 +33,9 @@ std::string length_text(double units)
 
 void report_parts(const split_outcome &s)
 {
-    if (s.one_net_a_part)
+    if (s.one_net_a_part && s.facts.nets == 1)
+        complain("1 net makes 1 part");
+    else if (s.one_net_a_part)
         complain("%" PRId64 " nets make at most %" PRId64 " parts: one a net", s.facts.nets,
                  s.facts.nets);
     for (std::size_t k = 0; k < s.parts->size(); ++k) {

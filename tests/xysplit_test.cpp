@@ -116,6 +116,9 @@ TEST_F(xysplit, parts_merge_back_and_no_cut_makes_the_longest_shorter)
     EXPECT_TRUE(more.err.starts_with("xysplit: 300 nets make at most 300 parts: one a net\n"))
         << more.err;
     EXPECT_TRUE(merges_back("p-*.xy", "board.xy"));
+    put("one.xy", converted("  NET 'ONE'\nSEG 0 0\nSEG 10000 0\n"));
+    EXPECT_TRUE(
+        tool(XYSPLIT, "--parts 2 -o q one.xy").err.starts_with("xysplit: 1 net makes 1 part\n"));
 }
 
 // A panel's sittings and a drilling job's each merge back, and every part is a
