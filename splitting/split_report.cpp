@@ -41,7 +41,8 @@ void report_parts(const split_outcome &s)
     for (std::size_t k = 0; k < s.parts->size(); ++k) {
         const part_span &p = (*s.parts)[k];
         std::string line = s.files[k] + ": " + nets_text(p) + ", " +
-                           std::to_string(p.of.job.moves) + " moves, pen-down length " +
+                           std::to_string(p.of.job.moves) +
+                           (p.of.job.moves == 1 ? " move" : " moves") + ", pen-down length " +
                            length_text(p.of.job.pen_down_length) + ", idle travel " +
                            length_text(p.of.job.idle_length);
         if (s.timed) {

@@ -275,7 +275,9 @@ int past_the_job(const options &o, int side, const where &end, const job_facts &
                      "%.2f away",
                      option, o.given[side], o.near, facts.nearest);
         break;
-    default: complain("--%s %s: the job has %" PRId64 " nets", option, o.given[side], facts.nets);
+    default:
+        complain("--%s %s: the job has %" PRId64 " net%s", option, o.given[side], facts.nets,
+                 facts.nets == 1 ? "" : "s");
     }
     return status_trouble;
 }

@@ -269,6 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "(92233720368547.77 either way): 'Go To 1234567890123456.00       0.00'\n"},
         fault_case{"line_longer_than_any_unit", "in.xy", std::string(200, 'a') + "\n" + trailer, 1,
                    "xyview: in.xy:1: not a coordinates line: '" + std::string(59, 'a') + "...'\n"},
+        fault_case{"done_past_the_only_net", "--done 2 in.xy", "\n   NET 'A'\n \n" + sound, 2,
+                   "xyview: --done 2: the job has 1 net\n"},
         fault_case{"bed_beyond_the_range", "-a 1x1+92233720368547.77+0 in.xy", sound, 2,
                    bad_area("1x1+92233720368547.77+0")},
         fault_case{"bed_with_three_places", "-a 0.1x0.1+0.004+0 in.xy", sound, 2,

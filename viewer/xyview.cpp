@@ -324,8 +324,8 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     report.left = left.job;
     report.left_time = finish_timing(left_timer);
     if (result == read_result::finished && o.style.done > tool.job.nets) {
-        complain("--done %lld: the job has %ld nets", static_cast<long long>(o.style.done),
-                 tool.job.nets);
+        complain("--done %lld: the job has %ld net%s", static_cast<long long>(o.style.done),
+                 tool.job.nets, tool.job.nets == 1 ? "" : "s");
         result = read_result::failed;
     } else if (result == read_result::finished) {
         return -1;
