@@ -9,6 +9,5 @@
 #include <cstdint>
 
 // Makes moves until none shortens the tour around the nodes queued. Returns false, with
-// the queue emptied, when the work done reaches limit or the clock s.deadline (which
-// s.cut_short then tells).
+// the queue emptied, when the work done reaches limit.
 bool local_search(search &s, std::uint64_t limit);

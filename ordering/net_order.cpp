@@ -13,7 +13,6 @@
 #include "random_changes.h"
 #include "tour_view.h"
 
-#include <chrono>
 #include <utility>
 
 ordering_problem problem_of(const job_blocks &job, bool reversible)
@@ -69,27 +68,23 @@ std::vector<std::uint32_t> groups_by_place(const ordering_problem &problem)
 }
 
 // Orders the nodes of e: a start from the shortest hops, the local search, then the
-// random changes, as far as budget and the clock allow. Gives the nodes from node 0 on
-// and how each is passed, and whether the clock cut the search short; the search's
-// lists are gone by the time the caller builds its result.
-bool search_tour(const node_ends &e, const search_budget &budget,
-                 std::chrono::steady_clock::time_point deadline, std::vector<std::uint32_t> &order,
+// random changes, as far as budget allows. Gives the nodes from node 0 on and how each is
+// passed; the search's lists are gone by the time the caller builds its result.
+void search_tour(const node_ends &e, const search_budget &budget, std::vector<std::uint32_t> &order,
                  std::vector<unsigned char> &turned)
 {
     const std::size_t groups = e.turnable.size() - 1;
     const std::vector<std::uint32_t> neighbours = neighbours_of(e);
     greedy_start(e, neighbours, order, turned);
-    search s = search_over(e, neighbours, deadline);
+    search s = search_over(e, neighbours);
     build_tour(s.t, order, turned);
     for (std::uint32_t v = 0; v <= groups; ++v)
         wake(s, order[v]);
     std::vector<std::uint32_t>().swap(order);
     std::vector<unsigned char>().swap(turned);
     local_search(s, budget.local_work);
-    if (!s.cut_short)
-        random_changes(s, work_done(s) + kick_work_after(budget, work_done(s), groups));
+    random_changes(s, work_done(s) + kick_work_after(budget, work_done(s), groups));
     read_tour(s.t, 0, is_turned(s.t, 0), order, turned);
-    return s.cut_short;
 }
 
 } // namespace
@@ -98,23 +93,15 @@ search_result short_order(const ordering_problem &problem, const search_budget &
 {
     const std::size_t groups = problem.job->groups.size();
     if (groups > 0 && groups <= most_exact_groups)
-        return {exact_order(problem), false, 0};
+        return {exact_order(problem)};
     // A job of more groups than the queue of hops numbers keeps the file's order.
     if (groups == 0 || 2 * groups + 2 > most_queued_ends)
-        return {file_order(*problem.job), false, 0};
-    // The limit in seconds counts from here, so that it holds whatever the job's shape
-    // makes of the search.
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(budget.seconds));
+        return {file_order(*problem.job)};
     const std::vector<std::uint32_t> group_of = groups_by_place(problem);
     std::vector<std::uint32_t> order;
     std::vector<unsigned char> turned;
-    search_result result{
-        {}, search_tour(ends_of(problem, group_of), budget, deadline, order, turned), 0};
-    if (result.cut_short)
-        result.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    search_tour(ends_of(problem, group_of), budget, order, turned);
+    search_result result;
     result.order.reserve(groups);
     for (std::size_t k = 1; k < order.size(); ++k)
         result.order.push_back({group_of[order[k] - 1], problem.reversible && turned[k]});

@@ -32,14 +32,11 @@ point first_point(const ordering_problem &problem);
 
 struct search_result {
     std::vector<visit> order;
-    bool cut_short; // the limit in seconds stopped the search before its work was done
-    double seconds; // the time the search took, when it was cut short
 };
 
 // xyorder's order: the exact order for a job of up to most_exact_groups groups, the
 // file's order for one too large for the search to number, else the search's. A group
 // whose two ends coincide may be turned round for the search even when groups are not
 // reversible, since that changes no hop; it is then written the way it was drawn. The
-// same problem and budget give the same order, unless the limit in seconds cuts the
-// search short, which result.cut_short tells.
+// same problem and budget give the same order, on any machine and under any load.
 search_result short_order(const ordering_problem &problem, const search_budget &budget);

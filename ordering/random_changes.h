@@ -7,6 +7,6 @@
 
 #include <cstdint>
 
-// Tries random changes until the work done reaches limit or the clock stops the local
-// search; a tour of fewer than eight nodes is left as it is.
+// Tries random changes until the work done reaches limit; a tour of fewer than eight nodes
+// is left as it is.
 void random_changes(search &s, std::uint64_t limit);

@@ -24,9 +24,7 @@ search_budget budget_for(std::size_t groups, double effort)
     // rest of the work grows with the groups.
     const double kicks =
         effort * kick_work_per_group * std::min(100 * n, 1e6 / (1 + n / 3e5) + 2 * n);
-    // Some 40 nanoseconds a step on a slow machine of today, ten times over.
-    return {static_cast<std::uint64_t>(local), static_cast<std::uint64_t>(kicks),
-            10 * (1 + 40e-9 * (local + kicks))};
+    return {static_cast<std::uint64_t>(local), static_cast<std::uint64_t>(kicks)};
 }
 
 std::uint64_t kick_work_after(const search_budget &budget, std::uint64_t local_done,

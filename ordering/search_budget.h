@@ -7,13 +7,11 @@
 #include <cstdint>
 
 // The local search from the start may do up to local_work, the random changes after it
-// kick_work, less what a local search much longer than usual did. A limit in seconds,
-// far above what the work takes on any machine of today, stops a search that could
-// otherwise run for hours.
+// kick_work, less what a local search much longer than usual did. No clock is read: a
+// slow or busy machine takes longer over the same order.
 struct search_budget {
     std::uint64_t local_work;
     std::uint64_t kick_work;
-    double seconds;
 };
 
 // The largest effort that budget_for takes.

@@ -9,8 +9,7 @@
 // The longest run that a change moves as a run rather than by relinking segments.
 constexpr std::uint32_t longest_moved_run = 8;
 
-search search_over(const node_ends &e, const std::vector<std::uint32_t> &neighbours,
-                   std::chrono::steady_clock::time_point deadline)
+search search_over(const node_ends &e, const std::vector<std::uint32_t> &neighbours)
 {
     double extent = 0;
     for (std::uint32_t end = 2; end < end_count(e); ++end)
@@ -27,10 +26,7 @@ search search_over(const node_ends &e, const std::vector<std::uint32_t> &neighbo
                   .journal = {},
                   .journaling = false,
                   .gained = 0,
-                  .looks = 0,
-                  .steps = 0,
-                  .deadline = deadline,
-                  .cut_short = false};
+                  .looks = 0};
 }
 
 namespace {

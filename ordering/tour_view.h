@@ -7,7 +7,6 @@
 #include "near_ends.h"
 #include "tour_list.h"
 
-#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -33,16 +32,12 @@ struct search {
     bool journaling;
     double gained;       // what the moves accepted since it was set gained
     std::uint64_t looks; // candidate moves looked at, to measure the search by
-    std::uint64_t steps; // looks for a move around a node, to check the clock by
-    std::chrono::steady_clock::time_point deadline;
-    bool cut_short; // the clock stopped the search
 };
 
 // A search over the ends e and their lists, with an empty tour and queue, stopping at
 // deadline; its least gain grows with the farthest end from the origin, where a hop's
 // rounding does.
-search search_over(const node_ends &e, const std::vector<std::uint32_t> &neighbours,
-                   std::chrono::steady_clock::time_point deadline);
+search search_over(const node_ends &e, const std::vector<std::uint32_t> &neighbours);
 
 // The work the search has done: what it looked at, and what the tour list moved.
 inline std::uint64_t work_done(const search &s)

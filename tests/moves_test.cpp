@@ -87,7 +87,7 @@ TEST_P(each_move, gains_what_the_tour_loses_and_is_undone_by_the_journal)
             group_of[g] = g;
         const node_ends e = ends_of(problem_of(job, job_number % 4 < 2), group_of);
         const std::vector<std::uint32_t> neighbours = neighbours_of(e);
-        search s = search_over(e, neighbours, std::chrono::steady_clock::time_point::max());
+        search s = search_over(e, neighbours);
         s.journaling = true;
         for (std::uint32_t from = 0; from < e.turnable.size(); ++from)
             for (int dir = 0; dir < 2; ++dir)
