@@ -16,11 +16,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The signals that end a run from a terminal or a supervisor.
+constexpr int ending_signals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
+
+} // namespace
+
 sigset_t hold_signals()
 {
     sigset_t held, old;
     sigemptyset(&held);
-    for (const int s : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+    for (const int s : ending_signals)
         sigaddset(&held, s);
     sigprocmask(SIG_BLOCK, &held, &old);
     return old;
@@ -29,6 +36,17 @@ sigset_t hold_signals()
 void release_signals(const sigset_t &old)
 {
     sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+bool signal_waiting(const sigset_t &old)
+{
+    sigset_t pending;
+    if (sigpending(&pending) != 0)
+        return false;
+    for (const int s : ending_signals)
+        if (sigismember(&pending, s) == 1 && sigismember(&old, s) == 0)
+            return true;
+    return false;
 }
 
 namespace {

@@ -38,6 +38,10 @@ bool close_whole_file(whole_file &f, bool complete);
 sigset_t hold_signals();
 void release_signals(const sigset_t &old);
 
+// Whether one of the signals that hold_signals holds off has arrived meanwhile and would
+// end the run once the mask old is back: a long task under held signals stops for it.
+bool signal_waiting(const sigset_t &old);
+
 // Closes f, every byte written, under a name of its own beside its place (f.written), for
 // place_whole_files; the terminating signals must be held from then until that is done.
 // Returns false, with errno, when it cannot be, or f writes in place; f leaves nothing

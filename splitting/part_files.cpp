@@ -87,6 +87,11 @@ bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> 
     for (; staged < parts.size(); ++staged) {
         whole_file &f = files[staged];
         failed = part_name(prefix, staged + 1, parts.size());
+        // An interrupt while parts are still being written ends the run with none of them.
+        if (signal_waiting(old)) {
+            errno = EINTR;
+            break;
+        }
         const part_span &p = parts[staged];
         if (!open_whole_file(f, failed.c_str())) {
             refusal = f.refusal;

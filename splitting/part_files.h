@@ -25,7 +25,8 @@ std::vector<std::string> stale_parts(const std::string &prefix, std::size_t coun
 
 // Writes every part of in into its file and puts them in place together, the terminating
 // signals held off from the first name made: all of them, or none, the old files then as
-// they were, but for those already replaced. Returns false, with failed naming the file
-// and errno or refusal why.
+// they were, but for those already replaced. A signal that arrives before the last part is
+// written stops the writing, with none in place. Returns false, with failed naming the file
+// and errno (EINTR for a signal) or refusal why.
 bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> &parts,
                  const std::string &prefix, std::string &failed, const char *&refusal);

@@ -12,8 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include <csignal>
+
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 // A failure that a companion must report, with its status and text, leaving no file
 // behind and the file it reads intact.
@@ -24,6 +27,26 @@ struct fault_case {
     int status;
     std::string err;
 };
+
+// Whether child, started by this process, has not ended yet; it is left to be waited for.
+inline bool running(pid_t child)
+{
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
+// Ends child, with SIGKILL if a SIGTERM has not ended it in ten seconds; gives how.
+inline int end_child(pid_t child)
+{
+    kill(child, SIGTERM);
+    for (int waited = 0; waited < 10000 && running(child); ++waited)
+        usleep(1000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
 
 struct run_result {
     int status;

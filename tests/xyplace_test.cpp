@@ -358,13 +358,6 @@ TEST_F(xyplace, panel_on_a_full_file_system_ends_at_once_leaving_the_old_file)
     EXPECT_EQ(full.err, "xyplace: full/out.xy: No space left on device\n");
 }
 
-bool running(pid_t child)
-{
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == 0;
-}
-
 // Writes bytes into the named pipe that child is to read, while the child runs and for at
 // most ten seconds, whatever it does; leaves the pipe open in to and gives how many bytes
 // went in.
@@ -386,18 +379,6 @@ std::size_t feed_pipe(const std::string &pipe, pid_t child, std::string_view byt
         put += n > 0 ? static_cast<std::size_t>(n) : 0;
     }
     return put;
-}
-
-// Ends child, with SIGKILL if a SIGTERM has not ended it in ten seconds; gives how.
-int end_child(pid_t child)
-{
-    kill(child, SIGTERM);
-    for (int waited = 0; waited < 10000 && running(child); ++waited)
-        usleep(1000);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
 }
 
 // A run killed while it streams, here while it waits for the rest of its input from a

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,30 @@ TEST_F(xysplit, a_part_that_cannot_be_written_leaves_every_part_as_it_was)
     EXPECT_TRUE(get("p-1.xy") == "an old part\n");
     EXPECT_EQ(names(),
               (std::set<std::string>{"board.trc", "board.xy", "long.xy", "job.xy", "p-1.xy"}));
+}
+
+// A run stopped while its parts are being written puts none of them in place, rather than
+// all of them after the signal.
+TEST_F(xysplit, interrupted_while_parts_are_written_leaves_none)
+{
+    put("big.xy", converted(routed_board(20000)));
+    const std::string out = dir + "/out";
+    std::filesystem::create_directory(out);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(dir.c_str()) == 0)
+            execl(XYSPLIT, "xysplit", "-q", "--parts", "20000", "-o", "out/p", "big.xy",
+                  static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    // The first part written takes a name beside the prefix; the signal comes then.
+    std::error_code error;
+    for (int waited = 0; waited < 30000 && running(child) && std::filesystem::is_empty(out, error);
+         ++waited)
+        usleep(1000);
+    const int status = end_child(child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(std::filesystem::is_empty(out, error));
 }
 
 class split_fault : public xysplit, public testing::WithParamInterface<fault_case> {
