@@ -6,13 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
-
-#include <csignal>
 
 #include <stdlib.h>
 #include <sys/wait.h>
