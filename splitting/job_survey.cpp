@@ -281,9 +281,10 @@ pass_end survey_costs(std::FILE *in, bool timed, const motion_model &m,
             // net that moves takes the moves before the first net with it, and is never
             // without them.
             const double travel = timed ? now.time.travel - before.time.travel : 0;
-            costs.push_back({.total = measure(now, timed) - measure(before, timed),
-                             .travel = facts.lead_moves && !any_moved ? 0 : travel,
-                             .moves = moved});
+            const double total = measure(now, timed) - measure(before, timed);
+            costs.push_back(!moved ? net_without_move(total)
+                                   : net_cost{.total = total,
+                                              .travel = facts.lead_moves && !any_moved ? 0 : travel});
             any_moved = any_moved || moved;
         }
         before = now;

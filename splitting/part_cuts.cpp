@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -14,6 +15,11 @@ namespace {
 double added(const net_cost &n, bool moved)
 {
     return n.total - (moved ? 0 : n.travel);
+}
+
+bool moves(const net_cost &n)
+{
+    return !std::signbit(n.travel);
 }
 
 // Calls start(n) for each net n after the first at which a part begins when each takes the
@@ -32,7 +38,7 @@ void take_parts(const std::vector<net_cost> &costs, double most, Start start)
             moved = false;
         }
         cost += added(costs[n], moved);
-        moved = moved || costs[n].moves;
+        moved = moved || moves(costs[n]);
     }
 }
 
@@ -44,7 +50,7 @@ double part_cost(const std::vector<net_cost> &costs, std::size_t first, std::siz
     bool moved = false;
     for (std::size_t n = first; n < last; ++n) {
         cost += added(costs[n], moved);
-        moved = moved || costs[n].moves;
+        moved = moved || moves(costs[n]);
     }
     return cost;
 }

@@ -8,11 +8,17 @@
 
 // What a net adds to a part: its time or its length drawn, and of that the travel to its
 // first point, which a part that begins with it does not take, since a part's first move
-// only places the tool; and whether it moves at all.
+// only places the tool. A net without a move has the travel -0.0, which takes nothing from
+// the part and leaves it still to place the tool; a net that moves has one of at least +0.
 struct net_cost {
     double total, travel;
-    bool moves;
 };
+
+// A net without a move, which adds its total and leaves the travel of the next net out.
+constexpr net_cost net_without_move(double total)
+{
+    return {.total = total, .travel = -0.0};
+}
 
 // What the nets [first, last) of costs make as a part: the travel to the first of them that
 // moves is left out.
