@@ -97,3 +97,29 @@ point copies_overlap(const extent &e, const panel &p)
     return {p.columns > 1 ? std::max<std::int64_t>(width - p.step.x, 0) : 0,
             p.rows > 1 ? std::max<std::int64_t>(height - p.step.y, 0) : 0};
 }
+
+pass_end measure_job(std::FILE *in, const placement &how, measured &m, coordinates_reader &r,
+                     xy_unit &unit)
+{
+    placement turn_only = how, turned = how;
+    turn_only.shift = turned.shift = {0, 0};
+    turned.quarter_turns = (how.quarter_turns + 1) % 4;
+    m = measured{no_extent, no_extent, {}};
+    job_content &c = m.content;
+    return walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
+        point a{u.x, u.y}, b{u.x, u.y};
+        c.leading_moves += u.kind == unit_kind::move && before_nets;
+        c.moves += u.kind == unit_kind::move && !before_nets;
+        c.tool_downs += u.kind == unit_kind::tool_down;
+        c.nets += u.kind == unit_kind::net;
+        if (u.kind == unit_kind::net)
+            c.record_bytes += static_cast<std::int64_t>(u.record_length);
+        if (u.kind == unit_kind::move && !(place(turn_only, a) && place(turned, b)))
+            return false;
+        if (u.kind == unit_kind::move) {
+            take_in(m.as_placed, a);
+            take_in(m.turned, b);
+        }
+        return true;
+    });
+}

@@ -1,11 +1,14 @@
 // A panel: columns by rows of copies of one job, each the job moved by a whole number of
-// steps in hundredths, copy (0, 0) at the lower left and the copies counted row by row.
+// steps in hundredths, copy (0, 0) at the lower left and the copies counted row by row; and
+// the pass that measures a job for its panel.
 #pragma once
 
 #include "bed.h"
+#include "job_writer.h"
 #include "plotter.h"
 
 #include <cstdint>
+#include <cstdio>
 
 // The most columns, and the most rows, of a panel.
 constexpr std::int64_t most_copies = 1000000;
@@ -36,6 +39,18 @@ panel most_on(const extent &e, const bed &room, point step);
 struct job_content {
     std::int64_t leading_moves, moves, tool_downs, nets, record_bytes;
 };
+
+// The job's extent as a placement's mirror and turns place it, and turned a quarter more,
+// for a choice of turn; and what it holds.
+struct measured {
+    extent as_placed, turned;
+    job_content content;
+};
+
+// Measures the job in in, read from its start, as how places it but for its shift. A move
+// that cannot be placed stops the pass there, unmeasured, for the caller to report.
+pass_end measure_job(std::FILE *in, const placement &how, measured &m, coordinates_reader &r,
+                     xy_unit &unit);
 
 // Whether the panel p of a job holding c, whose copies lie within whole once placed, makes
 // a file of at most 2^63 - 1 bytes, counting every number as wide as the widest in whole.

@@ -225,39 +225,6 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
     return json_beside(files, o.common);
 }
 
-// The job's extent as o's mirror and turns place it, and turned a quarter more, for a
-// choice of turn.
-struct measured {
-    extent as_placed, turned;
-    job_content content;
-};
-
-pass_end measure(std::FILE *in, const options &o, measured &m, coordinates_reader &r, xy_unit &unit)
-{
-    placement turn_only = o.how, turned = o.how;
-    turn_only.shift = turned.shift = {0, 0};
-    turned.quarter_turns = (o.how.quarter_turns + 1) % 4;
-    m = measured{no_extent, no_extent, {}};
-    job_content &c = m.content;
-    return walk(in, r, unit, [&](const xy_unit &u, bool before_nets) {
-        point a{u.x, u.y}, b{u.x, u.y};
-        c.leading_moves += u.kind == unit_kind::move && before_nets;
-        c.moves += u.kind == unit_kind::move && !before_nets;
-        c.tool_downs += u.kind == unit_kind::tool_down;
-        c.nets += u.kind == unit_kind::net;
-        if (u.kind == unit_kind::net)
-            c.record_bytes += static_cast<std::int64_t>(u.record_length);
-        // A point that cannot be placed stops the pass, to be reported, unmeasured.
-        if (u.kind == unit_kind::move && !(place(turn_only, a) && place(turned, b)))
-            return false;
-        if (u.kind == unit_kind::move) {
-            take_in(m.as_placed, a);
-            take_in(m.turned, b);
-        }
-        return true;
-    });
-}
-
 // The panel of a job of extent e as o asks for it: its copies, and where it would stand
 // on the bed when it is fitted.
 struct arrangement {
@@ -362,7 +329,7 @@ int plan_job(options &o, job_files &files)
     coordinates_reader reader;
     xy_unit unit;
     measured m;
-    if (const pass_end end = measure(files.in, o, m, reader, unit);
+    if (const pass_end end = measure_job(files.in, o.how, m, reader, unit);
         end.result != read_result::finished)
         return abandon(files, report_pass(end, reader, unit, files.name, "places"));
     if (const int status = arrange_job(o, m); status >= 0)
