@@ -272,29 +272,17 @@ pass_end survey_costs(std::FILE *in, bool timed, const motion_model &m,
     start_tally(job, m);
     costs.clear();
     figures before{};
-    bool moved = false, any_moved = false;
-    facts.lead_moves = false;
     const auto boundary = [&](std::int64_t next, std::int64_t, std::int64_t) {
+        // The moves before the first net go with it, as the first part takes them; that
+        // part leaves no travel out, since the job's own first move only places the tool.
+        if (next == 1)
+            return;
         const figures now = figures_of(job);
-        if (next > 1) {
-            // The travel that a part beginning with the net leaves out; the job's first
-            // net that moves takes the moves before the first net with it, and is never
-            // without them.
-            const double travel = timed ? now.time.travel - before.time.travel : 0;
-            const double total = measure(now, timed) - measure(before, timed);
-            costs.push_back(!moved ? net_without_move(total)
-                                   : net_cost{.total = total,
-                                              .travel = facts.lead_moves && !any_moved ? 0 : travel});
-            any_moved = any_moved || moved;
-        }
+        costs.push_back({.total = measure(now, timed) - measure(before, timed),
+                         .travel = timed && next > 2 ? now.time.travel - before.time.travel : 0});
         before = now;
-        moved = false;
     };
-    const auto each = [&](const xy_unit &u, std::int64_t net) {
-        moved = moved || u.kind == unit_kind::move;
-        facts.lead_moves = facts.lead_moves || (net == 0 && u.kind == unit_kind::move);
-        tally_unit(job, u);
-    };
+    const auto each = [&](const xy_unit &u, std::int64_t) { tally_unit(job, u); };
     const pass_end end = walk_nets(in, r, unit, each, boundary);
     facts.nets = static_cast<std::int64_t>(costs.size());
     facts.whole = figures_of(job);

@@ -39,9 +39,8 @@ struct part_span {
 // What a pass learnt of the job besides its parts.
 struct job_facts {
     std::int64_t nets;
-    figures whole;   // of the whole job
-    double nearest;  // for a point: how near the nearest net's strokes pass, or -1
-    bool lead_moves; // moves stand before the first net
+    figures whole;  // of the whole job
+    double nearest; // for a point: how near the nearest net's strokes pass, or -1
 };
 
 // The seconds of a plotting time, or the length drawn, by which parts are measured.

@@ -5,21 +5,14 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 
 namespace {
 
-// What net n adds to a part: all of it once the part has a net that moves, else all but its
-// travel.
-double added(const net_cost &n, bool moved)
+// What net n adds to a part: all of it, but its travel when it begins the part.
+double added(const net_cost &n, bool begins)
 {
-    return n.total - (moved ? 0 : n.travel);
-}
-
-bool moves(const net_cost &n)
-{
-    return !std::signbit(n.travel);
+    return n.total - (begins ? n.travel : 0);
 }
 
 // Calls start(n) for each net n after the first at which a part begins when each takes the
@@ -28,17 +21,14 @@ template <typename Start>
 void take_parts(const std::vector<net_cost> &costs, double most, Start start)
 {
     double cost = 0;
-    bool moved = false;
     for (std::size_t n = 0, first = 0; n < costs.size(); ++n) {
-        if (n > first && cost + added(costs[n], moved) > most) {
+        if (n > first && cost + added(costs[n], false) > most) {
             if (!start(n))
                 return;
             first = n;
             cost = 0;
-            moved = false;
         }
-        cost += added(costs[n], moved);
-        moved = moved || moves(costs[n]);
+        cost += added(costs[n], n == first);
     }
 }
 
@@ -47,11 +37,8 @@ void take_parts(const std::vector<net_cost> &costs, double most, Start start)
 double part_cost(const std::vector<net_cost> &costs, std::size_t first, std::size_t last)
 {
     double cost = 0;
-    bool moved = false;
-    for (std::size_t n = first; n < last; ++n) {
-        cost += added(costs[n], moved);
-        moved = moved || moves(costs[n]);
-    }
+    for (std::size_t n = first; n < last; ++n)
+        cost += added(costs[n], n == first);
     return cost;
 }
 
@@ -75,7 +62,7 @@ std::vector<std::size_t> best_cuts(const std::vector<net_cost> &costs, std::size
     }
     double low = 0;
     for (const net_cost &c : costs)
-        low = std::max(low, added(c, false));
+        low = std::max(low, added(c, true));
     auto below = std::bit_cast<std::uint64_t>(low);
     auto above = std::bit_cast<std::uint64_t>(part_cost(costs, 0, costs.size()));
     // The least limit, as a double's bits, within which no more parts than asked for are taken.

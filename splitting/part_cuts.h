@@ -8,20 +8,13 @@
 
 // What a net adds to a part: its time or its length drawn, and of that the travel to its
 // first point, which a part that begins with it does not take, since a part's first move
-// only places the tool. A net without a move has the travel -0.0, which takes nothing from
-// the part and leaves it still to place the tool; a net that moves has one of at least +0.
+// only places the tool; the first net also takes the moves before it. A net without a move
+// adds nothing, so that no part the cuts weigh begins with one but the first.
 struct net_cost {
     double total, travel;
 };
 
-// A net without a move, which adds its total and leaves the travel of the next net out.
-constexpr net_cost net_without_move(double total)
-{
-    return {.total = total, .travel = -0.0};
-}
-
-// What the nets [first, last) of costs make as a part: the travel to the first of them that
-// moves is left out.
+// What the nets [first, last) of costs make as a part, the first one's travel left out.
 double part_cost(const std::vector<net_cost> &costs, std::size_t first, std::size_t last);
 
 // The nets at which parts begin when each takes the nets that follow while it stays within

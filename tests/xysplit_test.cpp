@@ -75,22 +75,20 @@ std::vector<double> net_lengths(const std::string &xy)
     return lengths;
 }
 
-// For each count of parts, the least that the longest of them can draw, by trying every
-// cut: best[k][n] for the first n nets in k parts.
-std::vector<double> least_longest(const std::vector<double> &lengths)
+// For each count of parts, the least that the longest of them can take, by trying every
+// cut: cost(i, j) for the part of the nets after the first i up to net j, best[k][n] for the
+// first n nets in k parts.
+template <typename Cost> std::vector<double> least_longest(std::size_t n, Cost cost)
 {
-    const std::size_t n = lengths.size();
-    std::vector<double> sums(n + 1, 0), best(n + 1, 0), answer(n + 1, 0);
-    for (std::size_t i = 0; i < n; ++i)
-        sums[i + 1] = sums[i] + lengths[i];
+    std::vector<double> best(n + 1, 0), answer(n + 1, 0);
     for (std::size_t i = 0; i <= n; ++i)
-        best[i] = sums[i];
-    answer[1] = sums[n];
+        best[i] = cost(0, i);
+    answer[1] = best[n];
     for (std::size_t k = 2; k <= n; ++k) {
         std::vector<double> next(n + 1, 1e300);
         for (std::size_t i = k; i <= n; ++i)
             for (std::size_t j = k - 1; j < i; ++j)
-                next[i] = std::min(next[i], std::max(best[j], sums[i] - sums[j]));
+                next[i] = std::min(next[i], std::max(best[j], cost(j, i)));
         best = next;
         answer[k] = best[n];
     }
@@ -99,7 +97,12 @@ std::vector<double> least_longest(const std::vector<double> &lengths)
 
 TEST_F(xysplit, parts_merge_back_and_no_cut_makes_the_longest_shorter)
 {
-    const std::vector<double> least = least_longest(net_lengths(get("board.xy")));
+    const std::vector<double> lengths = net_lengths(get("board.xy"));
+    std::vector<double> sums(lengths.size() + 1, 0);
+    for (std::size_t i = 0; i < lengths.size(); ++i)
+        sums[i + 1] = sums[i] + lengths[i];
+    const std::vector<double> least = least_longest(
+        lengths.size(), [&](std::size_t i, std::size_t j) { return sums[j] - sums[i]; });
     for (std::size_t k = 1; k <= 300; k += k < 40 || k >= 298 ? 1 : 13) {
         const json_value said = report("--parts " + std::to_string(k) + " -o p board.xy");
         ASSERT_EQ(said["parts"].items.size(), k);
@@ -120,6 +123,46 @@ TEST_F(xysplit, parts_merge_back_and_no_cut_makes_the_longest_shorter)
     put("one.xy", converted("  NET 'ONE'\nSEG 0 0\nSEG 10000 0\n"));
     EXPECT_TRUE(
         tool(XYSPLIT, "--parts 2 -o q one.xy").err.starts_with("xysplit: 1 net makes 1 part\n"));
+}
+
+// By time, on a job with moves before its first net, nets without a move, holes and long
+// hops: every part as xyview times it as a job of its own, and the least longest of any cut.
+TEST_F(xysplit, parts_by_time_are_as_short_as_any_cut_allows)
+{
+    put("odd.xy", converted("SEG 100000 0\nSEG 900000 900000\n  NET 'A'\n  NET 'B'\n"
+                            "SEG 900000 0\nSEG 900000 50000\n  NET 'C'\nSEG 0 0\n  NET 'D'\n"
+                            "  NET 'E'\nSEG 300000 200000\nSEG 300000 600000\nSEG 310000 600000\n"
+                            "  NET 'F'\nSEG 20000 20000\n  NET 'G'\nSEG 800000 800000\n"
+                            "SEG 0 800000\n  NET 'H'\n"));
+    const std::string motion = "--speed 2 --travel-speed 5 --accel 4 --corner 0.05 "
+                               "--tool-time 0.3,0.2 ";
+    constexpr std::size_t nets = 8;
+    const auto seconds = [&](const std::string &arguments) {
+        bool sound = false;
+        return parsed(tool(XYVIEW, "--json " + motion + arguments).out,
+                      sound)["plotting_time"]["seconds"]
+            .number;
+    };
+    std::vector<std::vector<double>> cost(nets + 1, std::vector<double>(nets + 1, 0));
+    for (std::size_t i = 0; i < nets; ++i)
+        for (std::size_t j = i + 1; j <= nets; ++j) {
+            std::string cut = i > 0 ? " --from " + std::to_string(i + 1) : "";
+            cut += j < nets ? " --to " + std::to_string(j + 1) : "";
+            if (!cut.empty())
+                ASSERT_EQ(tool(XYSPLIT, "-q" + cut + " odd.xy part.xy").status, 0) << cut;
+            cost[i][j] = seconds(cut.empty() ? "odd.xy" : "part.xy");
+        }
+    const std::vector<double> least =
+        least_longest(nets, [&](std::size_t i, std::size_t j) { return cost[i][j]; });
+    for (std::size_t k = 1; k <= nets; ++k) {
+        double longest = 0;
+        const json_value said = report(motion + "--parts " + std::to_string(k) + " -o p odd.xy");
+        for (const json_value &part : said["parts"].items)
+            longest = std::max(longest, part["plotting_time"]["seconds"].number);
+        EXPECT_NEAR(longest, least[k], 1e-9 * least[k]) << k << " parts";
+        EXPECT_TRUE(merges_back("p-*.xy", "odd.xy")) << k;
+        run("rm p-*.xy");
+    }
 }
 
 // A panel's sittings and a drilling job's each merge back, and every part is a
