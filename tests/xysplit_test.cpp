@@ -148,8 +148,9 @@ TEST_F(xysplit, parts_by_time_are_as_short_as_any_cut_allows)
         for (std::size_t j = i + 1; j <= nets; ++j) {
             std::string cut = i > 0 ? " --from " + std::to_string(i + 1) : "";
             cut += j < nets ? " --to " + std::to_string(j + 1) : "";
-            if (!cut.empty())
+            if (!cut.empty()) {
                 ASSERT_EQ(tool(XYSPLIT, "-q" + cut + " odd.xy part.xy").status, 0) << cut;
+            }
             cost[i][j] = seconds(cut.empty() ? "odd.xy" : "part.xy");
         }
     const std::vector<double> least =
