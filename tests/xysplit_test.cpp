@@ -218,22 +218,28 @@ TEST_F(xysplit, from_a_time_agrees_with_xyview)
     }
 }
 
-// What xyview --done N says is left is what the part from net N holds.
+// What xyview --done N says is left is what the part from net N holds, from the first net
+// the whole job, with any moves before that net.
 TEST_F(xysplit, what_xyview_leaves_to_plot_is_the_part_from_the_net)
 {
     const std::string motion = "--speed 20 --accel 200 --tool-time 0.1 ";
-    for (const int net : {1, 2, 150, 300}) {
-        const std::string n = std::to_string(net);
-        const json_value part =
-            report(motion + "--from " + n + " board.xy rest.xy")["parts"].items[0];
+    put("lead.xy", converted("SEG 0 0\nSEG 500000 0\n  NET 'A'\nSEG 0 100000\nSEG 0 200000\n"
+                             "  NET 'B'\nSEG 100000 100000\n"));
+    const std::pair<const char *, int> cases[] = {{"board.xy", 1},   {"board.xy", 2},
+                                                  {"board.xy", 150}, {"board.xy", 300},
+                                                  {"lead.xy", 1},    {"lead.xy", 2}};
+    for (const auto &[file, net] : cases) {
+        const std::string n = std::to_string(net) + " " + file;
+        const json_value part = report(motion + "--from " + n + " rest.xy")["parts"].items[0];
         bool sound = false;
-        const json_value left = parsed(
-            tool(XYVIEW, "--json --done " + n + " " + motion + "board.xy").out, sound)["left"];
+        const json_value left =
+            parsed(tool(XYVIEW, "--json --done " + n + " " + motion).out, sound)["left"];
         EXPECT_EQ(left["from_net"].number, net);
-        EXPECT_EQ(left["nets"].number, 301 - net);
+        EXPECT_EQ(left["nets"].number, part["last_net"].number - net + 1);
         for (const char *key : {"moves", "pen_down_length", "idle_travel"})
-            EXPECT_EQ(left[key].text, part[key].text) << key << net;
-        EXPECT_EQ(left["plotting_time"]["seconds"].text, part["plotting_time"]["seconds"].text);
+            EXPECT_EQ(left[key].text, part[key].text) << key << n;
+        EXPECT_EQ(left["plotting_time"]["seconds"].text, part["plotting_time"]["seconds"].text)
+            << n;
     }
     EXPECT_NE(tool(XYVIEW, "--done 300 board.xy").out.find("left to plot      net 300: 1 net, "),
               std::string::npos);

@@ -304,7 +304,8 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     start_timing(left_timer, o.common.motion);
     xy_unit unit;
     read_result result;
-    bool leaving = false;
+    // The part from the first net is the whole file, with any moves before that net.
+    bool leaving = o.style.done == 1;
     const bool timed = o.common.motion.speed > 0;
     while ((result = read_unit(reader, unit)) == read_result::unit) {
         if (o.svg)
