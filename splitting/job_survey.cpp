@@ -73,6 +73,14 @@ bool tally_alone(std::FILE *in, std::int64_t origin, std::int64_t from, std::int
     return fseeko(in, here, SEEK_SET) == 0 && result == read_result::unit;
 }
 
+// Whether a part's time or length passes a limit that an operator gave, as the reports show
+// it: a sum that differs from the limit in its last bits only, as one that adds up to it
+// exactly may, does not pass it.
+bool passes(double sum, double limit)
+{
+    return sum > limit * (1 + 1e-12);
+}
+
 // How far at lies from the segment from a to b, in hundredths.
 double distance_to(point at, point a, point b)
 {
@@ -128,7 +136,7 @@ pass_end locate_nets(std::FILE *in, where *wheres, std::size_t count, double nea
             where &w = wheres[k];
             const bool timed = w.kind == where_kind::time;
             if (next > 1 && (timed || w.kind == where_kind::length) &&
-                measure(now, timed) > w.value)
+                passes(measure(now, timed), w.value))
                 w = where{.kind = where_kind::net, .net = next - 1, .value = 0, .at = {}};
             if (w.kind == where_kind::point && next > 1 && here[k] < best[k]) {
                 best[k] = here[k];
@@ -233,7 +241,7 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
     open_part(parts, 1, 0);
     const auto boundary = [&](std::int64_t next, std::int64_t end, std::int64_t start) {
         figures now = figures_of(part);
-        if (next > 1 && next - 1 > parts.back().first_net && measure(now, timed) > limit) {
+        if (next > 1 && next - 1 > parts.back().first_net && passes(measure(now, timed), limit)) {
             close_part(parts, next - 1, end_before, before, name_before);
             open_part(parts, next - 1, net_start);
             parts.back().first_name = name;
@@ -241,7 +249,7 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
             now = figures_of(part);
         }
         parts.back().lone =
-            next > 1 && next - 1 == parts.back().first_net && measure(now, timed) > limit;
+            next > 1 && next - 1 == parts.back().first_net && passes(measure(now, timed), limit);
         before = now;
         end_before = end;
         name_before.swap(name); // name is the next net's once its header is read
