@@ -88,12 +88,14 @@ constexpr option own_options[] = {{"from", required_argument, nullptr, from_opti
                                   {"check", no_argument, nullptr, check_option},
                                   {}};
 
-constexpr length_option lengths[] = {{from_length_option, length_kind::exact},
-                                     {to_length_option, length_kind::exact},
+// A length drawn is a sum of real lengths, so it may be any; a point lies on the file's
+// hundredths, as --near is told in them.
+constexpr length_option lengths[] = {{from_length_option, length_kind::real},
+                                     {to_length_option, length_kind::real},
                                      {from_point_option, length_kind::exact},
                                      {to_point_option, length_kind::exact},
                                      {near_option, length_kind::exact},
-                                     {each_length_option, length_kind::exact},
+                                     {each_length_option, length_kind::real},
                                      {}};
 
 constexpr companion xysplit{.usage = usage_text,

@@ -199,8 +199,9 @@ TEST_F(xysplit, sittings_of_a_panel_and_a_drilling_job_merge_back)
 }
 
 // Three strokes of 0.1 sum to a double above 0.3, yet draw 0.30 as every report shows it:
-// a limit met to its last bits is not passed.
-TEST_F(xysplit, a_limit_met_exactly_is_not_passed)
+// a limit met to its last bits is not passed. And a length in millimetres on a plotter of
+// inches is the length it says, not refused for lying off the hundredths.
+TEST_F(xysplit, a_length_limit_is_met_as_given)
 {
     put("tenths.xy",
         converted("  NET 'A'\nSEG 0 0\nSEG 10000 0\n  NET 'B'\nSEG 0 0\nSEG 10000 0\n"
@@ -209,6 +210,12 @@ TEST_F(xysplit, a_limit_met_exactly_is_not_passed)
     ASSERT_EQ(sittings["parts"].items.size(), 2U);
     EXPECT_EQ(sittings["parts"].items[0]["last_net"].number, 3);
     EXPECT_EQ(report("--from-length 0.3 tenths.xy f.xy")["parts"].items[0]["first_net"].number, 4);
+    const json_value in_mm = report("--unit 1in --each-length 20mm -o m board.xy");
+    const json_value plain = report("--each-length 0.7874015748 -o p board.xy");
+    ASSERT_EQ(in_mm["parts"].items.size(), plain["parts"].items.size());
+    for (std::size_t k = 0; k < plain["parts"].items.size(); ++k)
+        EXPECT_EQ(in_mm["parts"].items[k]["first_net"].number,
+                  plain["parts"].items[k]["first_net"].number);
 }
 
 // The net that --from TIME picks is the first whose end comes after the time, by xyview's
