@@ -36,6 +36,14 @@ class xysplit : public scratch_directory {
                get("merged.xy") == get(name);
     }
 
+    // xyview's plotting time, in seconds, of the job and motion that arguments give.
+    double plotting_seconds(const std::string &arguments)
+    {
+        bool sound = false;
+        return parsed(tool(XYVIEW, "--json " + arguments).out, sound)["plotting_time"]["seconds"]
+            .number;
+    }
+
     json_value report(const std::string &arguments)
     {
         const run_result result = tool(XYSPLIT, "--json " + arguments);
@@ -137,12 +145,6 @@ TEST_F(xysplit, parts_by_time_are_as_short_as_any_cut_allows)
     const std::string motion = "--speed 2 --travel-speed 5 --accel 4 --corner 0.05 "
                                "--tool-time 0.3,0.2 ";
     constexpr std::size_t nets = 8;
-    const auto seconds = [&](const std::string &arguments) {
-        bool sound = false;
-        return parsed(tool(XYVIEW, "--json " + motion + arguments).out,
-                      sound)["plotting_time"]["seconds"]
-            .number;
-    };
     std::vector<std::vector<double>> cost(nets + 1, std::vector<double>(nets + 1, 0));
     for (std::size_t i = 0; i < nets; ++i)
         for (std::size_t j = i + 1; j <= nets; ++j) {
@@ -151,7 +153,7 @@ TEST_F(xysplit, parts_by_time_are_as_short_as_any_cut_allows)
             if (!cut.empty()) {
                 ASSERT_EQ(tool(XYSPLIT, "-q" + cut + " odd.xy part.xy").status, 0) << cut;
             }
-            cost[i][j] = seconds(cut.empty() ? "odd.xy" : "part.xy");
+            cost[i][j] = plotting_seconds(motion + (cut.empty() ? "odd.xy" : "part.xy"));
         }
     const std::vector<double> least =
         least_longest(nets, [&](std::size_t i, std::size_t j) { return cost[i][j]; });
@@ -225,10 +227,7 @@ TEST_F(xysplit, from_a_time_agrees_with_xyview)
     const std::string motion = "--speed 20 --accel 200 --tool-time 0.1 ";
     const auto seconds_to = [&](int net) {
         tool(XYSPLIT, "-q --to " + std::to_string(net) + " board.xy before.xy");
-        bool sound = false;
-        return parsed(tool(XYVIEW, "--json " + motion + "before.xy").out,
-                      sound)["plotting_time"]["seconds"]
-            .number;
+        return plotting_seconds(motion + "before.xy");
     };
     for (const int net : {2, 57, 150, 299}) {
         const double time = (seconds_to(net) + seconds_to(net + 1)) / 2;
