@@ -73,9 +73,8 @@ bool tally_alone(std::FILE *in, std::int64_t origin, std::int64_t from, std::int
     return fseeko(in, here, SEEK_SET) == 0 && result == read_result::unit;
 }
 
-// Whether a part's time or length passes a limit that an operator gave, as the reports show
-// it: a sum that differs from the limit in its last bits only, as one that adds up to it
-// exactly may, does not pass it.
+// Whether a part's time or length passes a limit that an operator gave. A sum that meets the
+// limit but for its last bits, as 0.1 + 0.1 + 0.1 meets 0.3, does not pass it.
 bool passes(double sum, double limit)
 {
     return sum > limit * (1 + 1e-12);

@@ -88,8 +88,8 @@ constexpr option own_options[] = {{"from", required_argument, nullptr, from_opti
                                   {"check", no_argument, nullptr, check_option},
                                   {}};
 
-// A length drawn is a sum of real lengths, so it may be any; a point lies on the file's
-// hundredths, as --near is told in them.
+// A length drawn is a sum of real lengths, so it may be any; a point and --near are on the
+// file's hundredths.
 constexpr length_option lengths[] = {{from_length_option, length_kind::real},
                                      {to_length_option, length_kind::real},
                                      {from_point_option, length_kind::exact},
