@@ -121,10 +121,14 @@ bool convert_bed(const char *text, const output_unit &unit, std::string &convert
     for (int k = 0; unit.mm <= 0 && k <= count; ++k)
         if (t[k].has_suffix)
             return unit_wanted(t[k].suffix, error);
-    // A unit after the last number only stands for every number.
+    // A unit after the last number only stands for every number. Otherwise the two numbers
+    // of the size, and the corner's two, share the unit that one of them carries: a size of
+    // 203.2x152.4mm is millimetres both ways whatever the corner is given in.
     for (int k = 0; k <= count; ++k)
         if (suffixes == 1 && t[count].has_suffix && !t[k].has_suffix)
             t[k].unit_mm = t[count].unit_mm;
+        else if (!t[k].has_suffix && t[k ^ 1].has_suffix)
+            t[k].unit_mm = t[k ^ 1].unit_mm;
     double h[4] = {0, 0, 0, 0};
     for (int k = 0; k <= count; ++k)
         h[k] = t[k].unit_mm > 0 ? hundredths_of(t[k], unit) : t[k].value * 100;

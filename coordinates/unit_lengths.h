@@ -21,7 +21,8 @@ enum class length_kind { bed, exact, real };
 
 // Writes text into converted with every length that carries a unit in output units: a bed
 // (or a sheet, a4, a3 or letter, each also -landscape) W x H [+X+Y], a unit after its last
-// number standing for all of them, rounded inward, with rounded set when that changed it;
+// number standing for all of them, else one of W or H for both and one of X or Y for both,
+// rounded inward, with rounded set when that changed it;
 // exact lengths and reals, separated by commas, each with its own unit. Returns false with
 // the reason in error: a unit while none is known, or an exact length that is no whole
 // number of hundredths, naming the nearest that is.

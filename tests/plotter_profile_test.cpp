@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         conversion_case{"corner_rounds_up_and_far_edge_down", "10mmx5mm+1mm-1mm", bed, 25.4,
                         "0.39x0.18+0.04-0.03", true},
         conversion_case{"bed_without_unit_passes_as_given", "8x6+0+0", bed, 0, "8x6+0+0", false},
+        conversion_case{"size_shares_its_unit_beside_a_corner_of_its_own",
+                        "203.2x152.4mm+10mm+10mm", bed, 25.4, "7.99x5.99+0.40+0.40", true},
+        conversion_case{"corner_shares_its_unit", "8inx6in+1in+1", bed, 1,
+                        "203.20x152.40+25.40+25.40", false},
         conversion_case{"shift_off_the_hundredths_names_the_nearest", "1mm,0", exact, 25.4,
                         "1mm is 0.0393701 output units, no whole number of hundredths; the "
                         "nearest is 0.04 (1.016mm)",
