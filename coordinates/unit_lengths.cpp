@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 namespace {
@@ -162,8 +161,12 @@ bool convert_lengths(const char *text, length_kind kind, const output_unit &unit
         at += !first;
         const char *start = at;
         length_token t;
-        if (!read_token(at, t) || !t.has_suffix) {
-            at = start + std::strcspn(start, ",");
+        if (!read_token(at, t) || (*at != ',' && *at != '\0')) {
+            // What is no list of numbers is left as typed, for the option to refuse by name.
+            converted = text;
+            return true;
+        }
+        if (!t.has_suffix) {
             converted.append(first ? "" : ",").append(start, at);
             continue;
         }
@@ -186,6 +189,5 @@ bool convert_lengths(const char *text, length_kind kind, const output_unit &unit
         converted.append(first ? "" : ",")
             .append(kind == length_kind::exact ? hundredths_text(std::llround(h)) : number);
     }
-    converted.append(at);
     return true;
 }

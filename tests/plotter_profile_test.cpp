@@ -59,6 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                         false},
         conversion_case{"speed_converts_as_a_real", "50mm", real, 25.4, "1.9685039370078741",
                         false},
+        conversion_case{"more_after_a_unit_is_left_as_typed", "20mm/s,1", real, 25.4, "20mm/s,1",
+                        false},
         conversion_case{"unit_without_a_unit_known", "5mm,0", exact, 0,
                         "mm needs a unit: set unit = or --unit", false},
         conversion_case{"sheet_without_a_unit_known", "letter", bed, 0,
