@@ -3,6 +3,9 @@
 // 203.2mm is 8 inches exactly.
 #include "unit_lengths.h"
 
+#include "xy_layout.h"
+
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +63,12 @@ std::string hundredths_text(long long h)
     std::snprintf(text, sizeof text, "%s%lld.%02lld", h < 0 ? "-" : "", std::llabs(h) / 100,
                   std::llabs(h) % 100);
     return text;
+}
+
+// Whether hundredths h lie within what a coordinates file holds.
+bool within_file(double h)
+{
+    return std::abs(h) <= static_cast<double>(largest_hundredths);
 }
 
 // Output units of t in hundredths, as a double.
@@ -131,6 +140,13 @@ bool convert_bed(const char *text, const output_unit &unit, std::string &convert
     double h[4] = {0, 0, 0, 0};
     for (int k = 0; k <= count; ++k)
         h[k] = t[k].unit_mm > 0 ? hundredths_of(t[k], unit) : t[k].value * 100;
+    bool within = within_file(h[2] + h[0]) && within_file(h[3] + h[1]);
+    for (const double each : h)
+        within = within && within_file(each);
+    if (!within) {
+        converted = text;
+        return true;
+    }
     converted = inward(h[2], h[3], h[0], h[1], rounded);
     return true;
 }
@@ -174,7 +190,15 @@ bool convert_lengths(const char *text, length_kind kind, const output_unit &unit
             return unit_wanted(t.suffix, error);
         const double h = hundredths_of(t, unit);
         char number[64];
-        std::snprintf(number, sizeof number, "%.17g", h / 100);
+        const auto [end, failed] = std::to_chars(number, number + sizeof number - 1, h / 100,
+                                                 std::chars_format::fixed);
+        *end = '\0';
+        // A length beyond what a file holds, or too small for a plain decimal of this room,
+        // is left as typed too: the option refuses it in the operator's own words.
+        if (!within_file(h) || (kind == length_kind::real && failed != std::errc{})) {
+            converted = text;
+            return true;
+        }
         if (kind == length_kind::exact && std::abs(h - std::round(h)) > tolerance) {
             const long long nearest = std::llround(h);
             std::snprintf(number, sizeof number, "%.6g", h / 100);

@@ -23,8 +23,10 @@ enum class length_kind { bed, exact, real };
 // (or a sheet, a4, a3 or letter, each also -landscape) W x H [+X+Y], a unit after its last
 // number standing for all of them, else one of W or H for both and one of X or Y for both,
 // rounded inward, with rounded set when that changed it;
-// exact lengths and reals, separated by commas, each with its own unit. Returns false with
-// the reason in error: a unit while none is known, or an exact length that is no whole
-// number of hundredths, naming the nearest that is.
+// exact lengths and reals, separated by commas, each with its own unit, reals as plain
+// decimals. Text that is no such list, or lies beyond what a coordinates file holds, is left
+// as typed for the option to refuse. Returns false with the reason in error: a unit while
+// none is known, or an exact length that is no whole number of hundredths, naming the
+// nearest that is.
 bool convert_lengths(const char *text, length_kind kind, const output_unit &unit,
                      std::string &converted, bool &rounded, std::string &error);
