@@ -372,7 +372,7 @@ int find_parts(job_input &j, const options &o, std::vector<part_span> &parts, jo
             std::vector<std::int64_t> starts;
             for (const std::size_t net : best_cuts(costs, static_cast<std::size_t>(o.parts)))
                 starts.push_back(static_cast<std::int64_t>(net) + 1);
-            one_net_a_part = o.parts > facts.nets && facts.nets > 0;
+            one_net_a_part = o.parts > std::max<std::int64_t>(facts.nets, 1);
             rewind_input(j);
             end = survey_parts(j.in, starts, std::numeric_limits<std::int64_t>::max(),
                                o.common.motion, parts, facts, reader, unit);

@@ -131,6 +131,9 @@ TEST_F(xysplit, parts_merge_back_and_no_cut_makes_the_longest_shorter)
     put("one.xy", converted("  NET 'ONE'\nSEG 0 0\nSEG 10000 0\n"));
     EXPECT_TRUE(
         tool(XYSPLIT, "--parts 2 -o q one.xy").err.starts_with("xysplit: 1 net makes 1 part\n"));
+    put("none.xy", converted(""));
+    EXPECT_NE(tool(XYSPLIT, "--parts 2 -o n none.xy").err.find("xysplit: 0 nets make 1 part\n"),
+              std::string::npos);
 }
 
 // By time, on a job with moves before its first net, nets without a move, holes and long
