@@ -190,8 +190,8 @@ bool convert_lengths(const char *text, length_kind kind, const output_unit &unit
             return unit_wanted(t.suffix, error);
         const double h = hundredths_of(t, unit);
         char number[64];
-        const auto [end, failed] = std::to_chars(number, number + sizeof number - 1, h / 100,
-                                                 std::chars_format::fixed);
+        const auto [end, failed] =
+            std::to_chars(number, number + sizeof number - 1, h / 100, std::chars_format::fixed);
         *end = '\0';
         // A length beyond what a file holds, or too small for a plain decimal of this room,
         // is left as typed too: the option refuses it in the operator's own words.
