@@ -33,8 +33,10 @@ std::string length_text(double units)
 
 void report_parts(const split_outcome &s)
 {
-    if (s.one_net_a_part && s.facts.nets <= 1)
-        complain("%" PRId64 " net%s 1 part", s.facts.nets, s.facts.nets == 1 ? " makes" : "s make");
+    if (s.one_net_a_part && s.facts.nets == 0)
+        complain("0 nets make 1 part");
+    else if (s.one_net_a_part && s.facts.nets == 1)
+        complain("1 net makes 1 part");
     else if (s.one_net_a_part)
         complain("%" PRId64 " nets make at most %" PRId64 " parts: one a net", s.facts.nets,
                  s.facts.nets);
