@@ -158,8 +158,8 @@ bool read_unit_length(const char *text, output_unit &unit)
     length_token t;
     const char *at = text;
     unit = output_unit{0, false};
-    if (!read_token(at, t) || *at != '\0' || !t.has_suffix || !(t.value > 0) ||
-        !std::isfinite(t.value))
+    if (!read_token(at, t) || *at != '\0' || !t.has_suffix ||
+        !(t.value * t.unit_mm >= shortest_unit_mm && t.value * t.unit_mm <= longest_unit_mm))
         return false;
     unit = {.mm = t.value * t.unit_mm, .inches = t.unit_mm == 25.4};
     return true;

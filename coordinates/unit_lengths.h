@@ -12,7 +12,16 @@ struct output_unit {
     bool inches;
 };
 
-// Reads a unit as unit = and --unit take it: a number above zero followed by mm, cm or in.
+// The shortest and longest output units taken, in millimetres: within them every length and
+// size a job can hold stays a finite number of millimetres in the summaries.
+constexpr double shortest_unit_mm = 1e-6, longest_unit_mm = 1e6;
+
+// What unit = and --unit want, for their messages.
+constexpr const char *unit_length_wanted =
+    "wants a length from 0.000001mm to 1000000mm, followed by mm, cm or in";
+
+// Reads a unit as unit = and --unit take it: a number followed by mm, cm or in, from
+// shortest_unit_mm to longest_unit_mm.
 bool read_unit_length(const char *text, output_unit &unit);
 
 // How an option's lengths are taken: a bed, rounded inward to whole hundredths; a length

@@ -150,6 +150,7 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
     put("loose.conf", "unit 1in\n");
     put("slow.conf", "speed = 0\n");
     put("unitless.conf", "bed = 20cmx10cm\n");
+    put("vast.conf", "unit = 1e308mm\n");
     std::filesystem::create_directory(dir + "/folder.conf");
     const struct {
         const char *arguments, *err;
@@ -162,6 +163,11 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
                                 "1000000: '0'\n"},
         {"--plotter unitless.conf",
          "xyview: unitless.conf:1: bed cm needs a unit: set unit = or --unit\n"},
+        // Millimetres beyond a double's range would make the JSON's sizes inf.
+        {"--plotter vast.conf", "xyview: vast.conf:1: unit wants a length from 0.000001mm to "
+                                "1000000mm, followed by mm, cm or in: '1e308mm'\n"},
+        {"--unit 0.0000001mm", "xyview: --unit wants a length from 0.000001mm to 1000000mm, "
+                               "followed by mm, cm or in: '0.0000001mm'\nTry 'xyview --help'.\n"},
         {"--plotter missing.conf", "xyview: missing.conf: No such file or directory (the "
                                    "plotter's profile)\n"},
         {"--plotter folder.conf", "xyview: folder.conf: Is a directory (the plotter's profile)\n"},
