@@ -29,21 +29,23 @@ constexpr option shared_long_options[] = {{"quiet", no_argument, nullptr, 'q'},
 
 // The lines of --help that tell the motion model's options, and the shared ones.
 constexpr const char *motion_usage =
-    "  --speed V              estimate the plotting time: drawing speed, in output units\n"
-    "                         per second (0.000001 to 1000000, as are the other values)\n"
+    "  --speed V              estimate the plotting time: drawing speed, in output\n"
+    "                         units per second (0.000001 to 1000000, as are the\n"
+    "                         other values)\n"
     "  --travel-speed V       speed with the tool up (default: --speed)\n"
-    "  --accel A              acceleration, in output units per second squared (default:\n"
-    "                         none, every move at its speed throughout)\n"
-    "  --corner D             junction deviation for corners, in output units (default 0:\n"
-    "                         the head stops at every corner), with --accel\n"
+    "  --accel A              acceleration, in output units per second squared\n"
+    "                         (default: none, every move at its speed throughout)\n"
+    "  --corner D             junction deviation at corners, with --accel, in\n"
+    "                         output units (default 0: a stop at every corner)\n"
     "  --tool-time DOWN[,UP]  seconds to lower and to raise the tool (default 0)\n";
 constexpr const char *shared_usage =
-    "  -q, --quiet            leave out the summary or report; warnings and errors stay\n"
-    "      --json             the summary or report as one JSON object on standard output\n"
+    "  -q, --quiet            only warnings and errors, no summary or report\n"
+    "      --json             the summary or report as one JSON object, on\n"
+    "                         standard output\n"
     "      --plotter FILE     the plotter's profile (default $XY_PLOTTER, else\n"
     "                         ~/.config/trace2xy/plotter.conf; none for none)\n"
-    "      --unit U           an output unit's length (1in, 25.4mm), so that lengths may\n"
-    "                         be given in mm, cm or in\n"
+    "      --unit U           an output unit's length (1in, 25.4mm), so that lengths\n"
+    "                         may be given in mm, cm or in\n"
     "  -h, --help             show this text and exit\n"
     "  -V, --version          show the version and exit\n";
 

@@ -22,24 +22,25 @@ constexpr const char *usage_text =
     "usage: xymerge [-q] [--json] [--row G] -o OUT.xy IN.xy...\n"
     "               (- for standard input or output)\n"
     "\n"
-    "Merges the plotter jobs of the coordinates files IN.xy into one, OUT.xy: every net\n"
-    "block of each as read, job after job in the order given, with the tool raised between\n"
-    "jobs. The first job's moves before its first net stay first; the later jobs' are\n"
-    "dropped, since they draw nothing. OUT.xy is written whole or not at all, and never\n"
-    "over an input. A report on standard error gives each job's bounding box and which\n"
-    "jobs overlap.\n"
+    "Merges the plotter jobs of the coordinates files IN.xy into one, OUT.xy: every\n"
+    "net block of each as read, job after job in the order given, with the tool\n"
+    "raised between jobs. The first job's moves before its first net stay first; the\n"
+    "later jobs' are dropped, since they draw nothing. OUT.xy is written whole or\n"
+    "not at all, and never over an input. A report on standard error gives each\n"
+    "job's bounding box and which jobs overlap.\n"
     "\n"
-    "  -o, --output OUT.xy    the merged job (- for standard output); always named, never\n"
-    "                         taken from among the inputs\n"
-    "      --row G            place the jobs side by side instead of as they lie: each one's\n"
-    "                         bounding box G to the right of the one before, its lower edge\n"
-    "                         on the first one's (G a plain decimal, at most two places)\n";
+    "  -o, --output OUT.xy    the merged job (- for standard output); always named,\n"
+    "                         never taken from among the inputs\n"
+    "      --row G            place the jobs side by side instead of as they lie:\n"
+    "                         each one's bounding box G to the right of the one\n"
+    "                         before, its lower edge on the first one's (G a plain\n"
+    "                         decimal, at most two places)\n";
 
 constexpr const char *exit_text =
     "\n"
-    "Exit status: 0 written, 1 an input is malformed or not laid out as trace2xy writes a\n"
-    "file, 2 a file could not be read or written or the arguments are wrong, 3 a position\n"
-    "would leave the range of a coordinates file.\n";
+    "Exit status: 0 written, 1 an input is malformed or not laid out as trace2xy\n"
+    "writes a file, 2 a file could not be read or written or the arguments are\n"
+    "wrong, 3 a position would leave the range of a coordinates file.\n";
 
 enum own_option { row_option = first_own_option };
 

@@ -26,20 +26,22 @@ constexpr const char *usage_text =
     "usage: xyorder [-q] [--json] [-k] [--effort E] [--speed V ...] IN.xy OUT.xy\n"
     "               (- for standard input or output)\n"
     "\n"
-    "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle travel, and\n"
-    "writes the result to OUT.xy (- for standard input or output): every net with its moves,\n"
-    "drawn from either end, in an order that travels less with the tool up; the moves\n"
-    "before the first net stay first. OUT.xy is written whole or not at all.\n"
+    "Reorders the nets of the coordinates file IN.xy to cut the plotter's idle\n"
+    "travel, and writes the result to OUT.xy (- for standard input or output): every\n"
+    "net with its moves, drawn from either end, in an order that travels less with\n"
+    "the tool up; the moves before the first net stay first. OUT.xy is written whole\n"
+    "or not at all.\n"
     "\n"
-    "  -k, --keep-direction   draw every net from the end it starts at, as a router must\n"
-    "  --effort E             search E times as long as by default, from 0 (the local\n"
-    "                         search alone) to 100\n";
+    "  -k, --keep-direction   draw every net from the end it starts at, as a router\n"
+    "                         must\n"
+    "  --effort E             search E times as long as by default, from 0 (the\n"
+    "                         local search alone) to 100\n";
 
 constexpr const char *exit_text =
     "\n"
     "With --speed, the plotting time before and after is told too.\n"
-    "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes a\n"
-    "file, 2 a file could not be read or written or the arguments are wrong.\n";
+    "Exit status: 0 written, 1 IN.xy is malformed or not laid out as trace2xy writes\n"
+    "a file, 2 a file could not be read or written or the arguments are wrong.\n";
 
 constexpr int effort_option = first_own_option;
 

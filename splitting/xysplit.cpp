@@ -23,40 +23,42 @@
 namespace {
 
 constexpr const char *usage_text =
-    "usage: xysplit [-q] [--json] [--speed V ...] (--from WHERE [--to WHERE] | --to WHERE)\n"
-    "               [--back N] IN.xy OUT.xy\n"
+    "usage: xysplit [-q] [--json] [--speed V ...]\n"
+    "               (--from WHERE [--to WHERE] | --to WHERE) [--back N] IN.xy OUT.xy\n"
     "       xysplit [-q] [--json] [--speed V ...] (--parts K | --each TIME |\n"
     "               --each-length L) -o PREFIX IN.xy\n"
     "       xysplit [-q] [--json] --check PART.xy... ORIGINAL.xy\n"
     "\n"
-    "Writes whole nets of the plotter job IN.xy as jobs of their own: from a net to the end\n"
-    "or up to a net, to resume where the plotter stopped, or all of it in parts, written\n"
-    "PREFIX-1.xy, PREFIX-2.xy, ... all together or none. Each part is a coordinates file\n"
-    "laid out as trace2xy writes, and xymerge joins the parts into the job again.\n"
+    "Writes whole nets of the plotter job IN.xy as jobs of their own: from a net to\n"
+    "the end or up to a net, to resume where the plotter stopped, or all of it in\n"
+    "parts, written PREFIX-1.xy, PREFIX-2.xy, ... all together or none. Each part is\n"
+    "a coordinates file laid out as trace2xy writes, and xymerge joins the parts\n"
+    "into the job again.\n"
     "\n"
-    "  --from WHERE           from this net on: a net number (counted from 1) or a plotting\n"
-    "                         time from the start (0:41:10, 2470s; needs --speed), the\n"
-    "                         first net not finished by then\n"
+    "  --from WHERE           from this net on: a net number (counted from 1) or a\n"
+    "                         plotting time from the start (0:41:10, 2470s; needs\n"
+    "                         --speed), the first net not finished by then\n"
     "  --to WHERE             up to the net before this one\n"
     "  --from-length L, --to-length L\n"
     "                         at the first net not finished when L has been drawn\n"
     "  --from-point X,Y, --to-point X,Y\n"
-    "                         at the net whose strokes pass nearest X,Y, where the pen\n"
-    "                         stopped (within --near D, default 0.10; ties to the first)\n"
+    "                         at the net whose strokes pass nearest X,Y, where the\n"
+    "                         pen stopped (within --near D, default 0.10; ties to\n"
+    "                         the first)\n"
     "  --back N               start N nets earlier, for a little overlap\n"
     "  --parts K              K parts, the longest as short as whole nets allow, by\n"
     "                         plotting time, or by length drawn without --speed\n"
     "  --each TIME            parts of at most TIME each (needs --speed)\n"
     "  --each-length L        parts that draw at most L each\n"
     "  -o, --output PREFIX    the parts' names: PREFIX-N.xy, N zero-padded\n"
-    "  --check                whether the parts draw exactly the original's strokes, each\n"
-    "                         once, in order and in direction\n";
+    "  --check                whether the parts draw exactly the original's strokes,\n"
+    "                         each once, in order and in direction\n";
 
 constexpr const char *exit_text =
     "\n"
     "Exit status: 0 written (with --check, the parts draw the original), 1 a file is\n"
-    "malformed, 2 a file could not be read or written or the arguments are wrong, 3 with\n"
-    "--check, the parts draw otherwise.\n";
+    "malformed, 2 a file could not be read or written or the arguments are wrong,\n"
+    "3 with --check, the parts draw otherwise.\n";
 
 enum own_option {
     from_option = first_own_option,

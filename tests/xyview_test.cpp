@@ -456,6 +456,20 @@ TEST_F(xyview, help_and_version_go_to_standard_output)
     EXPECT_EQ(version.out, "xyview " XYVIEW_VERSION "\n");
 }
 
+TEST_F(xyview, every_companions_help_fits_an_80_column_terminal)
+{
+    for (const char *program : {XYVIEW, XYORDER, XYPLACE, XYMERGE, XYSPLIT}) {
+        const run_result help = run("'"s + program + "' --help");
+        EXPECT_EQ(help.status, 0) << program;
+        EXPECT_GT(help.out.size(), 1000u) << program;
+        std::size_t widest = 0;
+        for (std::size_t at = 0, end; (end = help.out.find('\n', at)) != std::string::npos;
+             at = end + 1)
+            widest = std::max(widest, end - at);
+        EXPECT_LE(widest, 79u) << program;
+    }
+}
+
 TEST_F(xyview, wrong_arguments_get_the_usage)
 {
     for (const char *arguments : {"", "--bogus board.xy", "board.xy other.xy", "--svg"}) {

@@ -35,28 +35,31 @@ constexpr const char *usage_text =
     "usage: xyview [-q] [--json] [-s OUT.svg [-n] [-d] [--size WxH]] [-a WxH[+X+Y]]\n"
     "              [--done N] [--speed V ...] COORDS_FILE\n"
     "\n"
-    "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard input)\n"
-    "and prints a summary of the job: nets, moves, tool downs, holes, the length drawn, the\n"
-    "idle travel and the bounding box, in output units.\n"
+    "Reads an xy coordinates file as the plotter will (COORDS_FILE - reads standard\n"
+    "input) and prints a summary of the job: nets, moves, tool downs, holes, the\n"
+    "length drawn, the idle travel and the bounding box, in output units.\n"
     "\n"
-    "  -s, --svg OUT.svg      also draw the job as an SVG picture, y up: strokes in one colour\n"
-    "                         per net, idle travel in grey, holes as rings, axes in output\n"
-    "                         units (- writes it to standard output, and the summary to\n"
-    "                         standard error)\n"
+    "  -s, --svg OUT.svg      also draw the job as an SVG picture, y up: strokes in\n"
+    "                         one colour per net, idle travel in grey, holes as\n"
+    "                         rings, axes in output units (- writes it to standard\n"
+    "                         output, and the summary to standard error)\n"
     "  -n, --no-travel        leave the idle travel out of the picture\n"
-    "  -d, --direction        mark the direction each stroke is drawn in with an arrowhead\n"
+    "  -d, --direction        mark the direction each stroke is drawn in with an\n"
+    "                         arrowhead\n"
     "      --size WxH         the picture's size in pixels (default 1100x800)\n"
-    "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left corner at\n"
-    "                         (X, Y), (0, 0) if not given, or a4, a3, letter (also\n"
-    "                         -landscape), or none for not the profile's; exit with status\n"
-    "                         3 when any point of the job lies off it\n"
-    "      --done N           nets before net N are plotted: draw them faded, mark where\n"
-    "                         net N begins, and tell what is left to plot\n";
+    "  -a, --area WxH[+X+Y]   the plotter's bed: W wide and H high, its lower-left\n"
+    "                         corner at (X, Y), (0, 0) if not given, or a4, a3,\n"
+    "                         letter (also -landscape), or none for not the\n"
+    "                         profile's; exit with status 3 when any point of the\n"
+    "                         job lies off it\n"
+    "      --done N           nets before net N are plotted: draw them faded, mark\n"
+    "                         where net N begins, and tell what is left to plot\n";
 
 constexpr const char *exit_text =
     "\n"
-    "Exit status: 0 the file is sound (and lies on the bed), 1 the file is malformed, 2 a\n"
-    "file could not be read or written or the arguments are wrong, 3 the job is off the bed.\n";
+    "Exit status: 0 the file is sound (and lies on the bed), 1 the file is\n"
+    "malformed, 2 a file could not be read or written or the arguments are wrong,\n"
+    "3 the job is off the bed.\n";
 
 enum own_option { size_option = first_own_option, done_option };
 
