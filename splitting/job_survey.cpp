@@ -165,7 +165,7 @@ pass_end locate_nets(std::FILE *in, where *wheres, std::size_t count, double nea
     for (std::size_t k = 0; k < count; ++k) {
         where &w = wheres[k];
         if (w.kind == where_kind::point) {
-            facts.nearest = best[k] / 100;
+            facts.nearest = best[k] < far ? best[k] / 100 : -1;
             w = where{.kind = where_kind::net,
                       .net =
                           w.net > 0 && best[k] <= near * 100 * (1 + 1e-12) ? w.net : facts.nets + 1,

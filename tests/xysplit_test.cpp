@@ -359,6 +359,9 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"point_far_from_every_net", "--from-point 20,20 board.xy out.xy", "", 2,
                    "xysplit: --from-point 20,20: no net's strokes pass within 0.10 of it; the "
                    "nearest passes 21.22 away\n"},
+        fault_case{"point_in_a_job_that_draws_nothing", "--from-point 0,0 in.xy out.xy",
+                   "\n   NET 'A'\n \nTool Up \n\n\n", 2,
+                   "xysplit: --from-point 0,0: the job draws nothing\n"},
         fault_case{"to_before_from", "--from 9 --to 9 board.xy out.xy", "", 2,
                    "xysplit: --to 9 comes at or before --from 9: no net between\n"},
         fault_case{"stale_part_beside_the_prefix", "--parts 3 -o old board.xy", "", 2,
