@@ -15,6 +15,24 @@ namespace {
 // may be long and mostly escapes.
 constexpr std::size_t shown_at_most = 60;
 
+// How a byte of a file shows in a message: as itself where it prints, otherwise, and for a
+// backslash (and a quote, in quoted text), escaped, so that no file's bytes reach a terminal
+// as its controls.
+const char *shown_byte(unsigned char c, bool quoted, char (&shown)[8])
+{
+    shown[0] = static_cast<char>(c);
+    shown[1] = '\0';
+    if (c == '\\' || (quoted && c == '\''))
+        std::snprintf(shown, sizeof shown, "\\%c", c);
+    else if (c == '\t')
+        std::strcpy(shown, "\\t");
+    else if (c == '\r')
+        std::strcpy(shown, "\\r");
+    else if (c < 0x20 || c >= 0x7f)
+        std::snprintf(shown, sizeof shown, "\\x%02x", c);
+    return shown;
+}
+
 // Writes a line between quotes into text, with the bytes that would not print escaped,
 // cut short with "..." where it is longer than an error line should show or than the
 // reader kept of it.
@@ -23,16 +41,8 @@ void quote_line(const coordinates_reader &r, std::string &text)
     text = "'";
     bool cut = false;
     for (std::size_t i = 0; i < r.line_length && !cut; ++i) {
-        const unsigned char c = static_cast<unsigned char>(r.line[i]);
-        char shown[8] = {static_cast<char>(c), '\0'};
-        if (c == '\\' || c == '\'')
-            std::snprintf(shown, sizeof shown, "\\%c", c);
-        else if (c == '\t')
-            std::strcpy(shown, "\\t");
-        else if (c == '\r')
-            std::strcpy(shown, "\\r");
-        else if (c < 0x20 || c >= 0x7f)
-            std::snprintf(shown, sizeof shown, "\\x%02x", c);
+        char buffer[8];
+        const char *const shown = shown_byte(static_cast<unsigned char>(r.line[i]), true, buffer);
         cut = text.size() + std::strlen(shown) > shown_at_most;
         if (!cut)
             text += shown;
@@ -196,4 +206,14 @@ int standard_output_written(int status)
         return status;
     complain("standard output: %s", std::strerror(errno));
     return status_trouble;
+}
+
+std::string shown_text(std::string_view text)
+{
+    std::string shown;
+    for (const char c : text) {
+        char buffer[8];
+        shown += shown_byte(static_cast<unsigned char>(c), false, buffer);
+    }
+    return shown;
 }

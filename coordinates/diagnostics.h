@@ -5,6 +5,9 @@
 
 #include "coordinates_reader.h"
 
+#include <string>
+#include <string_view>
+
 #include <getopt.h>
 
 // Exit statuses: the coordinates file is malformed; a file could not be read or written,
@@ -26,6 +29,10 @@ int report_unread(read_result result, coordinates_reader &r, const char *name);
 // returns status_malformed.
 int report_misplaced(const char *what, const coordinates_reader &r, const xy_unit &unit,
                      const char *name);
+
+// A file's text, such as a net's record, as a message shows it: each byte that would not
+// print, and each backslash, escaped as a faulty line's are (\x1b, \t, \\).
+std::string shown_text(std::string_view text);
 
 // Warns, as every companion does, that a job whose tool never goes down draws nothing.
 void warn_when_nothing_drawn(std::int64_t tool_downs);

@@ -22,7 +22,8 @@ std::string point_text(point p)
 // by its record.
 std::string stroke_text(const stroke_reader &s, const stroke &k)
 {
-    return std::string(s.name) + ":" + std::to_string(s.line) + ": " + s.net + " draws " +
+    return std::string(s.name) + ":" + std::to_string(s.line) + ": " + shown_text(s.net) +
+           " draws " +
            (k.from.x == k.to.x && k.from.y == k.to.y
                 ? "a hole at " + point_text(k.from)
                 : point_text(k.from) + " to " + point_text(k.to));

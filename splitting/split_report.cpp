@@ -17,9 +17,9 @@ std::string nets_text(const part_span &p)
     if (p.last_net < p.first_net)
         return "no nets";
     if (p.last_net == p.first_net)
-        return "net " + std::to_string(p.first_net) + " (" + p.first_name + ")";
+        return "net " + std::to_string(p.first_net) + " (" + shown_text(p.first_name) + ")";
     return "nets " + std::to_string(p.first_net) + " to " + std::to_string(p.last_net) + " (" +
-           p.first_name + " to " + p.last_name + ")";
+           shown_text(p.first_name) + " to " + shown_text(p.last_name) + ")";
 }
 
 std::string length_text(double units)

@@ -283,6 +283,20 @@ TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
               "xysplit: the parts end before bo");
 }
 
+// A net's record may hold any bytes; the report must not hand a terminal its controls.
+TEST_F(xysplit, net_records_are_reported_with_their_controls_escaped)
+{
+    const std::string net = "\n   NET 'A\x1b]0;x\x07\\' \n \nGo To       1.00       1.00\nTool Down \n";
+    put("one.xy", net + "Go To       2.00       1.00\nTool Up \n\n\n");
+    put("other.xy", net + "Go To       3.00       1.00\nTool Up \n\n\n");
+    EXPECT_EQ(tool(XYSPLIT, "--from 1 one.xy out.xy").err,
+              "xysplit: out.xy: net 1 (NET 'A\\x1b]0;x\\x07\\\\'), 2 moves, pen-down length 1.00, "
+              "idle travel 0.00\n");
+    EXPECT_EQ(tool(XYSPLIT, "--check one.xy other.xy").err,
+              "xysplit: one.xy:6: NET 'A\\x1b]0;x\\x07\\\\' draws 1.00,1.00 to 2.00,1.00, where "
+              "other.xy:6: NET 'A\\x1b]0;x\\x07\\\\' draws 1.00,1.00 to 3.00,1.00\n");
+}
+
 // Past a file-size limit, a split leaves no part of its own and the old ones as they were.
 TEST_F(xysplit, a_part_that_cannot_be_written_leaves_every_part_as_it_was)
 {
