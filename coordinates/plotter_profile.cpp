@@ -33,8 +33,7 @@ bool take_line(plotter_profile &p, std::string_view line, int number)
     const std::size_t equals = line.find('=');
     const char *const file = p.path.c_str();
     if (equals == std::string_view::npos || trimmed(line.substr(0, equals)).empty()) {
-        complain("%s:%d: not key = value: '%.*s'", file, number, static_cast<int>(line.size()),
-                 line.data());
+        complain("%s:%d: not key = value: '%s'", file, number, shown_text(line).c_str());
         return false;
     }
     const std::string_view key = trimmed(line.substr(0, equals)),
@@ -55,9 +54,9 @@ bool take_line(plotter_profile &p, std::string_view line, int number)
         p.lines[k] = number;
         return true;
     }
-    complain("%s:%d: unknown key '%.*s'; plotter.conf(5) lists unit, bed, speed, travel-speed, "
+    complain("%s:%d: unknown key '%s'; plotter.conf(5) lists unit, bed, speed, travel-speed, "
              "accel, corner, tool-time and margin",
-             file, number, static_cast<int>(key.size()), key.data());
+             file, number, shown_text(key).c_str());
     return false;
 }
 
@@ -92,9 +91,13 @@ bool read_profile(const char *named, plotter_profile &p)
         return false;
     }
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number)
+    for (int number = 1; std::getline(in, line); ++number) {
+        // An editor may begin a UTF-8 file with a byte order mark, which no key is part of.
+        if (number == 1 && line.starts_with("\xef\xbb\xbf"))
+            line.erase(0, 3);
         if (!take_line(p, line, number))
             return false;
+    }
     if (in.bad()) {
         complain("%s: %s", p.path.c_str(), std::strerror(errno));
         return false;

@@ -151,6 +151,7 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
     put("slow.conf", "speed = 0\n");
     put("unitless.conf", "bed = 20cmx10cm\n");
     put("vast.conf", "unit = 1e308mm\n");
+    put("marked.conf", "\xef\xbb\xbfunit = 1in\nsp\x1b[1med = 20\n");
     std::filesystem::create_directory(dir + "/folder.conf");
     const struct {
         const char *arguments, *err;
@@ -168,6 +169,10 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
                                 "1000000mm, followed by mm, cm or in: '1e308mm'\n"},
         {"--unit 0.0000001mm", "xyview: --unit wants a length from 0.000001mm to 1000000mm, "
                                "followed by mm, cm or in: '0.0000001mm'\nTry 'xyview --help'.\n"},
+        // A byte order mark is passed over; a key that would not print is shown escaped.
+        {"--plotter marked.conf", "xyview: marked.conf:2: unknown key 'sp\\x1b[1med'; "
+                                  "plotter.conf(5) lists unit, bed, speed, travel-speed, accel, "
+                                  "corner, tool-time and margin\n"},
         {"--plotter missing.conf", "xyview: missing.conf: No such file or directory (the "
                                    "plotter's profile)\n"},
         {"--plotter folder.conf", "xyview: folder.conf: Is a directory (the plotter's profile)\n"},
