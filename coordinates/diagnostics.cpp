@@ -15,9 +15,9 @@ namespace {
 // may be long and mostly escapes.
 constexpr std::size_t shown_at_most = 60;
 
-// How a byte of a file shows in a message: as itself where it prints, otherwise, and for a
-// backslash (and a quote, in quoted text), escaped, so that no file's bytes reach a terminal
-// as its controls.
+// How a byte of a file shows in a message: as itself where it prints, escaped where it would
+// not and for a backslash (and a quote, in quoted text), so that no file's bytes reach a
+// terminal as its controls.
 const char *shown_byte(unsigned char c, bool quoted, char (&shown)[8])
 {
     shown[0] = static_cast<char>(c);
