@@ -10,14 +10,16 @@
 
 namespace {
 
-// Reads digits at text as a whole number of at most 18 digits into value.
+// Reads digits at text as a whole number into value; a number past 10^18, more nets, parts or
+// hours than any job has, is taken as 10^18.
 bool read_whole(const char *&text, std::int64_t &value)
 {
+    constexpr std::int64_t most = 1'000'000'000'000'000'000;
     value = 0;
     const char *start = text;
-    for (; *text >= '0' && *text <= '9' && text - start < 18; ++text)
-        value = value * 10 + (*text - '0');
-    return text > start && (*text < '0' || *text > '9');
+    for (; *text >= '0' && *text <= '9'; ++text)
+        value = value < most / 10 ? value * 10 + (*text - '0') : most;
+    return text > start;
 }
 
 // Reads [digits.]digits without sign or exponent at text.

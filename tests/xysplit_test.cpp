@@ -366,6 +366,8 @@ INSTANTIATE_TEST_SUITE_P(
                        try_help},
         fault_case{"net_past_the_last", "--to 301 board.xy out.xy", "", 2,
                    "xysplit: --to 301: the job has 300 nets\n"},
+        fault_case{"net_past_any_job", "--from 99999999999999999999 board.xy out.xy", "", 2,
+                   "xysplit: --from 99999999999999999999: the job has 300 nets\n"},
         fault_case{"time_without_a_speed", "--from 0:41:10 board.xy out.xy", "", 2,
                    "xysplit: --from 0:41:10: a plotting time needs --speed\n" + try_help},
         fault_case{"time_past_the_end", "--speed 20 --from 1:00:00 board.xy out.xy", "", 2,
