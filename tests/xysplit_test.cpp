@@ -286,7 +286,8 @@ TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
 // A net's record may hold any bytes; the report must not hand a terminal its controls.
 TEST_F(xysplit, net_records_are_reported_with_their_controls_escaped)
 {
-    const std::string net = "\n   NET 'A\x1b]0;x\x07\\' \n \nGo To       1.00       1.00\nTool Down \n";
+    const std::string net =
+        "\n   NET 'A\x1b]0;x\x07\\' \n \nGo To       1.00       1.00\nTool Down \n";
     put("one.xy", net + "Go To       2.00       1.00\nTool Up \n\n\n");
     put("other.xy", net + "Go To       3.00       1.00\nTool Up \n\n\n");
     EXPECT_EQ(tool(XYSPLIT, "--from 1 one.xy out.xy").err,
