@@ -112,8 +112,8 @@ int read_setting(int argc, char **argv, const companion &c, option_table &t, com
     if (unit && !read_unit_length(unit, common.unit))
         return wrong_arguments("--unit %s: '%s'", unit_length_wanted, unit);
     if (!unit && !profile_unit.empty() && !read_unit_length(profile_unit.c_str(), common.unit)) {
-        complain("%s %s: '%s'", profile_place(common.profile, unit_key).c_str(),
-                 unit_length_wanted, profile_unit.c_str());
+        complain("%s %s: '%s'", profile_place(common.profile, unit_key).c_str(), unit_length_wanted,
+                 profile_unit.c_str());
         return status_trouble;
     }
     return check_profile(c, common);
