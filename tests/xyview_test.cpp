@@ -271,6 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: in.xy:1: not a coordinates line: '" + std::string(59, 'a') + "...'\n"},
         fault_case{"done_past_the_only_net", "--done 2 in.xy", "\n   NET 'A'\n \n" + sound, 2,
                    "xyview: --done 2: the job has 1 net\n"},
+        fault_case{"done_past_any_job", "--done 99999999999999999999 in.xy", sound, 2,
+                   "xyview: --done 99999999999999999999: the job has 0 nets\n"},
         fault_case{"bed_beyond_the_range", "-a 1x1+92233720368547.77+0 in.xy", sound, 2,
                    bad_area("1x1+92233720368547.77+0")},
         fault_case{"bed_with_three_places", "-a 0.1x0.1+0.004+0 in.xy", sound, 2,

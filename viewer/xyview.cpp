@@ -86,6 +86,7 @@ struct options {
     const char *input;       // the coordinates file, or "-"
     const char *svg;         // where to draw the picture, or null
     const char *for_picture; // an option given that only a picture takes, or null
+    const char *done;        // --done as typed, or null
     picture_style style;
     bool has_area;
     bool no_area; // --area none: not the profile's bed either
@@ -93,14 +94,14 @@ struct options {
     common_options common;
 };
 
-// Reads a net number, a bare whole number from 1.
+// Reads a net number, a bare whole number from 1; one past the range is its largest, more
+// nets than any job has.
 bool read_net_number(const char *text, std::int64_t &net)
 {
     char *end = nullptr;
-    errno = 0;
     const long long value = text[0] >= '1' && text[0] <= '9' ? std::strtoll(text, &end, 10) : 0;
     net = value;
-    return value >= 1 && errno == 0 && *end == '\0';
+    return value >= 1 && *end == '\0';
 }
 
 // Reads WxH, whole numbers of pixels from 100 to largest_picture_side.
@@ -126,6 +127,7 @@ int take_option(int code, const char *value, options &o)
         return wrong_arguments("--area %s: '%s'", bed_wanted, value);
     if (code == done_option && !read_net_number(value, o.style.done))
         return wrong_arguments("--done wants a net number from 1: '%s'", value);
+    o.done = code == done_option ? value : o.done;
     if (code == size_option && !read_size(value, o.style))
         return wrong_arguments("--size wants WxH, whole numbers of pixels from 100 to %d: '%s'",
                                largest_picture_side, value);
@@ -328,8 +330,8 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     report.left = left.job;
     report.left_time = finish_timing(left_timer);
     if (result == read_result::finished && o.style.done > tool.job.nets) {
-        complain("--done %lld: the job has %ld net%s", static_cast<long long>(o.style.done),
-                 tool.job.nets, tool.job.nets == 1 ? "" : "s");
+        complain("--done %s: the job has %ld net%s", o.done, tool.job.nets,
+                 tool.job.nets == 1 ? "" : "s");
         result = read_result::failed;
     } else if (result == read_result::finished) {
         return -1;
