@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -75,7 +77,21 @@ void complain_v(const char *format, std::va_list values)
     std::fputc('\n', stderr);
 }
 
+// Runs where nothing may be allocated: stderr is unbuffered, and the exit leaves stdio's
+// buffers, which may hold half a summary, unwritten.
+[[noreturn]] void say_out_of_memory()
+{
+    std::fputs(program_invocation_short_name, stderr);
+    std::fputs(": out of memory\n", stderr);
+    std::_Exit(status_trouble);
+}
+
 } // namespace
+
+void fail_when_out_of_memory()
+{
+    std::set_new_handler(say_out_of_memory);
+}
 
 void complain(const char *format, ...)
 {

@@ -1,6 +1,7 @@
 // How the companions tell what went wrong: one line on standard error each, led by the
 // program's name as it was started, for a file that could not be read, a unit out of
-// place, wrong arguments, and standard output that lost what was printed.
+// place, wrong arguments, standard output that lost what was printed, and memory that ran
+// out.
 #pragma once
 
 #include "coordinates_reader.h"
@@ -14,6 +15,11 @@
 // or the arguments are wrong.
 constexpr int status_malformed = 1;
 constexpr int status_trouble = 2;
+
+// Has an allocation that finds no memory end the run at once with status_trouble and the
+// line "NAME: out of memory", rather than abort: the outputs' unnamed files go with the
+// process, so old files stay as they were.
+void fail_when_out_of_memory();
 
 // Writes the program's name, then the message that format and what follows it make, as
 // one line on standard error. Every error line of a companion comes from here.

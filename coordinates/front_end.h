@@ -107,16 +107,17 @@ int read_setting(int argc, char **argv, const companion &c, option_table &t,
 int convert_option(int code, const char *&value, const companion &c, option_table &t,
                    common_options &common);
 
-// Readies the program (standard_descriptors.h), then reads the options of argv: the shared
-// ones into common, and each of the companion's own through take(code, value, o), which
-// returns -1 or the exit status to end with. Returns -1 when the run goes on, with optind
-// at the first name, or the exit status to end with, what was printed having reached
-// standard output.
+// Readies the program (standard_descriptors.h), with a line of its own should memory run
+// out (diagnostics.h), then reads the options of argv: the shared ones into common, and
+// each of the companion's own through take(code, value, o), which returns -1 or the exit
+// status to end with. Returns -1 when the run goes on, with optind at the first name, or
+// the exit status to end with, what was printed having reached standard output.
 template <typename Options>
 int read_options(int argc, char **argv, const companion &c, common_options &common,
                  int (*take)(int code, const char *value, Options &o), Options &o)
 {
     prepare_program();
+    fail_when_out_of_memory();
     option_table t;
     merge_options(c, t);
     start_options(common);
