@@ -53,6 +53,10 @@ TEST_F(console, converts_the_named_files_showing_only_the_prompts)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, ask_trace + ask_xy);
     EXPECT_EQ(get("board.xy"), example_xy);
+    // Prompts that standard output cannot take are lost; the status tells of the files.
+    const run_result unshown = trace2xy("board.trc\nunshown.xy\n", "> /dev/full; }", "{ ");
+    EXPECT_EQ(unshown.status, 0);
+    EXPECT_EQ(get("unshown.xy"), example_xy);
 }
 
 TEST_F(console, arguments_are_ignored)
