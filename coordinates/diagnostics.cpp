@@ -2,6 +2,7 @@
 // error line stays one short line whatever the file holds.
 #include "diagnostics.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -72,9 +73,14 @@ bool looks_like_trace_data(coordinates_reader &r)
 
 void complain_v(const char *format, std::va_list values)
 {
-    std::fprintf(stderr, "%s: ", program_invocation_short_name);
-    std::vfprintf(stderr, format, values);
-    std::fputc('\n', stderr);
+    std::va_list again;
+    va_copy(again, values);
+    const int size = std::vsnprintf(nullptr, 0, format, values);
+    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    const std::string line = program_invocation_short_name + (": " + shown_name(text)) + "\n";
+    std::fputs(line.c_str(), stderr);
 }
 
 // Runs where nothing may be allocated: stderr is unbuffered, and the exit leaves stdio's
@@ -145,7 +151,8 @@ int report_misplaced(const char *what, const coordinates_reader &r, const xy_uni
     if (unit.kind == unit_kind::net)
         complain("%s:%ld: the net header block of %s is out of place: %s %s only files "
                  "laid out as trace2xy writes them",
-                 name, r.unit_line, unit.net, program_invocation_short_name, what);
+                 name, r.unit_line, shown_text(unit.net).c_str(), program_invocation_short_name,
+                 what);
     else
         complain("%s:%ld: '%s' is out of place: %s %s only files laid out as trace2xy "
                  "writes them",
@@ -222,6 +229,20 @@ int standard_output_written(int status)
         return status;
     complain("standard output: %s", std::strerror(errno));
     return status_trouble;
+}
+
+std::string shown_name(std::string_view text)
+{
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        char buffer[8];
+        if (byte < 0x20 || byte == 0x7f)
+            shown += shown_byte(byte, false, buffer);
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 std::string shown_text(std::string_view text)

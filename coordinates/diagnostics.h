@@ -22,7 +22,8 @@ constexpr int status_trouble = 2;
 void fail_when_out_of_memory();
 
 // Writes the program's name, then the message that format and what follows it make, as
-// one line on standard error. Every error line of a companion comes from here.
+// one line on standard error, its control bytes escaped as shown_name does, whatever names
+// and records it holds. Every error line of a companion comes from here.
 [[gnu::format(printf, 1, 2)]] void complain(const char *format, ...);
 
 // Writes why the unit after r could not be read (result is not unit or finished), name
@@ -35,6 +36,10 @@ int report_unread(read_result result, coordinates_reader &r, const char *name);
 // returns status_malformed.
 int report_misplaced(const char *what, const coordinates_reader &r, const xy_unit &unit,
                      const char *name);
+
+// A name that the user gave, as a message shows it: each control byte escaped (\x1b, \t),
+// so that none reaches a terminal as an order, and the rest, UTF-8 included, as it is.
+std::string shown_name(std::string_view text);
 
 // A file's text, such as a net's record, as a message shows it: each byte that would not
 // print, and each backslash, escaped as a faulty line's are (\x1b, \t, \\).

@@ -195,6 +195,7 @@ TEST_P(order_fault, is_reported_and_writes_nothing)
 }
 
 const std::string sound = "Go To       1.00       2.00\n" + trailer;
+const std::string odd_net = "\n   NET '\x1b\xc3\xa9'\n \n"; // its record holds controls
 const std::string layout = ": xyorder reorders only files laid out as trace2xy writes them\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -209,6 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "line 4: 'Go To       1.00       2.00'; xymerge joins jobs into one\n"},
                     fault_case{"missing_file", "none.xy out.xy", "", 2,
                                "xyorder: none.xy: No such file or directory\n"},
+                    fault_case{"name_with_controls", "\"$(printf 'a\\033]\\007')\" out.xy", "", 2,
+                               "xyorder: a\\x1b]\\x07: No such file or directory\n"},
                     fault_case{"output_in_a_missing_directory", "board.xy no/such.xy", "", 2,
                                "xyorder: no/such.xy: No such file or directory\n"},
                     fault_case{"output_over_the_file_being_read", "in.xy ./in.xy", sound, 2,
@@ -233,6 +236,11 @@ INSTANTIATE_TEST_SUITE_P(
                                "Go To       0.00       0.00\n\n   NET 'A'\n \n" + trailer, 1,
                                "xyorder: in.xy:2: the net header block of NET 'A' is out of "
                                "place" +
+                                   layout},
+                    fault_case{"misplaced_net_with_controls", "in.xy out.xy",
+                               "Go To       0.00       0.00\n" + odd_net + trailer, 1,
+                               "xyorder: in.xy:2: the net header block of NET '\\x1b\\xc3\\xa9' is "
+                               "out of place" +
                                    layout},
                     fault_case{"effort_below_zero", "--effort -1 board.xy out.xy", "", 2,
                                "xyorder: --effort wants a number from 0 to 100: '-1'\nTry "

@@ -53,6 +53,16 @@ TEST_F(xyview, prints_the_summary_of_a_sound_file)
     EXPECT_EQ(result.err, "");
 }
 
+TEST_F(xyview, names_are_shown_with_their_control_bytes_escaped)
+{
+    const std::string name = "\x1b]0;x\x07\xc3\xa9.xy";
+    put(name, get("board.xy"));
+    const run_result result = xyview_with("\"$(printf '\\033]0;x\\007\\303\\251.xy')\"");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out,
+              "coordinates file  \\x1b]0;x\\x07\xc3\xa9.xy" + worked_summary.substr(26));
+}
+
 TEST_F(xyview, reads_standard_input_for_a_dash)
 {
     const run_result result = xyview_with("-", get("board.xy"));

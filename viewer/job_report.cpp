@@ -2,6 +2,7 @@
 // the hundredth, times to the tenth of a second.
 #include "job_report.h"
 
+#include "diagnostics.h"
 #include "json_writer.h"
 
 #include <algorithm>
@@ -191,9 +192,9 @@ bed_standing standing_of(const job_summary &job, const bed &b)
 void print_summary(std::FILE *to, const job_report &r)
 {
     const job_summary &job = r.job;
-    std::fprintf(to, "coordinates file  %s\n", r.name.c_str());
+    std::fprintf(to, "coordinates file  %s\n", shown_name(r.name).c_str());
     if (!r.profile.empty())
-        print_line(to, "profile", r.profile);
+        print_line(to, "profile", shown_name(r.profile));
     std::fprintf(to,
                  "nets              %ld\n"
                  "moves             %ld\n"
