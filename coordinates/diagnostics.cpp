@@ -36,21 +36,20 @@ const char *shown_byte(unsigned char c, bool quoted, char (&shown)[8])
     return shown;
 }
 
-// Writes a line between quotes into text, with the bytes that would not print escaped,
-// cut short with "..." where it is longer than an error line should show or than the
-// reader kept of it.
-void quote_line(const coordinates_reader &r, std::string &text)
+// Writes line between quotes into text, with the bytes that would not print escaped, cut
+// short with "..." where it is longer than an error line should show or was cut already.
+void quote(std::string_view line, bool cut_already, std::string &text)
 {
-    text = "'";
+    text.assign(1, '\'');
     bool cut = false;
-    for (std::size_t i = 0; i < r.line_length && !cut; ++i) {
+    for (std::size_t i = 0; i < line.size() && !cut; ++i) {
         char buffer[8];
-        const char *const shown = shown_byte(static_cast<unsigned char>(r.line[i]), true, buffer);
+        const char *const shown = shown_byte(static_cast<unsigned char>(line[i]), true, buffer);
         cut = text.size() + std::strlen(shown) > shown_at_most;
         if (!cut)
             text += shown;
     }
-    text += cut || r.line_cut ? "...'" : "'";
+    text += cut || cut_already ? "...'" : "'";
 }
 
 // Whether line is a record of trace data as trace2xy takes it: a segment or a net.
@@ -118,7 +117,7 @@ int report_unread(read_result result, coordinates_reader &r, const char *name)
         return status_malformed;
     }
     std::string line;
-    quote_line(r, line);
+    quote(std::string_view(r.line, r.line_length), r.line_cut, line);
     const char *const ends_inside = r.line_fed ? "" : " (the file ends inside it)";
     if (r.fault == line_fault::beyond_range) {
         complain("%s:%ld: a position beyond what a coordinates file holds (92233720368547.77 "
@@ -243,6 +242,13 @@ std::string shown_name(std::string_view text)
             shown += c;
     }
     return shown;
+}
+
+std::string quoted_text(std::string_view text)
+{
+    std::string quoted;
+    quote(text, false, quoted);
+    return quoted;
 }
 
 std::string shown_text(std::string_view text)

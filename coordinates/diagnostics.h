@@ -41,6 +41,10 @@ int report_misplaced(const char *what, const coordinates_reader &r, const xy_uni
 // so that none reaches a terminal as an order, and the rest, UTF-8 included, as it is.
 std::string shown_name(std::string_view text);
 
+// A faulty line of a file, as a message quotes it: between quotes, escaped as shown_text
+// escapes (a quote too), and cut with "..." past what one short line shows.
+std::string quoted_text(std::string_view text);
+
 // A file's text, such as a net's record, as a message shows it: each byte that would not
 // print, and each backslash, escaped as a faulty line's are (\x1b, \t, \\).
 std::string shown_text(std::string_view text);

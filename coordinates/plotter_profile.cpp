@@ -5,11 +5,11 @@
 
 #include "diagnostics.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -33,7 +33,7 @@ bool take_line(plotter_profile &p, std::string_view line, int number)
     const std::size_t equals = line.find('=');
     const char *const file = p.path.c_str();
     if (equals == std::string_view::npos || trimmed(line.substr(0, equals)).empty()) {
-        complain("%s:%d: not key = value: '%s'", file, number, shown_text(line).c_str());
+        complain("%s:%d: not key = value: %s", file, number, quoted_text(line).c_str());
         return false;
     }
     const std::string_view key = trimmed(line.substr(0, equals)),
@@ -54,10 +54,37 @@ bool take_line(plotter_profile &p, std::string_view line, int number)
         p.lines[k] = number;
         return true;
     }
-    complain("%s:%d: unknown key '%s'; plotter.conf(5) lists unit, bed, speed, travel-speed, "
+    complain("%s:%d: unknown key %s; plotter.conf(5) lists unit, bed, speed, travel-speed, "
              "accel, corner, tool-time and margin",
-             file, number, shown_text(key).c_str());
+             file, number, quoted_text(key).c_str());
     return false;
+}
+
+// The most bytes a profile holds: a plotter's few lines take far fewer, and a file named by
+// mistake, or a device that never ends, is refused rather than read for ever.
+constexpr std::size_t longest_profile = 1 << 16;
+
+// Reads the profile at path into text; returns false, having said why not.
+bool read_profile_text(const char *path, std::string &text)
+{
+    std::FILE *const in = std::fopen(path, "r");
+    struct stat s;
+    bool read = false;
+    if (in && fstat(fileno(in), &s) == 0 && S_ISDIR(s.st_mode)) {
+        errno = EISDIR;
+    } else if (in) {
+        text.resize(longest_profile + 1);
+        text.resize(std::fread(text.data(), 1, text.size(), in));
+        read = !std::ferror(in);
+    }
+    const int reason = errno;
+    if (in)
+        std::fclose(in);
+    if (!read)
+        complain("%s: %s (the plotter's profile)", path, std::strerror(reason));
+    else if (text.size() > longest_profile)
+        complain("%s: over 64 KiB, too long for a plotter's profile", path);
+    return read && text.size() <= longest_profile;
 }
 
 } // namespace
@@ -83,24 +110,18 @@ bool read_profile(const char *named, plotter_profile &p)
         p.path.clear();
         return true;
     }
-    std::ifstream in(p.path);
-    if (stat(p.path.c_str(), &s) == 0 && S_ISDIR(s.st_mode))
-        errno = EISDIR;
-    if (!in || S_ISDIR(s.st_mode)) {
-        complain("%s: %s (the plotter's profile)", p.path.c_str(), std::strerror(errno));
+    std::string text;
+    if (!read_profile_text(p.path.c_str(), text))
         return false;
-    }
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        // An editor may begin a UTF-8 file with a byte order mark, which no key is part of.
-        if (number == 1 && line.starts_with("\xef\xbb\xbf"))
-            line.erase(0, 3);
-        if (!take_line(p, line, number))
+    std::string_view rest(text);
+    // An editor may begin a UTF-8 file with a byte order mark, which no key is part of.
+    if (rest.starts_with("\xef\xbb\xbf"))
+        rest.remove_prefix(3);
+    for (int number = 1; !rest.empty(); ++number) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        if (!take_line(p, rest.substr(0, end), number))
             return false;
-    }
-    if (in.bad()) {
-        complain("%s: %s", p.path.c_str(), std::strerror(errno));
-        return false;
+        rest.remove_prefix(std::min(end + 1, rest.size()));
     }
     return true;
 }

@@ -152,9 +152,11 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
     put("unitless.conf", "bed = 20cmx10cm\n");
     put("vast.conf", "unit = 1e308mm\n");
     put("marked.conf", "\xef\xbb\xbfunit = 1in\nsp\x1b[1med = 20\n");
+    put("wide.conf", "unit = 1in\n" + std::string(70, 'w') + "\n");
     std::filesystem::create_directory(dir + "/folder.conf");
     const struct {
-        const char *arguments, *err;
+        const char *arguments;
+        std::string err;
     } faults[] = {
         {"--plotter typo.conf", "xyview: typo.conf:3: unknown key 'sped'; plotter.conf(5) lists "
                                 "unit, bed, speed, travel-speed, accel, corner, tool-time and "
@@ -176,6 +178,11 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
         {"--plotter missing.conf", "xyview: missing.conf: No such file or directory (the "
                                    "plotter's profile)\n"},
         {"--plotter folder.conf", "xyview: folder.conf: Is a directory (the plotter's profile)\n"},
+        // A faulty line is cut to one short line, and a file that never ends is not read on.
+        {"--plotter wide.conf",
+         "xyview: wide.conf:2: not key = value: '" + std::string(59, 'w') + "...'\n"},
+        {"--plotter /dev/zero",
+         "xyview: /dev/zero: over 64 KiB, too long for a plotter's profile\n"},
     };
     for (const auto &fault : faults) {
         const run_result result =
