@@ -183,11 +183,11 @@ std::FILE *open_coordinates(const char *path, const char *&name)
     return in;
 }
 
-int open_job_files(const char *input, const char *output, job_files &f)
+int open_job_files(const char *input, const char *output, const std::string &profile, job_files &f)
 {
     f.output = output;
     f.in = open_coordinates(input, f.name);
-    return f.in && open_output(f.out, output, f.in) ? -1 : status_trouble;
+    return f.in && open_output(f.out, output, f.in, profile) ? -1 : status_trouble;
 }
 
 int json_beside(job_files &f, const common_options &common)
@@ -220,7 +220,7 @@ int finish_output(job_files &f, bool complete)
     return status_trouble;
 }
 
-int take_job_files(int argc, char **argv, job_files &files)
+int take_job_files(int argc, char **argv, const std::string &profile, job_files &files)
 {
     if (argc - optind != 2)
         return wrong_arguments("name IN.xy and OUT.xy");
@@ -228,7 +228,7 @@ int take_job_files(int argc, char **argv, job_files &files)
     if (*input == '\0' || *output == '\0')
         return wrong_arguments("IN.xy and OUT.xy want a file name, or - for standard "
                                "input or output: ''");
-    return open_job_files(input, output, files);
+    return open_job_files(input, output, profile, files);
 }
 
 bool read_decimal(const char *&text, double &value)

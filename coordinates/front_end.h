@@ -149,14 +149,15 @@ struct job_files {
     const char *output; // as given
 };
 
-// Opens input and, before any work, output, refusing an output that is the input (as
-// output_file.h tells); returns -1, or status_trouble having said why.
-int open_job_files(const char *input, const char *output, job_files &f);
+// Opens input and, before any work, output, refusing an output that is the input or the
+// plotter's profile read, at path profile (as output_file.h tells); returns -1, or
+// status_trouble having said why.
+int open_job_files(const char *input, const char *output, const std::string &profile, job_files &f);
 
 // Takes the two names left after the options, IN.xy and OUT.xy, and opens them as
 // open_job_files does; returns -1, or status_trouble having said why (as wrong_arguments
 // does when there are not two names or either is empty).
-int take_job_files(int argc, char **argv, job_files &files);
+int take_job_files(int argc, char **argv, const std::string &profile, job_files &files);
 
 // Refuses --json when the output goes to the file open on standard output, by any name or
 // descriptor, where the job and the object would mix, or when standard output is the

@@ -76,10 +76,22 @@ const char *output_name(const char *path)
     return std::strcmp(path, "-") ? path : "standard output";
 }
 
-bool open_output(whole_file &file, const char *path, std::FILE *in)
+bool names_the_profile(const char *path, const std::string &profile)
+{
+    struct stat named, read;
+    if (profile.empty() || !stat_named(path, STDOUT_FILENO, named) ||
+        stat(profile.c_str(), &read) != 0 || !one_file(named, read))
+        return false;
+    complain("%s: is the plotter's profile being read", output_name(path));
+    return true;
+}
+
+bool open_output(whole_file &file, const char *path, std::FILE *in, const std::string &profile)
 {
     if (writes_to_input(path, in))
         complain("%s: is the coordinates file being read", output_name(path));
+    else if (names_the_profile(path, profile))
+        return false;
     else if (!open_whole_file(file, path))
         complain("%s: %s", output_name(path), whole_file_failure(file));
     else

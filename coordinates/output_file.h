@@ -5,6 +5,7 @@
 #include "whole_file.h"
 
 #include <cstdio>
+#include <string>
 
 // Whether writing to path (standard output for "-") would write to the file that in
 // reads, by whatever path or link: a regular file or a named pipe. A device such as a
@@ -27,7 +28,11 @@ bool holds_picture_or_nothing(const char *path);
 // What messages call the output path: "standard output" for "-", else path.
 const char *output_name(const char *path);
 
+// Whether path (standard output for "-") names profile, the plotter's profile that the run
+// read (its path; empty when none was), which writing would replace; says so when it does.
+bool names_the_profile(const char *path, const std::string &profile);
+
 // Opens the coordinates file to write at path as file, before any work, so that a name
-// that cannot be written is refused at once, as is the file that in reads; returns
-// false, having said why.
-bool open_output(whole_file &file, const char *path, std::FILE *in);
+// that cannot be written is refused at once, as are the file that in reads and profile;
+// returns false, having said why.
+bool open_output(whole_file &file, const char *path, std::FILE *in, const std::string &profile);

@@ -81,11 +81,14 @@ int take_option(int code, const char *value, options &o)
     return -1;
 }
 
-// Compares every input with the output, and with standard output when the report goes
-// there, before the first byte is written, since the output may be written through as it
-// goes. Returns -1, or status_trouble having said which is one of the inputs.
+// Compares every input, and the plotter's profile, with the output, and the inputs with
+// standard output when the report goes there, before the first byte is written, since the
+// output may be written through as it goes. Returns -1, or status_trouble having said which
+// is one of the inputs or the profile.
 int inputs_apart(int argc, char **argv, const options &o)
 {
+    if (names_the_profile(o.output, o.common.profile.path))
+        return status_trouble;
     for (int k = optind; k < argc; ++k) {
         const char *input = std::strcmp(argv[k], "-") ? argv[k] : "(standard input)";
         if (writes_to_named_input(o.output, argv[k])) {

@@ -82,7 +82,7 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
     o = options{false, 1, {}};
     if (const int status = read_options(argc, argv, xyorder, o.common, take_option, o); status >= 0)
         return status;
-    if (const int status = take_job_files(argc, argv, files); status >= 0)
+    if (const int status = take_job_files(argc, argv, o.common.profile.path, files); status >= 0)
         return status;
     return json_beside(files, o.common);
 }

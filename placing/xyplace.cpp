@@ -221,7 +221,7 @@ int parse_arguments(int argc, char **argv, options &o, job_files &files)
     if (const char *at = o.common.margin.c_str();
         o.given[fit_given] && !o.given[margin_given] && *at)
         read_hundredths(at, o.margin);
-    if (const int status = take_job_files(argc, argv, files); status >= 0)
+    if (const int status = take_job_files(argc, argv, o.common.profile.path, files); status >= 0)
         return status;
     return json_beside(files, o.common);
 }

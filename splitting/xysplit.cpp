@@ -324,7 +324,7 @@ int find_cut(job_input &j, const options &o, std::vector<part_span> &parts, job_
 int cut_job(int argc, char **argv, const options &o)
 {
     job_files files{};
-    if (const int status = take_job_files(argc, argv, files); status >= 0)
+    if (const int status = take_job_files(argc, argv, o.common.profile.path, files); status >= 0)
         return status;
     if (const int status = json_beside(files, o.common); status >= 0)
         return status;

@@ -169,6 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "xymerge: ./in.xy: is the input in.xy; the merge would replace it\n"},
         fault_case{"output_is_a_link_to_an_input", "-o link.xy big.xy in.xy", small_job, 2,
                    "xymerge: link.xy: is the input in.xy; the merge would replace it\n"},
+        fault_case{"output_is_the_profile", "--plotter in.xy -o in.xy big.xy", "unit = 1in\n", 2,
+                   "xymerge: in.xy: is the plotter's profile being read\n"},
         fault_case{"standard_output_appends_to_an_input", "-o - big.xy in.xy >> in.xy", small_job,
                    2, "xymerge: standard output: is the input in.xy; the merge would replace it\n"},
         fault_case{"descriptor_appends_to_an_input", "-o /dev/fd/3 big.xy in.xy 3>> in.xy",

@@ -216,6 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "xyorder: no/such.xy: No such file or directory\n"},
                     fault_case{"output_over_the_file_being_read", "in.xy ./in.xy", sound, 2,
                                "xyorder: ./in.xy: is the coordinates file being read\n"},
+                    fault_case{"profile_as_output", "--plotter in.xy board.xy in.xy", "#\n", 2,
+                               "xyorder: in.xy: is the plotter's profile being read\n"},
                     fault_case{"output_on_a_full_disk", "board.xy /dev/full", "", 2,
                                "xyorder: /dev/full: No space left on device\n"},
                     fault_case{"standard_output_on_a_full_disk", "board.xy - > /dev/full", "", 2,
