@@ -385,16 +385,20 @@ int find_parts(job_input &j, const options &o, std::vector<part_span> &parts, jo
     return -1;
 }
 
-// Refuses parts' names that name the input, and parts beside them that a glob of the parts
-// would take in, which these parts would not replace. Returns -1, or status_trouble having
-// said why.
-int parts_apart(const std::vector<std::string> &names, const char *input, const char *prefix)
+// Refuses parts' names that name the input or the plotter's profile, and parts beside them
+// that a glob of the parts would take in, which these parts would not replace. Returns -1,
+// or status_trouble having said why.
+int parts_apart(const std::vector<std::string> &names, const char *input, const char *prefix,
+                const std::string &profile)
 {
-    for (const std::string &name : names)
+    for (const std::string &name : names) {
         if (writes_to_named_input(name.c_str(), input)) {
             complain("%s: is the input; the part would replace it", name.c_str());
             return status_trouble;
         }
+        if (names_the_profile(name.c_str(), profile))
+            return status_trouble;
+    }
     const std::vector<std::string> found = stale_parts(prefix, names.size());
     if (found.empty())
         return -1;
@@ -429,7 +433,8 @@ int split_job(char **argv, const options &o)
     std::vector<std::string> names;
     for (std::size_t k = 0; k < parts.size(); ++k)
         names.push_back(part_name(o.prefix, k + 1, parts.size()));
-    if (const int status = parts_apart(names, argv[optind], o.prefix); status >= 0)
+    if (const int status = parts_apart(names, argv[optind], o.prefix, o.common.profile.path);
+        status >= 0)
         return status;
     std::string failed;
     const char *refusal = nullptr;

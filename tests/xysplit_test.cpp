@@ -345,6 +345,7 @@ class split_fault : public xysplit, public testing::WithParamInterface<fault_cas
         xysplit::SetUp();
         put("old-7.xy", "left from a split into more parts");
         put("job-1.xy", get("board.xy"));
+        put("conf-1.xy", "# a plotter's profile\n");
     }
 };
 
@@ -386,6 +387,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "the parts would take in: old-7.xy; remove them first\n"},
         fault_case{"part_is_the_input", "--parts 1 -o job job-1.xy", "", 2,
                    "xysplit: job-1.xy: is the input; the part would replace it\n"},
+        fault_case{"part_is_the_profile", "--plotter conf-1.xy --parts 1 -o conf board.xy", "", 2,
+                   "xysplit: conf-1.xy: is the plotter's profile being read\n"},
         fault_case{"malformed_job", "--parts 2 -o p in.xy", "Go Home\nTool Up \n\n\n", 1,
                    "xysplit: in.xy:1: not a coordinates line: 'Go Home'\n"}),
     [](const auto &info) { return info.param.name; });
