@@ -5,6 +5,7 @@
 #pragma once
 
 #include "diagnostics.h"
+#include "output_file.h"
 #include "plotter_profile.h"
 #include "plotting_time.h"
 #include "standard_descriptors.h"
@@ -111,7 +112,8 @@ int convert_option(int code, const char *&value, const companion &c, option_tabl
 // out (diagnostics.h), then reads the options of argv: the shared ones into common, and
 // each of the companion's own through take(code, value, o), which returns -1 or the exit
 // status to end with. Returns -1 when the run goes on, with optind at the first name, or
-// the exit status to end with, what was printed having reached standard output.
+// the exit status to end with, what was printed having reached standard output; refuses a
+// standard output that is the plotter's profile.
 template <typename Options>
 int read_options(int argc, char **argv, const companion &c, common_options &common,
                  int (*take)(int code, const char *value, Options &o), Options &o)
@@ -134,7 +136,9 @@ int read_options(int argc, char **argv, const companion &c, common_options &comm
         if (status >= 0)
             return standard_output_written(status);
     }
-    return finish_shared(t, common);
+    // A summary or an object written to the profile would break it for every later run.
+    const int status = finish_shared(t, common);
+    return status < 0 && names_the_profile("-", common.profile.path) ? status_trouble : status;
 }
 
 // Opens the coordinates file at path for reading, standard input for "-", and sets name

@@ -296,6 +296,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "xyview: standard output: No space left on device\n"},
         fault_case{"help_on_a_full_disk", "--help > /dev/full", sound, 2,
                    "xyview: standard output: No space left on device\n"},
+        fault_case{"summary_onto_the_profile", "--plotter in.xy board.xy >> in.xy", "#\n", 2,
+                   "xyview: standard output: is the plotter's profile being read\n"},
         fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
                    "xyview: temporary file of the picture: File too large\n"},
         fault_case{"bad_area", "--area 10 board.xy", "", 2, bad_area("10")},
