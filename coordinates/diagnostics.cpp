@@ -112,6 +112,10 @@ int report_unread(read_result result, coordinates_reader &r, const char *name)
         complain("%s: %s", name, std::strerror(errno));
         return status_trouble;
     }
+    if (result == read_result::cut_short && r.line_number == 0) {
+        complain("%s: the file is empty; a coordinates file holds its trailer at least", name);
+        return status_malformed;
+    }
     if (result == read_result::cut_short) {
         complain("%s: the file ends after line %ld, without its trailer", name, r.line_number);
         return status_malformed;

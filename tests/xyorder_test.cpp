@@ -204,6 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "xyorder: in.xy:1: not a coordinates line: 'Go Home'\n"},
                     fault_case{"missing_trailer", "in.xy out.xy", sound.substr(0, 28), 1,
                                "xyorder: in.xy: the file ends after line 1, without its trailer\n"},
+                    fault_case{"empty_file", "/dev/null out.xy", "", 1,
+                               "xyorder: /dev/null: the file is empty; a coordinates file holds "
+                               "its trailer at least\n"},
                     fault_case{
                         "two_jobs_joined", "in.xy out.xy", sound + sound, 1,
                         "xyorder: in.xy:5: text after the end of the job, which ends at "
