@@ -1,10 +1,11 @@
 // How the companions tell of trouble that no file's layout causes: a name that holds a
 // terminal's controls, and memory that runs out.
 #include "programs.h"
+#include "routed_board.h"
+#include "streams.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -28,16 +29,7 @@ TEST_F(diagnostics, companions_that_keep_the_job_say_when_memory_runs_out)
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the sanitizer's shadow memory passes the limit";
 #endif
-    std::string job;
-    char move[40];
-    for (int net = 0; net < 100000; ++net) {
-        std::snprintf(move, sizeof move, "Go To %10.2f %10.2f\n", net % 400 * 0.05,
-                      net / 400 * 0.05);
-        job.append(net > 0 ? "Tool Up \n\n   NET 'N'\n \n" : "\n   NET 'N'\n \n")
-            .append(move)
-            .append("Tool Down \n");
-    }
-    put("in.xy", job + "Tool Up \n\n\n");
+    put("in.xy", converted(routed_board(100000)));
     put("out.xy", "old");
     const std::string limit = "prlimit --as=12582912 ";
     EXPECT_EQ(run(limit + "'" XYVIEW "' -q in.xy").status, 0);
