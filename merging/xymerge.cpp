@@ -177,11 +177,9 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
     merged_job job{name, no_extent, {0, 0}, 0};
     pass_end end{read_result::finished, false, false};
     if (o.row) {
-        std::FILE *again = rereadable(in);
-        if (!again) {
-            complain("%s: %s", name, std::strerror(errno));
+        std::FILE *again = rereadable(in, name);
+        if (!again)
             return status_trouble;
-        }
         in = again;
         end = measure(in, jobs.empty(), job.box, reader, unit);
         job.moved = row_shift(jobs, job.box, o.gap);

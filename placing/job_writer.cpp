@@ -5,6 +5,8 @@
 
 #include "diagnostics.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include <sys/stat.h>
@@ -65,22 +67,24 @@ bool finish_jobs(job_writer &w)
     return finish_block(w.block);
 }
 
-std::FILE *rereadable(std::FILE *in)
+std::FILE *rereadable(std::FILE *in, const char *name)
 {
     struct stat s;
     if (fstat(fileno(in), &s) == 0 && S_ISREG(s.st_mode))
         return in;
     std::FILE *copy = std::tmpfile();
+    bool copied = copy != nullptr;
     char block[1 << 16];
-    for (std::size_t got; copy && (got = std::fread(block, 1, sizeof block, in)) > 0;)
-        if (std::fwrite(block, 1, got, copy) != got) {
-            std::fclose(copy);
-            return nullptr;
-        }
-    if (!copy || std::ferror(in) || std::fflush(copy) != 0 || std::fseek(copy, 0, SEEK_SET) != 0) {
-        if (copy)
-            std::fclose(copy);
-        return nullptr;
-    }
-    return copy;
+    for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, in)) > 0;)
+        copied = std::fwrite(block, 1, got, copy) == got;
+    copied = copied && std::fflush(copy) == 0 && std::fseek(copy, 0, SEEK_SET) == 0;
+    if (copied && !std::ferror(in))
+        return copy;
+    if (!copied)
+        complain("%s: %s (its copy, kept to read it twice)", name, std::strerror(errno));
+    else
+        complain("%s: %s", name, std::strerror(errno));
+    if (copy)
+        std::fclose(copy);
+    return nullptr;
 }

@@ -78,5 +78,6 @@ pass_end append_job(job_writer &w, std::FILE *in, const placement &how, bool sig
 bool finish_jobs(job_writer &w);
 
 // A stream that can be read again from its start: in itself when it is a regular file,
-// else a copy of it in a temporary file; null, with errno, when that cannot be made.
-std::FILE *rereadable(std::FILE *in);
+// else a copy of it in a temporary file; null, having said why under name, when in cannot
+// be read or the copy cannot be made.
+std::FILE *rereadable(std::FILE *in, const char *name);

@@ -323,10 +323,8 @@ int arrange_job(options &o, const measured &m)
 // output as it was.
 int plan_job(options &o, job_files &files)
 {
-    if (!(files.in = rereadable(files.in))) {
-        complain("%s: %s", files.name, std::strerror(errno));
+    if (!(files.in = rereadable(files.in, files.name)))
         return abandon(files, status_trouble);
-    }
     coordinates_reader reader;
     xy_unit unit;
     measured m;

@@ -238,11 +238,9 @@ struct job_input {
 // Makes j's stream one that can be read again; returns false, having said why not.
 bool read_again(job_input &j)
 {
-    std::FILE *again = rereadable(j.in);
-    if (!again) {
-        complain("%s: %s", j.name, std::strerror(errno));
+    std::FILE *again = rereadable(j.in, j.name);
+    if (!again)
         return false;
-    }
     j.base = again == j.in ? ftello(j.in) : 0;
     j.in = again;
     return j.base >= 0;

@@ -202,6 +202,17 @@ INSTANTIATE_TEST_SUITE_P(
                       {"-0.01", "0.02"}}}),
     [](const auto &info) { return info.param.name; });
 
+// A job on a pipe that --fit reads twice is kept in a temporary file, which may not fit.
+TEST_F(xyplace, standard_input_that_cannot_be_kept_to_read_twice_is_told)
+{
+    const run_result result =
+        run("{ cat board.xy | prlimit --fsize=20000 '" XYPLACE "' --fit 100x100 - out.xy; }");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err,
+              "xyplace: (standard input): File too large (its copy, kept to read it twice)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out.xy"));
+}
+
 class place_fault : public xyplace, public testing::WithParamInterface<fault_case> {};
 
 // Under a file-size limit that only a job as large as the board reaches, and a time limit
