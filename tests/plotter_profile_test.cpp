@@ -178,15 +178,16 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
         {"--plotter missing.conf", "xyview: missing.conf: No such file or directory (the "
                                    "plotter's profile)\n"},
         {"--plotter folder.conf", "xyview: folder.conf: Is a directory (the plotter's profile)\n"},
-        // A faulty line is cut to one short line, and a file that never ends is not read on.
+        // A faulty line is cut to one short line, and a file that never ends is not read on;
+        // a run that read on for ever would be killed.
         {"--plotter wide.conf",
          "xyview: wide.conf:2: not key = value: '" + std::string(59, 'w') + "...'\n"},
         {"--plotter /dev/zero",
          "xyview: /dev/zero: over 64 KiB, too long for a plotter's profile\n"},
     };
     for (const auto &fault : faults) {
-        const run_result result =
-            run("'" XYVIEW "' -s p.svg " + std::string(fault.arguments) + " board.xy");
+        const run_result result = run("timeout -s KILL 60 '" XYVIEW "' -s p.svg " +
+                                      std::string(fault.arguments) + " board.xy");
         EXPECT_EQ(result.status, 2) << fault.arguments;
         EXPECT_EQ(result.err, fault.err);
         EXPECT_FALSE(std::filesystem::exists(dir + "/p.svg"));
