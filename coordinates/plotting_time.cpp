@@ -35,8 +35,16 @@ double segment_time(const motion_timer &t, const motion_segment &s, double entry
     return (2 * peak - entry - exit) * t.per_accel;
 }
 
-// The square of the fastest the head may pass from move a into move b.
-double junction_limit(const motion_model &m, const motion_segment &a, const motion_segment &b)
+// The square of the fastest the head may pass the corner of the cosine c between two moves.
+double corner_limit(const motion_model &m, double c)
+{
+    const double s = std::sqrt((1 - c) / 2);
+    return m.accel * m.corner * s / (1 - s);
+}
+
+// The square of the fastest the head may pass from move a into move b. Most corners of a
+// routed board are square, whose limit t holds rather than find it again.
+double junction_limit(const motion_timer &t, const motion_segment &a, const motion_segment &b)
 {
     const double c = -(a.ux * b.ux + a.uy * b.uy);
     const double limit = std::min(a.speed, b.speed);
@@ -44,8 +52,7 @@ double junction_limit(const motion_model &m, const motion_segment &a, const moti
         return limit * limit;
     if (c > straight_on)
         return 0;
-    const double s = std::sqrt((1 - c) / 2);
-    return std::min(limit * limit, m.accel * m.corner * s / (1 - s));
+    return std::min(limit * limit, c == 0 ? t.square_corner : corner_limit(t.model, c));
 }
 
 // Times the moves of the run that nothing later can change, all of them when the head
@@ -58,13 +65,14 @@ void plan(motion_timer &t, bool stop)
     const motion_model &m = t.model;
     const std::size_t n = run.size();
     // The moves' directions and corners are found here, for many moves at once, rather than
-    // as each is read, where their square roots and divisions would hold up the reading.
-    for (std::size_t i = t.directed; i < n; ++i) {
+    // as each is read, where their square roots and divisions would hold up the reading. A
+    // move alone between two stops, as the travel to each net is, turns no corner.
+    for (std::size_t i = stop && n == 1 ? n : t.directed; i < n; ++i) {
         const double per_length = 1 / (run[i].length * 100);
         run[i].ux *= per_length;
         run[i].uy *= per_length;
         if (i > 0)
-            run[i].entry_limit = junction_limit(m, run[i - 1], run[i]);
+            run[i].entry_limit = junction_limit(t, run[i - 1], run[i]);
     }
     double after = 0;
     for (std::size_t i = n; i-- > 0;) {
@@ -142,6 +150,7 @@ void start_timing(motion_timer &t, const motion_model &m)
     t.per_accel = m.accel > 0 ? 1 / m.accel : 0;
     t.per_speed[0] = m.travel_speed > 0 ? 1 / m.travel_speed : 0;
     t.per_speed[1] = m.speed > 0 ? 1 / m.speed : 0;
+    t.square_corner = corner_limit(m, 0);
 }
 
 void time_move(motion_timer &t, std::int64_t x, std::int64_t y)

@@ -46,8 +46,9 @@ struct motion_timer {
     std::size_t plan_at;             // plan run when it holds this many
     std::size_t directed;            // moves at run's start whose direction is known
     plotting_time time;
-    double per_accel;    // 1 / model.accel
-    double per_speed[2]; // 1 / model.travel_speed, 1 / model.speed
+    double per_accel;     // 1 / model.accel
+    double per_speed[2];  // 1 / model.travel_speed, 1 / model.speed
+    double square_corner; // the square of the fastest the head may turn a right angle
 };
 
 // Puts t at the start of a job under model m: the head at rest, the tool up.
