@@ -148,7 +148,8 @@ int take_option(int code, const char *value, options &o)
     if (code >= from_option && code <= to_point_option && !take_end(code, value, o))
         return wrong_arguments(
             "--%s wants %s: '%s'", own_options[code - from_option].name,
-            code <= to_option ? "a net number from 1, or a time above zero such as 0:41:10 or 2470s"
+            code <= to_option ? "a net number from 1, or a time above zero and under a million "
+                                "hours such as 0:41:10 or 2470s"
             : code <= to_length_option ? "a length above zero, a plain decimal"
                                        : "X,Y, plain decimals with at most two places",
             value);
@@ -162,7 +163,8 @@ int take_option(int code, const char *value, options &o)
     if ((code == each_option && !read_duration(value, o.each)) ||
         (code == each_length_option && !read_length(value, o.each)))
         return wrong_arguments("--%s wants %s: '%s'", code == each_option ? "each" : "each-length",
-                               code == each_option ? "a time above zero such as 0:05:00 or 300s"
+                               code == each_option ? "a time above zero and under a million hours "
+                                                     "such as 0:05:00 or 300s"
                                                    : "a length above zero, a plain decimal",
                                value);
     if (code == 'o' &&

@@ -360,11 +360,17 @@ INSTANTIATE_TEST_SUITE_P(
     xysplit, split_fault,
     testing::Values(
         fault_case{"net_zero", "--from 0 board.xy out.xy", "", 2,
-                   "xysplit: --from wants a net number from 1, or a time above zero such as "
-                   "0:41:10 or 2470s: '0'\n" +
+                   "xysplit: --from wants a net number from 1, or a time above zero and under a "
+                   "million hours such as 0:41:10 or 2470s: '0'\n" +
                        try_help},
         fault_case{"sitting_of_no_time", "--each 0s -o part board.xy", "", 2,
-                   "xysplit: --each wants a time above zero such as 0:05:00 or 300s: '0s'\n" +
+                   "xysplit: --each wants a time above zero and under a million hours such as "
+                   "0:05:00 or 300s: '0s'\n" +
+                       try_help},
+        fault_case{"sitting_of_a_million_hours", "--speed 5 --each 1000000:00:00 -o part board.xy",
+                   "", 2,
+                   "xysplit: --each wants a time above zero and under a million hours such as "
+                   "0:05:00 or 300s: '1000000:00:00'\n" +
                        try_help},
         fault_case{"net_past_the_last", "--to 301 board.xy out.xy", "", 2,
                    "xysplit: --to 301: the job has 300 nets\n"},
