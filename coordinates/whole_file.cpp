@@ -9,6 +9,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -138,27 +139,35 @@ mode_t creation_mask()
     return mask;
 }
 
-// A file without a name in the folder of f.path, open for reading and writing.
-int open_unnamed(whole_file &f)
+// A file without a name in folder, open for reading and writing with mode less the umask;
+// where the file system has no O_TMPFILE, one named pattern (ending in XXXXXX) made and
+// removed at once, with the terminating signals held so that none leaves it behind.
+// unnamed tells which of the two it is.
+int open_unnamed_in(const std::string &folder, std::string pattern, mode_t mode, bool &unnamed)
 {
-    int fd = open(folder_of(f.path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    f.linkable = fd >= 0;
+    int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    unnamed = fd >= 0;
     if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
         return fd;
-    std::string name = name_beside(f.path) + "XXXXXX";
     const sigset_t old = hold_signals();
-    fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0 && unlink(name.c_str()) != 0) {
+    fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0 && unlink(pattern.c_str()) != 0) {
         const int reason = errno;
         close(fd);
-        unlink(name.c_str());
+        unlink(pattern.c_str());
         errno = reason;
         fd = -1;
     }
     release_signals(old);
     if (fd >= 0)
-        fchmod(fd, 0666 & ~creation_mask());
+        fchmod(fd, mode & ~creation_mask());
     return fd;
+}
+
+// A file without a name in the folder of f.path, open for reading and writing.
+int open_unnamed(whole_file &f)
+{
+    return open_unnamed_in(folder_of(f.path), name_beside(f.path) + "XXXXXX", 0666, f.linkable);
 }
 
 // Gives the unnamed file of f a name beside its place, chosen at random until one is
@@ -356,4 +365,24 @@ bool place_whole_files(whole_file *files, std::size_t count)
 const char *whole_file_failure(const whole_file &f)
 {
     return f.refusal ? f.refusal : std::strerror(errno);
+}
+
+std::string scratch_folder()
+{
+    const char *given = std::getenv("TMPDIR");
+    return given && *given ? given : "/tmp";
+}
+
+std::FILE *scratch_file()
+{
+    const std::string folder = scratch_folder();
+    bool unnamed = false;
+    const int fd = open_unnamed_in(folder, folder + "/xy-scratch.XXXXXX", 0600, unnamed);
+    std::FILE *file = fd >= 0 ? fdopen(fd, "w+") : nullptr;
+    if (fd >= 0 && !file) {
+        const int reason = errno;
+        close(fd);
+        errno = reason;
+    }
+    return file;
 }

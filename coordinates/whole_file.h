@@ -55,3 +55,10 @@ bool place_whole_files(whole_file *files, std::size_t count);
 
 // The reason that open_whole_file or close_whole_file failed, as a line's end.
 const char *whole_file_failure(const whole_file &f);
+
+// The folder of temporary files: $TMPDIR, or /tmp when that is unset or empty.
+std::string scratch_folder();
+
+// A temporary file without a name in scratch_folder(), open for reading and writing and gone
+// once closed. Returns nullptr, with errno, when none can be made there.
+std::FILE *scratch_file();

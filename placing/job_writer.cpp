@@ -4,6 +4,7 @@
 #include "job_writer.h"
 
 #include "diagnostics.h"
+#include "whole_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -72,7 +73,7 @@ std::FILE *rereadable(std::FILE *in, const char *name)
     struct stat s;
     if (fstat(fileno(in), &s) == 0 && S_ISREG(s.st_mode))
         return in;
-    std::FILE *copy = std::tmpfile();
+    std::FILE *copy = scratch_file();
     bool copied = copy != nullptr;
     char block[1 << 16];
     for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, in)) > 0;)
@@ -81,7 +82,8 @@ std::FILE *rereadable(std::FILE *in, const char *name)
     if (copied && !std::ferror(in))
         return copy;
     if (!copied)
-        complain("%s: %s (its copy, kept to read it twice)", name, std::strerror(errno));
+        complain("%s: %s (its copy, kept in %s to read it twice)", name, std::strerror(errno),
+                 scratch_folder().c_str());
     else
         complain("%s: %s", name, std::strerror(errno));
     if (copy)

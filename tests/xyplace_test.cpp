@@ -203,14 +203,26 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return info.param.name; });
 
 // A job on a pipe that --fit reads twice is kept in a temporary file, which may not fit.
+// The temporary files go where TMPDIR says, as a user sends them from a small /tmp.
 TEST_F(xyplace, standard_input_that_cannot_be_kept_to_read_twice_is_told)
 {
-    const run_result result =
-        run("{ cat board.xy | prlimit --fsize=20000 '" XYPLACE "' --fit 100x100 - out.xy; }");
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err,
-              "xyplace: (standard input): File too large (its copy, kept to read it twice)\n");
-    EXPECT_FALSE(std::filesystem::exists(dir + "/out.xy"));
+    const struct {
+        std::string command, err;
+    } cases[] = {
+        {"{ cat board.xy | TMPDIR=. prlimit --fsize=20000 '" XYPLACE "' --fit 100x100 - out.xy; }",
+         "xyplace: (standard input): File too large (its copy, kept in . to read it twice)\n"},
+        {"{ cat board.xy | TMPDIR=gone '" XYPLACE "' --fit 100x100 - out.xy; }",
+         "xyplace: (standard input): No such file or directory (its copy, kept in gone to read "
+         "it twice)\n"},
+        {"TMPDIR=gone '" XYVIEW "' -q -s out.xy board.xy",
+         "xyview: no room for a temporary file in gone: No such file or directory\n"},
+    };
+    for (const auto &c : cases) {
+        const run_result result = run(c.command);
+        EXPECT_EQ(result.status, 2) << c.command;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.xy"));
+    }
 }
 
 class place_fault : public xyplace, public testing::WithParamInterface<fault_case> {};

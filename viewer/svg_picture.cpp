@@ -6,6 +6,7 @@
 #include "picture_frame.h"
 #include "picture_layers.h"
 #include "plotter.h"
+#include "whole_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,7 +60,7 @@ bool start_picture(svg_picture &p, const picture_style &style)
 {
     p = svg_picture{};
     p.style = style;
-    p.path.file = std::tmpfile();
+    p.path.file = scratch_file();
     p.path.pending.reserve(walk_block);
     return p.path.file != nullptr;
 }

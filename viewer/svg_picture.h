@@ -32,7 +32,8 @@ struct svg_picture {
     int temporary_error;            // errno of the first failed write to the temporary file
 };
 
-// Opens the temporary file of a picture in style. Returns false when it cannot be made.
+// Opens the temporary file of a picture in style. Returns false, with errno, when it cannot
+// be made.
 bool start_picture(svg_picture &p, const picture_style &style);
 
 // Notes what unit will do to the plotter tool, which has not carried it out yet: a move
