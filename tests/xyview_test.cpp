@@ -242,10 +242,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 class fault : public xyview, public testing::WithParamInterface<fault_case> {};
 
-// No fault leaves a picture behind, whole or in part, or touches the file read.
+// No fault leaves a picture behind, whole or in part, or a temporary file in the folder
+// TMPDIR names, or touches the file read.
 TEST_P(fault, is_reported_with_its_status)
 {
-    expect_fault("prlimit --fsize=200000 '" XYVIEW "'", GetParam());
+    expect_fault("TMPDIR=. prlimit --fsize=200000 '" XYVIEW "'", GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -299,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"summary_onto_the_profile", "--plotter in.xy board.xy >> in.xy", "#\n", 2,
                    "xyview: standard output: is the plotter's profile being read\n"},
         fault_case{"temporary_files_past_a_file_size_limit", "--svg out.svg long.xy", "", 2,
-                   "xyview: temporary file of the picture: File too large\n"},
+                   "xyview: temporary file of the picture in .: File too large\n"},
         fault_case{"bad_area", "--area 10 board.xy", "", 2, bad_area("10")},
         fault_case{"area_with_one_offset", "--area 10x10+5 board.xy", "", 2, bad_area("10x10+5")},
         fault_case{"area_in_hexadecimal", "--area=0x10x1 board.xy", "", 2, bad_area("0x10x1")},

@@ -250,9 +250,11 @@ bool write_picture(picture_output &p, const job_report &report, const options &o
     const bool drawn = finish_picture(p.picture, report.job, bed, caption_of(report), p.file.out);
     if (close_whole_file(p.file, drawn))
         return true;
-    const bool temporary = p.picture.temporary_error != 0;
-    complain("%s: %s", temporary ? "temporary file of the picture" : p.shown,
-             temporary ? std::strerror(p.picture.temporary_error) : whole_file_failure(p.file));
+    if (p.picture.temporary_error != 0)
+        complain("temporary file of the picture in %s: %s", scratch_folder().c_str(),
+                 std::strerror(p.picture.temporary_error));
+    else
+        complain("%s: %s", p.shown, whole_file_failure(p.file));
     return false;
 }
 
