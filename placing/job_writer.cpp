@@ -81,11 +81,12 @@ std::FILE *rereadable(std::FILE *in, const char *name)
     copied = copied && std::fflush(copy) == 0 && std::fseek(copy, 0, SEEK_SET) == 0;
     if (copied && !std::ferror(in))
         return copy;
+    const char *const reason = std::strerror(errno);
     if (!copied)
-        complain("%s: %s (its copy, kept in %s to read it twice)", name, std::strerror(errno),
+        complain("%s: %s (its copy, kept in %s to read it twice)", name, reason,
                  scratch_folder().c_str());
     else
-        complain("%s: %s", name, std::strerror(errno));
+        complain("%s: %s", name, reason);
     if (copy)
         std::fclose(copy);
     return nullptr;

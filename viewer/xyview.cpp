@@ -232,8 +232,8 @@ bool open_picture(picture_output &p, const options &o, std::FILE *in)
     }
     if (start_picture(p.picture, o.style))
         return true;
-    complain("no room for a temporary file in %s: %s", scratch_folder().c_str(),
-             std::strerror(errno));
+    const char *const reason = std::strerror(errno);
+    complain("no room for a temporary file in %s: %s", scratch_folder().c_str(), reason);
     close_whole_file(p.file, false);
     return false;
 }
