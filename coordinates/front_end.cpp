@@ -187,6 +187,8 @@ int open_job_files(const char *input, const char *output, const std::string &pro
 {
     f.output = output;
     f.in = open_coordinates(input, f.name);
+    if (f.in)
+        f.stamp = stamp_of(f.in);
     return f.in && open_output(f.out, output, f.in, profile) ? -1 : status_trouble;
 }
 
@@ -214,6 +216,10 @@ int abandon(job_files &f, int status)
 
 int finish_output(job_files &f, bool complete)
 {
+    if (complete && !unchanged_since(f.in, f.stamp)) {
+        complain("%s: %s", f.name, changed_while_read);
+        return abandon(f, status_trouble);
+    }
     if (close_whole_file(f.out, complete))
         return EXIT_SUCCESS;
     complain("%s: %s", output_name(f.output), whole_file_failure(f.out));

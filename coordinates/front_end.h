@@ -149,6 +149,7 @@ std::FILE *open_coordinates(const char *path, const char *&name);
 struct job_files {
     std::FILE *in;
     const char *name; // of the input, as messages call it
+    file_stamp stamp; // of the input when it was opened
     whole_file out;
     const char *output; // as given
 };
@@ -171,8 +172,8 @@ int json_beside(job_files &f, const common_options &common);
 // Closes f's output unwritten, leaving an old file as it was; gives back status.
 int abandon(job_files &f, int status);
 
-// Closes f's output and, when complete, puts it in place: 0, or status_trouble having
-// said why not.
+// Closes f's output and, when complete and the input unchanged since it was opened, puts
+// it in place: 0, or status_trouble having said why not.
 int finish_output(job_files &f, bool complete);
 
 // Reads a decimal number at text ([+-]digits[.digits][e[+-]digits] of any length, nothing

@@ -1,5 +1,5 @@
 // A file is the same as another when both name one inode on one device; a picture is
-// told by its first bytes.
+// told by its first bytes; a file is written to when its size or its times move.
 #include "output_file.h"
 
 #include "diagnostics.h"
@@ -97,4 +97,24 @@ bool open_output(whole_file &file, const char *path, std::FILE *in, const std::s
     else
         return true;
     return false;
+}
+
+file_stamp stamp_of(std::FILE *in)
+{
+    struct stat s;
+    if (fstat(fileno(in), &s) != 0 || !S_ISREG(s.st_mode))
+        return {.regular = false, .size = 0, .written = {}, .changed = {}};
+    return {.regular = true, .size = s.st_size, .written = s.st_mtim, .changed = s.st_ctim};
+}
+
+bool unchanged_since(std::FILE *in, const file_stamp &stamp)
+{
+    if (!stamp.regular)
+        return true;
+    const file_stamp now = stamp_of(in);
+    const auto same = [](const timespec &a, const timespec &b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    };
+    return now.regular && now.size == stamp.size && same(now.written, stamp.written) &&
+           same(now.changed, stamp.changed);
 }

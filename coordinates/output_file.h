@@ -1,10 +1,13 @@
 // What keeps a companion from losing a file by writing it: never over the file it reads,
-// by whatever name, and a picture never over a file that holds something else.
+// by whatever name, a picture never over a file that holds something else, and nothing
+// from a file that another program wrote to while it was being read.
 #pragma once
 
 #include "whole_file.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 // Whether writing to path (standard output for "-") would write to the file that in
@@ -36,3 +39,23 @@ bool names_the_profile(const char *path, const std::string &profile);
 // that cannot be written is refused at once, as are the file that in reads and profile;
 // returns false, having said why.
 bool open_output(whole_file &file, const char *path, std::FILE *in, const std::string &profile);
+
+// What another program's write to a file changes: its size and the times of its last
+// write and change. Only a regular file is stamped; a pipe's times move as it is read.
+struct file_stamp {
+    bool regular;
+    std::int64_t size;
+    timespec written, changed;
+};
+
+// The stamp of the file that in reads, as it stands now.
+file_stamp stamp_of(std::FILE *in);
+
+// Whether the file that in reads still bears stamp, taken before it was first read (so
+// always when the stamp is of no regular file). A write within the same tick of the
+// system's clock as the last one before the stamp may go unseen.
+bool unchanged_since(std::FILE *in, const file_stamp &stamp);
+
+// How a change that unchanged_since finds is told, after the file's name.
+constexpr const char *changed_while_read =
+    "changed while it was being read; run again when nothing is writing it";

@@ -172,6 +172,7 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
     std::FILE *in = open_coordinates(path, name);
     if (!in)
         return status_trouble;
+    const file_stamp stamp = stamp_of(in);
     coordinates_reader reader;
     xy_unit unit;
     merged_job job{name, no_extent, {0, 0}, 0};
@@ -192,9 +193,13 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
     job.tool_downs = boxes.tool_downs;
     // The report may look at the lines after a faulty one; a refused write is the output's
     // to report.
-    const int status = end.result == read_result::finished || end.write_failed
-                           ? -1
-                           : report_pass(end, reader, unit, name, "merges");
+    int status = end.result == read_result::finished || end.write_failed
+                     ? -1
+                     : report_pass(end, reader, unit, name, "merges");
+    if (status < 0 && !end.write_failed && !unchanged_since(in, stamp)) {
+        complain("%s: %s", name, changed_while_read);
+        status = status_trouble;
+    }
     if (in != stdin)
         std::fclose(in);
     jobs.push_back(job);
@@ -285,7 +290,7 @@ int main(int argc, char **argv)
     options o;
     if (const int status = parse_arguments(argc, argv, o); status >= 0)
         return status;
-    job_files files{nullptr, nullptr, {}, o.output};
+    job_files files{.in = nullptr, .name = nullptr, .stamp = {}, .out = {}, .output = o.output};
     if (!open_whole_file(files.out, o.output)) {
         complain("%s: %s", output_name(o.output), whole_file_failure(files.out));
         return status_trouble;

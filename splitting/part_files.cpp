@@ -77,8 +77,8 @@ std::vector<std::string> stale_parts(const std::string &prefix, std::size_t coun
     return stale;
 }
 
-bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> &parts,
-                 const std::string &prefix, std::string &failed, const char *&refusal)
+bool place_parts(const job_input &j, const std::vector<part_span> &parts, const std::string &prefix,
+                 std::string &failed, const char *&refusal)
 {
     std::vector<whole_file> files(parts.size());
     const sigset_t old = hold_signals();
@@ -102,7 +102,7 @@ bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> 
             close_whole_file(f, false);
             break;
         }
-        if (!write_part(in, base, p.from, p.to, f.out)) {
+        if (!write_part(j.in, j.base, p.from, p.to, f.out)) {
             const int reason = errno;
             close_whole_file(f, false);
             errno = reason;
@@ -111,11 +111,17 @@ bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> 
         if (!stage_whole_file(f))
             break;
     }
+    bool whole = staged == parts.size();
+    if (whole && !unchanged_since(j.in, j.stamp)) {
+        failed = j.name;
+        refusal = changed_while_read;
+        whole = false;
+    }
     const int reason = errno;
-    for (std::size_t k = 0; staged < parts.size() && k < staged; ++k)
+    for (std::size_t k = 0; !whole && k < staged; ++k)
         unlink(files[k].written.c_str());
-    const bool placed = staged == parts.size() && place_whole_files(files.data(), staged);
-    if (placed || staged == parts.size())
+    const bool placed = whole && place_whole_files(files.data(), staged);
+    if (whole)
         failed = placed ? "" : prefix;
     else
         errno = reason;

@@ -4,11 +4,21 @@
 #pragma once
 
 #include "job_survey.h"
+#include "output_file.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// The job, as a stream that can be read again from base: the file itself, or for standard
+// input or a pipe, a copy in a temporary file; stamped before its first pass.
+struct job_input {
+    std::FILE *in;
+    const char *name;
+    std::int64_t base;
+    file_stamp stamp;
+};
 
 // Writes the bytes [from, to) of in, counted from base, and the trailer to out; returns
 // false, with errno, when a read or a write failed.
@@ -23,10 +33,11 @@ std::string part_name(const std::string &prefix, std::size_t number, std::size_t
 // would not replace, which a later glob of the parts would take in.
 std::vector<std::string> stale_parts(const std::string &prefix, std::size_t count);
 
-// Writes every part of in into its file and puts them in place together, the terminating
+// Writes every part of j into its file and puts them in place together, the terminating
 // signals held off from the first name made: all of them, or none, the old files then as
 // they were, but for those already replaced. A signal that arrives before the last part is
-// written stops the writing, with none in place. Returns false, with failed naming the file
-// and errno (EINTR for a signal) or refusal why.
-bool place_parts(std::FILE *in, std::int64_t base, const std::vector<part_span> &parts,
-                 const std::string &prefix, std::string &failed, const char *&refusal);
+// written stops the writing, with none in place, as does a change to j's file since its
+// stamp. Returns false, with failed naming the file and errno (EINTR for a signal) or
+// refusal why.
+bool place_parts(const job_input &j, const std::vector<part_span> &parts, const std::string &prefix,
+                 std::string &failed, const char *&refusal);

@@ -229,14 +229,6 @@ int parse_arguments(int argc, char **argv, options &o)
     return check_arguments(argc, o);
 }
 
-// The job, as a stream that can be read again from base: the file itself, or for standard
-// input or a pipe, a copy in a temporary file.
-struct job_input {
-    std::FILE *in;
-    const char *name;
-    std::int64_t base;
-};
-
 // Makes j's stream one that can be read again; returns false, having said why not.
 bool read_again(job_input &j)
 {
@@ -252,6 +244,16 @@ void rewind_input(job_input &j)
 {
     std::clearerr(j.in);
     fseeko(j.in, j.base, SEEK_SET);
+}
+
+// Says why a pass over j ended early, as end tells, or that j's file changed, which a
+// second reading of a net finds first; returns the exit status.
+int pass_failed(const job_input &j, const pass_end &end, coordinates_reader &r, const xy_unit &unit)
+{
+    if (unchanged_since(j.in, j.stamp))
+        return report_pass(end, r, unit, j.name, "splits");
+    complain("%s: %s", j.name, changed_while_read);
+    return status_trouble;
 }
 
 // Says why end, a --from or --to as o gave it, names no net of the job; returns
@@ -312,7 +314,7 @@ int find_cut(job_input &j, const options &o, std::vector<part_span> &parts, job_
             survey_parts(j.in, {first}, to ? ends[1].net : std::numeric_limits<std::int64_t>::max(),
                          o.common.motion, parts, facts, reader, unit);
     if (end.result != read_result::finished)
-        return report_pass(end, reader, unit, j.name, "splits");
+        return pass_failed(j, end, reader, unit);
     for (int side = 0; side < 2; ++side)
         if (ends[side].kind != where_kind::none)
             if (const int status = past_the_job(o, side, ends[side], facts); status >= 0)
@@ -328,7 +330,7 @@ int cut_job(int argc, char **argv, const options &o)
         return status;
     if (const int status = json_beside(files, o.common); status >= 0)
         return status;
-    job_input j{files.in, files.name, 0};
+    job_input j{.in = files.in, .name = files.name, .base = 0, .stamp = files.stamp};
     std::vector<part_span> parts;
     job_facts facts{};
     if (!read_again(j))
@@ -381,7 +383,7 @@ int find_parts(job_input &j, const options &o, std::vector<part_span> &parts, jo
         }
     }
     if (end.result != read_result::finished)
-        return report_pass(end, reader, unit, j.name, "splits");
+        return pass_failed(j, end, reader, unit);
     return -1;
 }
 
@@ -416,9 +418,10 @@ int parts_apart(const std::vector<std::string> &names, const char *input, const 
 // Writes the parts that --parts, --each or --each-length ask for. Returns the exit status.
 int split_job(char **argv, const options &o)
 {
-    job_input j{nullptr, nullptr, 0};
+    job_input j{.in = nullptr, .name = nullptr, .base = 0, .stamp = {}};
     if (!(j.in = open_coordinates(argv[optind], j.name)))
         return status_trouble;
+    j.stamp = stamp_of(j.in);
     if (o.common.json && writes_to_input("-", j.in)) {
         complain("standard output: is the input %s; the object would be written into it", j.name);
         return status_trouble;
@@ -438,7 +441,7 @@ int split_job(char **argv, const options &o)
         return status;
     std::string failed;
     const char *refusal = nullptr;
-    if (!place_parts(j.in, j.base, parts, o.prefix, failed, refusal)) {
+    if (!place_parts(j, parts, o.prefix, failed, refusal)) {
         complain("%s: %s", failed.c_str(), refusal ? refusal : std::strerror(errno));
         return status_trouble;
     }

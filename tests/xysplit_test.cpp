@@ -338,6 +338,38 @@ TEST_F(xysplit, interrupted_while_parts_are_written_leaves_none)
     EXPECT_TRUE(std::filesystem::is_empty(out, error));
 }
 
+// Another program writes the job over, in place and with a job of its size, once a first
+// block of it is read: each companion says so, and none writes what it read.
+TEST_F(xysplit, job_written_over_while_read_is_refused)
+{
+    ASSERT_EQ(tool(XYORDER, "-q board.xy other.xy").status, 0);
+    const std::string job = get("board.xy");
+    ASSERT_TRUE(get("other.xy") != job && get("other.xy").size() == job.size());
+    const std::string over = "WRITE_OVER=board.xy WRITE_WITH=other.xy LD_PRELOAD='" WRITE_OVER
+                             "' ASAN_OPTIONS=verify_asan_link_order=0 '";
+    const struct {
+        const char *program, *arguments;
+    } cases[] = {
+        {XYSPLIT, "--from 5 board.xy out.xy"},
+        {XYSPLIT, "--parts 3 -o part board.xy"},
+        {XYSPLIT, "--speed 20 --each 0:00:10 -o part board.xy"},
+        {XYORDER, "board.xy out.xy"},
+        {XYPLACE, "--shift 1,1 board.xy out.xy"},
+        {XYPLACE, "--fit 8x6 board.xy out.xy"},
+        {XYMERGE, "-o out.xy board.xy"},
+        {XYVIEW, "-q --svg out.svg board.xy"},
+    };
+    for (const auto &c : cases) {
+        put("board.xy", job);
+        const std::string name = std::filesystem::path(c.program).filename();
+        SCOPED_TRACE(name + " " + c.arguments);
+        expect_fault(over + c.program + "'",
+                     {name.c_str(), c.arguments, "", 2,
+                      name + ": board.xy: changed while it was being read; run again when "
+                             "nothing is writing it\n"});
+    }
+}
+
 class split_fault : public xysplit, public testing::WithParamInterface<fault_case> {
   protected:
     void SetUp() override

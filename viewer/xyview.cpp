@@ -299,6 +299,7 @@ bool summary_written(const job_report &report, const options &o, const picture_o
 // picture.
 int read_view(std::FILE *in, const options &o, picture_output &out, job_report &report)
 {
+    const file_stamp stamp = stamp_of(in);
     coordinates_reader reader;
     start_reading(reader, in);
     plotter tool;
@@ -335,6 +336,9 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
     if (result == read_result::finished && o.style.done > tool.job.nets) {
         complain("--done %s: the job has %ld net%s", o.done, tool.job.nets,
                  tool.job.nets == 1 ? "" : "s");
+        result = read_result::failed;
+    } else if (result == read_result::finished && !unchanged_since(in, stamp)) {
+        complain("%s: %s", report.name.c_str(), changed_while_read);
         result = read_result::failed;
     } else if (result == read_result::finished) {
         return -1;
