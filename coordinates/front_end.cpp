@@ -216,10 +216,8 @@ int abandon(job_files &f, int status)
 
 int finish_output(job_files &f, bool complete)
 {
-    if (complete && !unchanged_since(f.in, f.stamp)) {
-        complain("%s: %s", f.name, changed_while_read);
+    if (complete && !still_as_read(f.in, f.stamp, f.name))
         return abandon(f, status_trouble);
-    }
     if (close_whole_file(f.out, complete))
         return EXIT_SUCCESS;
     complain("%s: %s", output_name(f.output), whole_file_failure(f.out));

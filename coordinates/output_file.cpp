@@ -118,3 +118,11 @@ bool unchanged_since(std::FILE *in, const file_stamp &stamp)
     return now.regular && now.size == stamp.size && same(now.written, stamp.written) &&
            same(now.changed, stamp.changed);
 }
+
+bool still_as_read(std::FILE *in, const file_stamp &stamp, const char *name)
+{
+    if (unchanged_since(in, stamp))
+        return true;
+    complain("%s: %s", name, changed_while_read);
+    return false;
+}

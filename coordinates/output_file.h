@@ -59,3 +59,6 @@ bool unchanged_since(std::FILE *in, const file_stamp &stamp);
 // How a change that unchanged_since finds is told, after the file's name.
 constexpr const char *changed_while_read =
     "changed while it was being read; run again when nothing is writing it";
+
+// As unchanged_since, saying so, as of the file called name, when the file changed.
+bool still_as_read(std::FILE *in, const file_stamp &stamp, const char *name);

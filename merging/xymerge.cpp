@@ -196,10 +196,8 @@ int merge_one(const char *path, const options &o, job_writer &w, std::vector<mer
     int status = end.result == read_result::finished || end.write_failed
                      ? -1
                      : report_pass(end, reader, unit, name, "merges");
-    if (status < 0 && !end.write_failed && !unchanged_since(in, stamp)) {
-        complain("%s: %s", name, changed_while_read);
+    if (status < 0 && !end.write_failed && !still_as_read(in, stamp, name))
         status = status_trouble;
-    }
     if (in != stdin)
         std::fclose(in);
     jobs.push_back(job);

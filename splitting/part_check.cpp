@@ -88,6 +88,7 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
     std::FILE *const job_in = open_coordinates(job_path, job_name);
     if (!job_in)
         return status_trouble;
+    const file_stamp job_stamp = stamp_of(job_in);
     start_strokes(*job, job_in, job_name);
     stroke a, b;
     read_result at_job = next_stroke(*job, a), at_part = read_result::finished;
@@ -97,6 +98,7 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
         std::FILE *const part_in = open_coordinates(names[k], part_name);
         if (!part_in)
             return status_trouble;
+        const file_stamp part_stamp = stamp_of(part_in);
         start_strokes(*part, part_in, part_name);
         while (outcome.difference.empty() &&
                (at_part = next_stroke(*part, b)) == read_result::unit) {
@@ -113,12 +115,16 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
         }
         if (outcome.difference.empty() && status < 0 && at_part != read_result::finished)
             status = report_unread(at_part, part->reader, part_name);
+        if (status < 0 && !still_as_read(part_in, part_stamp, part_name))
+            status = status_trouble;
         close_input(part_in);
     }
     if (outcome.difference.empty() && status < 0 && at_job == read_result::unit)
         outcome.difference = "the parts end before " + stroke_text(*job, a);
     else if (outcome.difference.empty() && status < 0 && at_job != read_result::finished)
         status = report_unread(at_job, job->reader, job_name);
+    if (status < 0 && !still_as_read(job_in, job_stamp, job_name))
+        status = status_trouble;
     close_input(job_in);
     return status;
 }

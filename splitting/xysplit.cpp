@@ -250,10 +250,8 @@ void rewind_input(job_input &j)
 // second reading of a net finds first; returns the exit status.
 int pass_failed(const job_input &j, const pass_end &end, coordinates_reader &r, const xy_unit &unit)
 {
-    if (unchanged_since(j.in, j.stamp))
-        return report_pass(end, r, unit, j.name, "splits");
-    complain("%s: %s", j.name, changed_while_read);
-    return status_trouble;
+    return still_as_read(j.in, j.stamp, j.name) ? report_pass(end, r, unit, j.name, "splits")
+                                                : status_trouble;
 }
 
 // Says why end, a --from or --to as o gave it, names no net of the job; returns

@@ -353,6 +353,7 @@ TEST_F(xysplit, job_written_over_while_read_is_refused)
         {XYSPLIT, "--from 5 board.xy out.xy"},
         {XYSPLIT, "--parts 3 -o part board.xy"},
         {XYSPLIT, "--speed 20 --each 0:00:10 -o part board.xy"},
+        {XYSPLIT, "--check board.xy board.xy"},
         {XYORDER, "board.xy out.xy"},
         {XYPLACE, "--shift 1,1 board.xy out.xy"},
         {XYPLACE, "--fit 8x6 board.xy out.xy"},

@@ -337,8 +337,7 @@ int read_view(std::FILE *in, const options &o, picture_output &out, job_report &
         complain("--done %s: the job has %ld net%s", o.done, tool.job.nets,
                  tool.job.nets == 1 ? "" : "s");
         result = read_result::failed;
-    } else if (result == read_result::finished && !unchanged_since(in, stamp)) {
-        complain("%s: %s", report.name.c_str(), changed_while_read);
+    } else if (result == read_result::finished && !still_as_read(in, stamp, report.name.c_str())) {
         result = read_result::failed;
     } else if (result == read_result::finished) {
         return -1;
