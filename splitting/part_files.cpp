@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool write_part(std::FILE *in, std::int64_t base, std::int64_t from, std::int64_t to,
@@ -77,6 +78,20 @@ std::vector<std::string> stale_parts(const std::string &prefix, std::size_t coun
     return stale;
 }
 
+namespace {
+
+// Why a part may not go to name, which would be written in place rather than whole.
+const char *in_place_refusal(const std::string &name)
+{
+    struct stat s;
+    if (stat(name.c_str(), &s) == 0 && S_ISREG(s.st_mode))
+        return "is open as standard input, output or error, where a part cannot be put whole; "
+               "choose another PREFIX";
+    return "not a regular file, which a part would replace; remove it first";
+}
+
+} // namespace
+
 bool place_parts(const job_input &j, const std::vector<part_span> &parts, const std::string &prefix,
                  std::string &failed, const char *&refusal)
 {
@@ -98,7 +113,7 @@ bool place_parts(const job_input &j, const std::vector<part_span> &parts, const 
             break;
         }
         if (f.in_place) {
-            refusal = "not a regular file, which a part would replace; remove it first";
+            refusal = in_place_refusal(failed);
             close_whole_file(f, false);
             break;
         }

@@ -426,6 +426,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "the parts would take in: old-7.xy; remove them first\n"},
         fault_case{"part_is_the_input", "--parts 1 -o job job-1.xy", "", 2,
                    "xysplit: job-1.xy: is the input; the part would replace it\n"},
+        fault_case{"part_is_standard_output", "--parts 2 -o job board.xy >> job-1.xy", "", 2,
+                   "xysplit: job-1.xy: is open as standard input, output or error, where a part "
+                   "cannot be put whole; choose another PREFIX\n"},
         fault_case{"part_is_the_profile", "--plotter conf-1.xy --parts 1 -o conf board.xy", "", 2,
                    "xysplit: conf-1.xy: is the plotter's profile being read\n"},
         fault_case{"malformed_job", "--parts 2 -o p in.xy", "Go Home\nTool Up \n\n\n", 1,
