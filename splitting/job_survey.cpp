@@ -44,14 +44,24 @@ void tally_unit(tally &t, const xy_unit &unit)
         time_plotted(t.timer, t.pen, unit);
 }
 
-// What t sums to were its part's file to end here.
+// Writes into f what t sums to were its part's file to end here.
+void take_figures(figures &f, const tally &t)
+{
+    f.job = t.pen.job;
+    // Between nets the head is at rest, with nothing left to time.
+    if (!t.timing || t.timer.run.empty()) {
+        f.time = t.timer.time;
+        return;
+    }
+    motion_timer done = t.timer;
+    f.time = finish_timing(done);
+}
+
 figures figures_of(const tally &t)
 {
-    // Between nets the head is at rest, with nothing left to time.
-    if (!t.timing || t.timer.run.empty())
-        return {t.pen.job, t.timer.time};
-    motion_timer done = t.timer;
-    return {t.pen.job, finish_timing(done)};
+    figures f;
+    take_figures(f, t);
+    return f;
 }
 
 // Sums up the net in the bytes [from, to) of in, counted from origin, as t, as the file of
@@ -231,7 +241,10 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
     // when the net would take it past the limit; the net then opens a part of its own.
     tally part;
     start_tally(part, m);
-    figures before{};
+    // The figures at this boundary and the one before, written in turn rather than copied:
+    // a copy at every net waits on the stores that have just written them.
+    figures at[2]{};
+    int before = 0;
     std::int64_t end_before = 0, net_start = 0, nets = 0;
     const std::int64_t origin = ftello(in);
     bool read_again = origin >= 0;
@@ -239,17 +252,18 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
     parts.clear();
     open_part(parts, 1, 0);
     const auto boundary = [&](std::int64_t next, std::int64_t end, std::int64_t start) {
-        figures now = figures_of(part);
+        figures &now = at[1 - before];
+        take_figures(now, part);
         if (next > 1 && next - 1 > parts.back().first_net && passes(measure(now, timed), limit)) {
-            close_part(parts, next - 1, end_before, before, name_before);
+            close_part(parts, next - 1, end_before, at[before], name_before);
             open_part(parts, next - 1, net_start);
             parts.back().first_name = name;
             read_again = read_again && tally_alone(in, origin, net_start, start, m, part);
-            now = figures_of(part);
+            take_figures(now, part);
         }
         parts.back().lone =
             next > 1 && next - 1 == parts.back().first_net && passes(measure(now, timed), limit);
-        before = now;
+        before = 1 - before;
         end_before = end;
         name_before.swap(name); // name is the next net's once its header is read
         net_start = start;
@@ -264,7 +278,7 @@ pass_end survey_sittings(std::FILE *in, double limit, bool timed, const motion_m
         tally_unit(part, u);
     };
     const pass_end end = walk_nets(in, r, unit, each, boundary);
-    close_part(parts, nets + 1, end_before, before, name_before);
+    close_part(parts, nets + 1, end_before, at[before], name_before);
     facts.nets = nets;
     if (!read_again && end.result == read_result::finished)
         return {read_result::failed, false, false};
