@@ -64,10 +64,18 @@ void plan(motion_timer &t, bool stop)
     std::vector<motion_segment> &run = t.run;
     const motion_model &m = t.model;
     const std::size_t n = run.size();
+    // A move alone between two stops, as the travel to each net is, starts and ends at
+    // rest: no corner, nothing ahead to plan.
+    if (stop && n == 1 && t.entry_squared == 0) {
+        (run[0].drawing ? t.time.drawing : t.time.travel) += segment_time(t, run[0], 0, 0, 0, 0);
+        run.clear();
+        t.directed = 0;
+        t.plan_at = 64;
+        return;
+    }
     // The moves' directions and corners are found here, for many moves at once, rather than
-    // as each is read, where their square roots and divisions would hold up the reading. A
-    // move alone between two stops, as the travel to each net is, turns no corner.
-    for (std::size_t i = stop && n == 1 ? n : t.directed; i < n; ++i) {
+    // as each is read, where their square roots and divisions would hold up the reading.
+    for (std::size_t i = t.directed; i < n; ++i) {
         const double per_length = 1 / (run[i].length * 100);
         run[i].ux *= per_length;
         run[i].uy *= per_length;
