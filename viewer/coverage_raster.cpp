@@ -201,13 +201,13 @@ void start_raster(coverage_raster &r, const view &v, double left, double top, do
                         .scale = scale,
                         .width = width,
                         .height = height,
-                        .covered = std::vector<std::uint16_t>(64 * tiles),
-                        .vote = std::vector<std::uint16_t>(only_ink < 0 ? 64 * tiles : 0),
+                        .covered = large_vector<std::uint16_t>(64 * tiles),
+                        .vote = large_vector<std::uint16_t>(only_ink < 0 ? 64 * tiles : 0),
                         .only_ink = only_ink,
                         .whole = std::vector<std::uint64_t>(tiles),
                         .whole_groups = std::vector<std::uint64_t>(
                             static_cast<std::size_t>((width + 63) / 64) * ((height + 63) / 64)),
-                        .drawn = std::vector<std::uint64_t>(
+                        .drawn = large_vector<std::uint64_t>(
                             strokes ? std::size_t{4} << drawn_bits : 0, ~std::uint64_t{0}),
                         .rings = std::make_unique<ring_stamp[]>(2),
                         .tables = {},

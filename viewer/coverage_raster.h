@@ -6,6 +6,7 @@
 // they cover there.
 #pragma once
 
+#include "large_buffer.h"
 #include "picture_view.h"
 #include "stroke_footprint.h"
 #include "stroke_occlusion.h"
@@ -35,15 +36,15 @@ struct coverage_raster {
     double left, top;  // the picture's point, in pixels, at the image's top left corner
     double scale;      // image pixels a picture pixel: 1, or less for a large part
     int width, height; // image pixels
-    std::vector<std::uint16_t> covered; // a pixel's samples covered, a bit each, row by row
+    large_vector<std::uint16_t> covered; // a pixel's samples covered, a bit each, row by row
     // The ink that covers most of them where one covers more than half, found by a running
     // vote: the ink, then by how many samples it leads the others. None for an image of one
     // ink, which is only_ink.
-    std::vector<std::uint16_t> vote;
+    large_vector<std::uint16_t> vote;
     int only_ink;
     std::vector<std::uint64_t> whole;        // a tile's pixels covered whole, a bit each
     std::vector<std::uint64_t> whole_groups; // of 8 by 8 tiles, those covered whole
-    std::vector<std::uint64_t> drawn;        // the ends of strokes drawn, two a place, by hash
+    large_vector<std::uint64_t> drawn;       // the ends of strokes drawn, two a place, by hash
     std::unique_ptr<ring_stamp[]> rings;     // the last hole's ring, and the disc inside
     stroke_tables tables;
     stroke_occlusion occlusion; // what long strokes covered along their lines; none if emptied

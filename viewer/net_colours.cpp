@@ -69,7 +69,7 @@ bool adjoining(const net_grid &g, const box_offsets &a, const box_offsets &b)
 
 // The grid over the drawn nets, with each net's level; the drawn nets into order, widest
 // first.
-net_grid grid_over(const std::vector<net_box> &nets, std::vector<std::uint32_t> &order)
+net_grid grid_over(std::span<const net_box> nets, std::vector<std::uint32_t> &order)
 {
     std::uint64_t drawn = 0;
     net_box all{};
@@ -123,7 +123,7 @@ net_grid grid_over(const std::vector<net_box> &nets, std::vector<std::uint32_t> 
 // the levels of its own size and above for the nets near it coloured before. The looks
 // are counted, so that however densely the nets lie, a net costs a bounded number of
 // steps; where that many nets are near it, no colour could tell it from all of them.
-std::vector<unsigned char> net_colours(const std::vector<net_box> &nets)
+std::vector<unsigned char> net_colours(std::span<const net_box> nets)
 {
     std::vector<unsigned char> colours(nets.size());
     for (std::size_t n = 0; n < nets.size(); ++n)

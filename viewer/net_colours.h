@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <vector>
 
 // Strong colours, each clearly unlike every other, on white and beside the grey of idle
@@ -27,4 +28,4 @@ struct net_box {
 // Gives each net one of the palette's colours (an index), different from the colours of
 // the earlier nets whose strokes come near its own while the palette lasts; a net with
 // no strokes may take any.
-std::vector<unsigned char> net_colours(const std::vector<net_box> &nets);
+std::vector<unsigned char> net_colours(std::span<const net_box> nets);

@@ -5,6 +5,7 @@
 // a legend go around it.
 #pragma once
 
+#include "large_buffer.h"
 #include "net_colours.h"
 #include "picture_frame.h"
 #include "picture_view.h"
@@ -25,7 +26,7 @@ constexpr std::size_t most_named_nets = 1000;
 struct svg_picture {
     tool_path path;
     picture_style style;
-    std::vector<net_box> nets;      // one for each net, in order
+    large_vector<net_box> nets;     // one for each net, in order
     std::vector<std::string> names; // the nets' records, while there are few enough nets
     std::int64_t travel_moves;      // moves with the tool up that go somewhere
     resume_mark resume;             // the first point of the net style.done
