@@ -11,11 +11,14 @@ namespace {
 
 constexpr std::size_t huge_page = std::size_t{2} << 20;
 
+// From half a huge page on, the faults saved are worth the memory a page's rest takes.
+constexpr std::size_t smallest_huge = huge_page / 2;
+
 } // namespace
 
 void *allocate_large(std::size_t bytes)
 {
-    if (bytes < huge_page)
+    if (bytes < smallest_huge)
         return ::operator new(bytes);
     if (bytes > SIZE_MAX - huge_page + 1)
         throw std::bad_alloc();
@@ -28,7 +31,7 @@ void *allocate_large(std::size_t bytes)
 
 void free_large(void *memory, std::size_t bytes)
 {
-    if (bytes < huge_page)
+    if (bytes < smallest_huge)
         ::operator delete(memory);
     else
         ::operator delete (memory, std::align_val_t{huge_page});

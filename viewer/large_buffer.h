@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <vector>
 
-// Memory for bytes bytes: from 2 MiB on, whole huge pages aligned to theirs, asked for as
-// huge pages (a hint the kernel may not take); below, as operator new gives it. Throws
-// std::bad_alloc as operator new does.
+// Memory for bytes bytes: from 1 MiB on, whole huge pages of 2 MiB aligned to theirs, asked
+// for as huge pages (a hint the kernel may not take); below, as operator new gives it.
+// Throws std::bad_alloc as operator new does.
 void *allocate_large(std::size_t bytes);
 
 // Gives back what allocate_large gave for the same bytes.
