@@ -1,7 +1,6 @@
 // The buffers of a picture that grow with the image or the job, kept in the kernel's huge
-// pages where it gives them: a buffer of many megabytes written from its start would
-// otherwise take a page fault every 4 KiB, which on a virtual machine can cost more than
-// the drawing.
+// pages where it gives them: a buffer of megabytes would otherwise take a page fault every
+// 4 KiB as it is first written, which on a virtual machine costs a good part of a picture.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +14,7 @@ void *allocate_large(std::size_t bytes);
 // Gives back what allocate_large gave for the same bytes.
 void free_large(void *memory, std::size_t bytes);
 
+// The standard allocator's part, over allocate_large and free_large.
 template <typename T> struct huge_page_allocator {
     using value_type = T;
     huge_page_allocator() = default;
