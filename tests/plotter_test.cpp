@@ -236,22 +236,31 @@ TEST(picture, strokes_past_the_paths_allowed_are_an_image)
 
 // The walk that draws the layers as paths ends once each layer the job may have is an image:
 // the travel and holes of a drilling job soon are, each an image under and over a stroke
-// that comes after them and still shows.
+// that comes after them and still shows; with no stroke between them they share one image,
+// which shows both.
 TEST(picture, a_stroke_after_the_layers_that_became_images_is_drawn)
 {
     std::string trace;
     for (int k = 0; k < 20000; ++k)
         trace += "  NET 'H" + std::to_string(k) + "'\nSEG " + std::to_string(k * 37 % 8000 * 100) +
                  " " + std::to_string(k * 53 % 6000 * 100) + "\n";
-    trace += "  NET 'last'\nSEG 0 0\nSEG 800000 600000\n";
-    svg_picture picture;
-    ASSERT_TRUE(start_picture(picture, {1100, 800, true, false, 1000}));
-    const job_summary job = plotted(converted(trace), &picture);
-    stream out(std::tmpfile());
-    ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"d.xy", ""}, out.get()));
-    const std::string svg = contents(out.get());
-    EXPECT_EQ(count(svg, "<image x=\""), 2);
-    EXPECT_EQ(count(svg, "<path stroke=\""), 1);
+    for (const bool stroke : {true, false}) {
+        svg_picture picture;
+        ASSERT_TRUE(start_picture(picture, {1100, 800, true, false, 1000}));
+        const job_summary job = plotted(
+            converted(trace + (stroke ? "  NET 'last'\nSEG 0 0\nSEG 800000 600000\n" : "")),
+            &picture);
+        stream out(std::tmpfile());
+        ASSERT_TRUE(finish_picture(picture, job, picture_bed{}, {"d.xy", ""}, out.get()));
+        const std::string svg = contents(out.get());
+        EXPECT_EQ(count(svg, "<image x=\""), stroke ? 2 : 1);
+        EXPECT_EQ(count(svg, "<path stroke=\""), stroke ? 1 : 0);
+        std::uint32_t columns = 0;
+        const std::vector<std::uint32_t> pixels = image_pixels(svg, columns);
+        // The first image shows idle travel, and the holes where it holds them too.
+        for (const std::uint32_t ink : {stroke ? 0x8a8a8affu : 0x303030ffu, 0x8a8a8affu})
+            EXPECT_GT(std::count(pixels.begin(), pixels.end(), ink), 100) << stroke << ink;
+    }
 }
 
 // Jobs of the shapes that stress the picture, of nets nets, as trace data on a board of 8

@@ -201,7 +201,7 @@ bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], in
     const extent &box = s.box;
     double reach = 0;
     for (int k = first; k <= last; ++k)
-        reach = std::max(reach, reach_of(s, k) + 1);
+        reach = layers[k].image ? std::max(reach, reach_of(s, k) + 1) : reach;
     coverage_raster &raster = layers[first].raster;
     // Idle travel alone is drawn in one ink, and needs no vote between inks.
     start_raster(raster, s.v, s.v.x(box.min_x / 100.0) - reach, s.v.y(box.max_y / 100.0) - reach,
@@ -209,6 +209,8 @@ bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], in
                  first == travel_layer && last == travel_layer ? static_cast<int>(travel_ink) : -1,
                  first <= stroke_layer);
     for (int k = last; k >= first; --k) {
+        if (!layers[k].image)
+            continue;
         image_layer l{s, static_cast<layer_kind>(k), raster};
         const bool on_top = k == stroke_layer || k == arrow_layer;
         if (!walk(s.path, s.v, on_top ? walk_order::last_net_first : walk_order::file, l))
@@ -256,13 +258,17 @@ bool draw_layers(const layer_setting &s, picture_layer (&layers)[layer_count])
             layers[arrow_layer].data +=
                 std::string("<path fill=\"") + palette[c] + "\" d=\"" + l.arrow_data[c] + "\"/>\n";
     }
-    // Layers next to one another that are images share one; the arrowheads, over the marks,
-    // have their own.
+    // Layers next to one another that are images share one, as do those on either side of
+    // a layer that draws nothing, as a drilling job's travel and holes; the arrowheads, over
+    // the marks, have their own.
+    const auto joins = [&](int k) { return layers[k].image || !layers[k].shown; };
     for (int first = 0, last; first < layer_count; first = last + 1) {
         last = first;
-        while (layers[first].image && last + 1 < arrow_layer && first < arrow_layer &&
-               layers[last + 1].image)
+        while (layers[first].image && first < arrow_layer && last + 1 < arrow_layer &&
+               joins(last + 1))
             ++last;
+        while (last > first && !layers[last].image)
+            --last;
         if (layers[first].image && !draw_image(s, layers, first, last))
             return false;
     }
