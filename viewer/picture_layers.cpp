@@ -193,9 +193,10 @@ raster_ink ink_of(const char *hex)
             static_cast<std::uint8_t>(rgb)};
 }
 
-// Draws the layers from first to last, which lie on one another in that order, into one image
-// kept with the first, from the top down, so that what lies under what is drawn above costs
-// little: each in a walk of its own, the strokes and arrowheads with the last net first.
+// Draws the layers from first to last that are images, which lie on one another in that order,
+// into one image kept with the first, from the top down, so that what lies under what is drawn
+// above costs little: each in a walk of its own, the strokes and arrowheads with the last net
+// first.
 bool draw_image(const layer_setting &s, picture_layer (&layers)[layer_count], int first, int last)
 {
     const extent &box = s.box;
