@@ -154,7 +154,9 @@ int take_option(int code, const char *value, options &o)
                                        : "X,Y, plain decimals with at most two places",
             value);
     if (code == near_option && (!read_hundredths(at, hundredths) || *at || hundredths < 0))
-        return wrong_arguments("--near wants a plain decimal at or above zero: '%s'", value);
+        return wrong_arguments("--near wants a plain decimal at or above zero with at most two "
+                               "places: '%s'",
+                               value);
     where count{};
     if ((code == back_option || code == parts_option) &&
         (!read_where(value, count) || count.kind != where_kind::net))

@@ -416,6 +416,11 @@ INSTANTIATE_TEST_SUITE_P(
         fault_case{"point_far_from_every_net", "--from-point 20,20 board.xy out.xy", "", 2,
                    "xysplit: --from-point 20,20: no net's strokes pass within 0.10 of it; the "
                    "nearest passes 21.22 away\n"},
+        fault_case{"near_finer_than_a_hundredth", "--from-point 3,2 --near 0.001 board.xy out.xy",
+                   "", 2,
+                   "xysplit: --near wants a plain decimal at or above zero with at most two "
+                   "places: '0.001'\n" +
+                       try_help},
         fault_case{"point_in_a_job_that_draws_nothing", "--from-point 0,0 in.xy out.xy",
                    "\n   NET 'A'\n \nTool Up \n\n\n", 2,
                    "xysplit: --from-point 0,0: the job draws nothing\n"},
