@@ -194,6 +194,7 @@ TEST_F(plotter_profile_run, profile_faults_name_the_file_and_line)
     }
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads any folder";
+    std::filesystem::create_directory(dir + "/locked");
     put("locked/plotter.conf", "unit = 1in\n");
     std::filesystem::permissions(dir + "/locked", std::filesystem::perms::none);
     EXPECT_EQ(run("'" XYVIEW "' --plotter locked/plotter.conf board.xy").err,

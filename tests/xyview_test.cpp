@@ -436,8 +436,10 @@ TEST_F(xyview, picture_replaces_only_what_the_user_may_write_keeping_its_mode)
     fs::permissions(dir + "/theirs.svg", fs::perms::owner_read | fs::perms::group_read);
     fs::permissions(dir, fs::perms::all);
     fs::copy_file(XYVIEW, dir + "/xyview");
+    // The other user may not look into this user's configuration folder; no profile is read.
     const std::string as_another_user =
-        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+        "XY_PLOTTER=none "s +
+        (geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "");
     const run_result refused = run(as_another_user + "./xyview --svg theirs.svg board.xy");
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.err, "xyview: theirs.svg: Permission denied\n");
