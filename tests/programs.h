@@ -53,6 +53,19 @@ struct run_result {
     std::string err; // standard error
 };
 
+// Writes bytes to path; a file that cannot be written fails the test rather than the run.
+inline void write_file(const std::string &path, std::string_view bytes)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        ADD_FAILURE() << path << ": cannot be written";
+        return;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (std::fclose(f) != 0 || !written)
+        ADD_FAILURE() << path << ": not written whole";
+}
+
 class scratch_directory : public testing::Test {
   protected:
     void SetUp() override

@@ -4,8 +4,6 @@
 
 #include "record_converter.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -41,19 +39,6 @@ inline std::string contents(std::FILE *f)
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, f)) > 0;)
         all.append(block, got);
     return all;
-}
-
-// Writes bytes to path; a file that cannot be written fails the test rather than the run.
-inline void write_file(const std::string &path, std::string_view bytes)
-{
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        ADD_FAILURE() << path << ": cannot be written";
-        return;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !written)
-        ADD_FAILURE() << path << ": not written whole";
 }
 
 inline std::string file_contents(const std::string &path)
