@@ -61,7 +61,8 @@ inline void write_file(const std::string &path, std::string_view bytes)
         ADD_FAILURE() << path << ": cannot be written";
         return;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool written =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     if (std::fclose(f) != 0 || !written)
         ADD_FAILURE() << path << ": not written whole";
 }
