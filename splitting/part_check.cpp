@@ -92,7 +92,7 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
     start_strokes(*job, job_in, job_name);
     stroke a, b;
     read_result at_job = next_stroke(*job, a), at_part = read_result::finished;
-    outcome = check_outcome{0, {}};
+    outcome = check_outcome{.original = job_name, .strokes = 0, .difference = {}};
     int status = -1;
     for (int k = 0; k < count && status < 0 && outcome.difference.empty(); ++k) {
         std::FILE *const part_in = open_coordinates(names[k], part_name);
@@ -129,15 +129,14 @@ int check_parts(char **names, int count, const char *job_path, check_outcome &ou
     return status;
 }
 
-int report_check(const check_outcome &outcome, const char *original, int count,
-                 const common_options &common)
+int report_check(const check_outcome &outcome, int count, const common_options &common)
 {
     constexpr int status_different = 3;
     const int status = outcome.difference.empty() ? EXIT_SUCCESS : status_different;
     if (common.json) {
         json_writer w;
         json_begin(w, stdout, "xysplit");
-        json_string(w, "original", original);
+        json_string(w, "original", outcome.original);
         json_integer(w, "parts", count);
         json_boolean(w, "same", status == EXIT_SUCCESS);
         json_integer(w, "strokes", outcome.strokes);
@@ -155,7 +154,7 @@ int report_check(const check_outcome &outcome, const char *original, int count,
             count == 1 ? "the part draws" : "the " + std::to_string(count) + " parts draw";
         complain("%s the %lld stroke%s of %s, each once, in order", parts.c_str(),
                  static_cast<long long>(outcome.strokes), outcome.strokes == 1 ? "" : "s",
-                 original);
+                 outcome.original);
     }
     return status;
 }

@@ -38,6 +38,7 @@ read_result next_stroke(stroke_reader &s, stroke &next);
 // Where the parts first draw otherwise than the job, for the message: empty when they draw
 // the same.
 struct check_outcome {
+    const char *original; // the job, as messages name it
     std::int64_t strokes; // of the job, when the same
     std::string difference;
 };
@@ -47,8 +48,7 @@ struct check_outcome {
 // read, having said why.
 int check_parts(char **names, int count, const char *job_name, check_outcome &outcome);
 
-// Tells what outcome says of the parts (count of them) of the job original, on standard
-// error or, with --json, as one object on standard output; returns the exit status: 0 when
-// they draw the same, 3 when not.
-int report_check(const check_outcome &outcome, const char *original, int count,
-                 const common_options &common);
+// Tells what outcome says of the parts (count of them) of its job, on standard error or,
+// with --json, as one object on standard output; returns the exit status: 0 when they draw
+// the same, 3 when not.
+int report_check(const check_outcome &outcome, int count, const common_options &common);

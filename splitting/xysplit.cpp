@@ -474,7 +474,7 @@ int check_job(int argc, char **argv, const options &o)
     const int parts = argc - optind - 1;
     if (const int status = check_parts(argv + optind, parts, argv[argc - 1], outcome); status >= 0)
         return status;
-    return report_check(outcome, argv[argc - 1], parts, o.common);
+    return report_check(outcome, parts, o.common);
 }
 
 } // namespace

@@ -272,6 +272,9 @@ TEST_F(xysplit, check_names_the_first_stroke_drawn_otherwise)
     ASSERT_EQ(tool(XYSPLIT, "-q --parts 2 -o p board.xy").status, 0);
     EXPECT_EQ(tool(XYSPLIT, "--check board.xy board.xy").err,
               "xysplit: the part draws the 837 strokes of board.xy, each once, in order\n");
+    EXPECT_EQ(run(std::string(XYSPLIT) + " --json --check board.xy -", get("board.xy")).out,
+              "{\"format\":1,\"program\":\"xysplit\",\"original\":\"(standard input)\","
+              "\"parts\":1,\"same\":true,\"strokes\":837,\"difference\":null}\n");
     std::string second = get("p-2.xy");
     second.replace(second.find("Go To", second.find("Tool Down")), 27,
                    "Go To       9.99       9.99");
