@@ -18,20 +18,19 @@ namespace {
 // turns back.
 constexpr double straight_on = 0.999999;
 
-// The time of move s, entered at speed entry and left at exit; their squares too, which the
-// plan works in. It multiplies by t's reciprocals rather than divide, since the divider is
-// what timing a move waits on.
-double segment_time(const motion_timer &t, const motion_segment &s, double entry,
-                    double entry_squared, double exit, double exit_squared)
+// The time of a move of length made at the speed of t's run, entered at speed entry and left
+// at exit; their squares too, which the plan works in. It multiplies by t's reciprocals
+// rather than divide, since the divider is what timing a move waits on.
+double segment_time(const motion_timer &t, double length, double entry, double entry_squared,
+                    double exit, double exit_squared)
 {
-    const double v = s.speed, half = t.per_accel / 2;
+    const double v = t.tool_down ? t.model.speed : t.model.travel_speed, half = t.per_accel / 2;
     const double rising = (v * v - entry_squared) * half;
     const double falling = (v * v - exit_squared) * half;
-    if (rising + falling <= s.length)
+    if (rising + falling <= length)
         return (2 * v - entry - exit) * t.per_accel +
-               (s.length - rising - falling) * t.per_speed[s.drawing];
-    const double peak =
-        std::sqrt((2 * t.model.accel * s.length + entry_squared + exit_squared) / 2);
+               (length - rising - falling) * t.per_speed[t.tool_down];
+    const double peak = std::sqrt((2 * t.model.accel * length + entry_squared + exit_squared) / 2);
     return (2 * peak - entry - exit) * t.per_accel;
 }
 
@@ -42,17 +41,17 @@ double corner_limit(const motion_model &m, double c)
     return m.accel * m.corner * s / (1 - s);
 }
 
-// The square of the fastest the head may pass from move a into move b. Most corners of a
-// routed board are square, whose limit t holds rather than find it again.
-double junction_limit(const motion_timer &t, const motion_segment &a, const motion_segment &b)
+// The square of the fastest the head may pass from move a into move b, at most speed. Most
+// corners of a routed board are square, whose limit t holds rather than find it again.
+double junction_limit(const motion_timer &t, const motion_segment &a, const motion_segment &b,
+                      double speed)
 {
     const double c = -(a.ux * b.ux + a.uy * b.uy);
-    const double limit = std::min(a.speed, b.speed);
     if (c < -straight_on)
-        return limit * limit;
+        return speed * speed;
     if (c > straight_on)
         return 0;
-    return std::min(limit * limit, c == 0 ? t.square_corner : corner_limit(t.model, c));
+    return std::min(speed * speed, c == 0 ? t.square_corner : corner_limit(t.model, c));
 }
 
 // Times the moves of the run that nothing later can change, all of them when the head
@@ -64,10 +63,11 @@ void plan(motion_timer &t, bool stop)
     std::vector<motion_segment> &run = t.run;
     const motion_model &m = t.model;
     const std::size_t n = run.size();
+    double &sum = t.tool_down ? t.time.drawing : t.time.travel;
     // A move alone between two stops, as the travel to each net is, starts and ends at
     // rest: no corner, nothing ahead to plan.
     if (stop && n == 1 && t.entry_squared == 0) {
-        (run[0].drawing ? t.time.drawing : t.time.travel) += segment_time(t, run[0], 0, 0, 0, 0);
+        sum += segment_time(t, run[0].length, 0, 0, 0, 0);
         run.clear();
         t.directed = 0;
         t.plan_at = 64;
@@ -75,12 +75,13 @@ void plan(motion_timer &t, bool stop)
     }
     // The moves' directions and corners are found here, for many moves at once, rather than
     // as each is read, where their square roots and divisions would hold up the reading.
+    const double speed_limit = t.tool_down ? m.speed : m.travel_speed;
     for (std::size_t i = t.directed; i < n; ++i) {
         const double per_length = 1 / (run[i].length * 100);
         run[i].ux *= per_length;
         run[i].uy *= per_length;
         if (i > 0)
-            run[i].entry_limit = junction_limit(t, run[i - 1], run[i]);
+            run[i].entry_limit = junction_limit(t, run[i - 1], run[i], speed_limit);
     }
     double after = 0;
     for (std::size_t i = n; i-- > 0;) {
@@ -100,8 +101,7 @@ void plan(motion_timer &t, bool stop)
         const double limit = i + 1 < n ? run[i + 1].entry_ahead : 0;
         const double exit_squared = std::min(limit, squared + 2 * m.accel * run[i].length);
         const double exit = std::sqrt(exit_squared);
-        (run[i].drawing ? t.time.drawing : t.time.travel) +=
-            segment_time(t, run[i], speed, squared, exit, exit_squared);
+        sum += segment_time(t, run[i].length, speed, squared, exit, exit_squared);
         speed = exit;
         squared = exit_squared;
     }
@@ -125,19 +125,11 @@ void move_head(motion_timer &t, std::int64_t x, std::int64_t y, double length)
     const double dx = static_cast<double>(x - t.x), dy = static_cast<double>(y - t.y);
     t.x = x;
     t.y = y;
-    const motion_model &m = t.model;
-    const double speed = t.tool_down ? m.speed : m.travel_speed;
-    if (m.accel == 0) {
+    if (t.model.accel == 0) {
         (t.tool_down ? t.time.drawing : t.time.travel) += length * t.per_speed[t.tool_down];
         return;
     }
-    t.run.push_back({.length = length,
-                     .ux = dx,
-                     .uy = dy,
-                     .speed = speed,
-                     .entry_limit = 0,
-                     .entry_ahead = 0,
-                     .drawing = t.tool_down});
+    t.run.push_back({.length = length, .ux = dx, .uy = dy, .entry_limit = 0, .entry_ahead = 0});
     if (t.run.size() >= t.plan_at)
         plan(t, false);
 }

@@ -25,15 +25,13 @@ struct plotting_time {
     double drawing, travel, tool; // seconds
 };
 
-// A straight move not yet timed.
+// A straight move not yet timed, made at its run's speed.
 struct motion_segment {
     double length;      // output units
     double ux, uy;      // its direction; until planned, its extent in hundredths
-    double speed;       // the speed it is made at
     double entry_limit; // the square of the fastest the head may pass its start, for the
                         // corner there
     double entry_ahead; // and for the moves ahead too
-    bool drawing;
 };
 
 struct motion_timer {
@@ -41,7 +39,8 @@ struct motion_timer {
     bool placed; // a first move has placed the head
     bool tool_down;
     std::int64_t x, y;               // the head's position, in hundredths
-    std::vector<motion_segment> run; // since the last stop, not yet timed
+    std::vector<motion_segment> run; // since the last stop, not yet timed: the tool stays
+                                     // as it is, since a change stops the head
     double entry_squared;            // the square of the speed at the start of run
     std::size_t plan_at;             // plan run when it holds this many
     std::size_t directed;            // moves at run's start whose direction is known
