@@ -43,10 +43,10 @@ struct check_outcome {
     std::string difference;
 };
 
-// Compares the strokes of parts (count of them, named names) with the job's, job_name;
-// returns -1 with what differs in outcome, or the exit status for a file that could not be
-// read, having said why.
-int check_parts(char **names, int count, const char *job_name, check_outcome &outcome);
+// Compares the strokes of parts (count of them, named names) with those of the job at
+// job_path (- for standard input); returns -1 with what differs in outcome, which names the
+// job as messages do, or the exit status for a file that could not be read, having said why.
+int check_parts(char **names, int count, const char *job_path, check_outcome &outcome);
 
 // Tells what outcome says of the parts (count of them) of its job, on standard error or,
 // with --json, as one object on standard output; returns the exit status: 0 when they draw
